@@ -1,0 +1,98 @@
+# Helpers that keep the build declarative: a folder under src/ declares one
+# library with vro_module(); a folder under tests/ declares one test program
+# with vro_test(). Sources are globbed from the folder itself, so adding a
+# file needs no edit of any CMakeLists.txt.
+
+# Adds every folder below DIR that holds a CMakeLists.txt (any depth).
+function(vro_add_subfolders dir)
+  file(GLOB_RECURSE lists CONFIGURE_DEPENDS "${dir}/*/CMakeLists.txt")
+  list(SORT lists)
+  foreach(l IN LISTS lists)
+    get_filename_component(d "${l}" DIRECTORY)
+    file(RELATIVE_PATH rel "${CMAKE_CURRENT_SOURCE_DIR}" "${d}")
+    add_subdirectory("${d}" "${CMAKE_CURRENT_BINARY_DIR}/${rel}")
+  endforeach()
+endfunction()
+
+# vro_module(NAME [DEPS target...]): a static library from the *.cpp of the
+# current folder. Headers are included as "layer/folder/file.h" from src/.
+function(vro_module name)
+  cmake_parse_arguments(M "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  file(GLOB hdrs CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.h")
+  vro_library(${name} "${srcs};${hdrs}" "${M_DEPS}")
+  set_property(GLOBAL APPEND PROPERTY VRO_MODULES ${name})
+endfunction()
+
+# vro_layer(NAME [DEPS target...]): a static library from every *.cpp below
+# the current folder (the link, device and sim layers, each one library).
+function(vro_layer name)
+  cmake_parse_arguments(M "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  vro_library(${name} "${srcs}" "${M_DEPS}")
+endfunction()
+
+# A folder that holds headers only (or nothing yet) becomes an INTERFACE library.
+function(vro_library name srcs deps)
+  set(cpps ${srcs})
+  list(FILTER cpps INCLUDE REGEX "\\.cpp$")
+  if(cpps)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+    target_link_libraries(${name} PUBLIC ${deps})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE "${PROJECT_SOURCE_DIR}/src")
+    target_link_libraries(${name} INTERFACE ${deps})
+  endif()
+endfunction()
+
+# vro_test(NAME DEPS target... [QT]): one GoogleTest program from the
+# *_test.cpp of the current folder, registered with CTest test by test.
+# With QT the program is a QtTest program instead (one *_test.cpp each).
+function(vro_test name)
+  cmake_parse_arguments(T "QT" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
+  file(GLOB helpers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_support.cpp")
+  if(T_QT)
+    foreach(s IN LISTS srcs)
+      get_filename_component(base "${s}" NAME_WE)
+      add_executable(${name}_${base} ${s} ${helpers})
+      target_link_libraries(${name}_${base} PRIVATE ${T_DEPS} Qt6::Test)
+      target_include_directories(${name}_${base} PRIVATE "${PROJECT_SOURCE_DIR}/tests")
+      add_test(NAME ${name}.${base} COMMAND ${name}_${base})
+      set_tests_properties(${name}.${base} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VRO_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+        TIMEOUT 300)
+    endforeach()
+  else()
+    add_executable(${name} ${srcs} ${helpers})
+    target_link_libraries(${name} PRIVATE ${T_DEPS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+    target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/tests")
+    target_compile_definitions(${name} PRIVATE VRO_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
+                                               VRO_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                         PROPERTIES TIMEOUT 300)
+  endif()
+endfunction()
+
+# vro_fuzz(NAME SOURCE DEPS target...): a libFuzzer target (VRO_FUZZ builds).
+function(vro_fuzz name source)
+  cmake_parse_arguments(F "" "" "DEPS" ${ARGN})
+  if(VRO_FUZZ)
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE ${F_DEPS})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    set_property(GLOBAL APPEND PROPERTY VRO_FUZZ_TARGETS ${name})
+  endif()
+endfunction()
+
+# vro_bench(NAME DEPS target...): a benchmark program from bench/NAME.cpp.
+# Each prints its figures as "NAME VALUE UNIT" lines on standard output.
+function(vro_bench name)
+  cmake_parse_arguments(B "" "" "DEPS" ${ARGN})
+  add_executable(bench_${name} "${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp")
+  target_link_libraries(bench_${name} PRIVATE ${B_DEPS} benchmark::benchmark Threads::Threads)
+  target_include_directories(bench_${name} PRIVATE "${PROJECT_SOURCE_DIR}/bench" "${PROJECT_SOURCE_DIR}/tests")
+endfunction()

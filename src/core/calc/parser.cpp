@@ -37,7 +37,7 @@ inline double Power(double a, double b)
     return Finite(std::exp(b * std::log(a)));
 }
 
-inline double SignedSqrt(double x) { return x < 0 ? -std::sqrt(-x) : std::sqrt(x); }
+inline double SignedSqrt(double x) { return std::copysign(std::sqrt(std::fabs(x)), x); }
 inline double SignedLn(double x) { return x == 0 ? kNaN : (x < 0 ? -std::log(-x) : std::log(x)); }
 inline double SignedLog(double x) { return x == 0 ? kNaN : (x < 0 ? -std::log10(-x) : std::log10(x)); }
 
@@ -305,6 +305,35 @@ double TParser::Evaluate(const std::function<double(int)>& variable) const
     return sp == 1 ? stack[0] : kNaN;
 }
 
+namespace {
+
+// One binary operator over a block; `b(j)` is the right operand, a block or a constant.
+template <typename TRight>
+inline void BinaryBlock(int op, double* a, TRight b, int count)
+{
+    switch (op) {
+    case TParser::opAdd: for (int j = 0; j < count; ++j) a[j] = Finite(a[j] + b(j)); break;
+    case TParser::opSub: for (int j = 0; j < count; ++j) a[j] = Finite(a[j] - b(j)); break;
+    case TParser::opMul: for (int j = 0; j < count; ++j) a[j] = Finite(a[j] * b(j)); break;
+    case TParser::opDiv: for (int j = 0; j < count; ++j) a[j] = Divide(a[j], b(j)); break;
+    default: for (int j = 0; j < count; ++j) a[j] = Power(a[j], b(j)); break;
+    }
+}
+
+inline void UnaryBlock(int op, double* x, int count)
+{
+    switch (op) {
+    case TParser::opAbs: for (int j = 0; j < count; ++j) x[j] = std::fabs(x[j]); break;
+    case TParser::opSqrt: for (int j = 0; j < count; ++j) x[j] = SignedSqrt(x[j]); break;
+    case TParser::opSqr: for (int j = 0; j < count; ++j) x[j] = Finite(x[j] * x[j]); break;
+    default: for (int j = 0; j < count; ++j) x[j] = Apply1(op, x[j]); break;
+    }
+}
+
+} // namespace
+
+// Built for AVX2 and for the baseline; the loader picks what the processor has.
+__attribute__((target_clones("avx2", "default")))
 void TParser::EvaluateBlock(const TBlockSource& source, std::int64_t first, int count, double* out) const
 {
     count = std::clamp(count, 0, kBlockSize);
@@ -318,32 +347,24 @@ void TParser::EvaluateBlock(const TBlockSource& source, std::int64_t first, int 
     for (int k = 0; k < programCount_; ++k) {
         const TEntry& e = program_[static_cast<std::size_t>(k)];
         const int op = e.Opcode & 0x7F;
-        if (op == opPushc) {
+        const int next = k + 1 < programCount_ ? program_[static_cast<std::size_t>(k + 1)].Opcode & 0x7F : opNop;
+        if (op == opPushc && sp > 0 && next >= opAdd && next <= opPower) {
+            // A constant right operand is applied as a scalar: no block to fill and read.
+            const double c = e.Value;
+            BinaryBlock(next, level(sp - 1), [c](int) { return c; }, count);
+            ++k;
+        } else if (op == opPushc) {
             std::fill(level(sp), level(sp) + count, e.Value);
             ++sp;
         } else if (op == opPushv) {
             source(static_cast<int>(e.Value), first, count, level(sp));
             ++sp;
         } else if (op <= opPower) {
-            double* a = level(sp - 2);
             const double* b = level(sp - 1);
-            // One operator over the whole block; NaN stays NaN through every operation.
-            switch (op) {
-            case opAdd: for (int j = 0; j < count; ++j) a[j] = Finite(a[j] + b[j]); break;
-            case opSub: for (int j = 0; j < count; ++j) a[j] = Finite(a[j] - b[j]); break;
-            case opMul: for (int j = 0; j < count; ++j) a[j] = Finite(a[j] * b[j]); break;
-            case opDiv: for (int j = 0; j < count; ++j) a[j] = Divide(a[j], b[j]); break;
-            default: for (int j = 0; j < count; ++j) a[j] = Power(a[j], b[j]); break;
-            }
+            BinaryBlock(op, level(sp - 2), [b](int j) { return b[j]; }, count);
             --sp;
         } else {
-            double* x = level(sp - 1);
-            switch (op) {
-            case opAbs: for (int j = 0; j < count; ++j) x[j] = std::fabs(x[j]); break;
-            case opSqrt: for (int j = 0; j < count; ++j) x[j] = SignedSqrt(x[j]); break;
-            case opSqr: for (int j = 0; j < count; ++j) x[j] = Finite(x[j] * x[j]); break;
-            default: for (int j = 0; j < count; ++j) x[j] = Apply1(op, x[j]); break;
-            }
+            UnaryBlock(op, level(sp - 1), count);
         }
     }
     std::copy(level(0), level(0) + count, out);
@@ -378,9 +399,19 @@ void TVROMath::EvaluateRange(const TParser::TBlockSource& source, std::int64_t f
 {
     for (std::int64_t done = 0; done < count;) {
         const int n = static_cast<int>(std::min<std::int64_t>(TParser::kBlockSize, count - done));
+        const double* block = out + done;
         parser_.EvaluateBlock(source, first + done, n, out + done);
-        for (int j = 0; j < n; ++j)
-            Widen(out[done + j]);
+        // Comparisons with NaN are false, so samples without value drop out;
+        // written as selects, the loop vectorises.
+        double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+        for (int j = 0; j < n; ++j) {
+            lo = block[j] < lo ? block[j] : lo;
+            hi = block[j] > hi ? block[j] : hi;
+        }
+        if (lo <= hi) {
+            Widen(lo);
+            Widen(hi);
+        }
         done += n;
     }
 }

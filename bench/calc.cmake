@@ -1,0 +1,1 @@
+vro_bench(calc DEPS core_calc)

@@ -9,6 +9,7 @@
 #include "core/util/bytes.h"
 #include "core/util/charset.h"
 #include "core/util/numeric.h"
+#include "core/text/texts.h"
 
 namespace vro {
 
@@ -48,12 +49,12 @@ std::string FormatG(double v)
 }
 
 // Replaces the first "%d" or "%s" of a message pattern by `value`.
-std::string Fill(const std::string& pattern, const std::string& value)
+std::string Fill(std::string_view pattern, const std::string& value)
 {
     for (std::size_t i = 0; i + 1 < pattern.size(); ++i)
         if (pattern[i] == '%' && (pattern[i + 1] == 'd' || pattern[i + 1] == 's'))
-            return pattern.substr(0, i) + value + pattern.substr(i + 2);
-    return pattern;
+            return std::string(pattern.substr(0, i)) + value + std::string(pattern.substr(i + 2));
+    return std::string(pattern);
 }
 
 [[noreturn]] void IllegalInteger(std::string_view text)
@@ -225,12 +226,6 @@ void ReplaceDot(std::string& s, char sep)
 }
 
 thread_local TDvxBufferPositions positions;
-
-TDvxCheckTexts& GlobalCheckTexts()
-{
-    static TDvxCheckTexts texts = TDvxCheckTexts::English();
-    return texts;
-}
 
 } // namespace
 
@@ -816,41 +811,10 @@ std::string DvxTrim(std::string_view Text)
 
 // ---- Input checks -----------------------------------------------------------
 
-TDvxCheckTexts TDvxCheckTexts::English()
-{
-    TDvxCheckTexts t;
-    t.EmptyText = "The entry may not be left empty.";
-    t.IllegalChars = "Your entry includes non-authorized characters.";
-    t.GreaterThan = "The value entered is not permitted to be greater than %d.";
-    t.LessThan = "The value entered is not permitted to be less than %d.";
-    t.InvalidTime = "You have entered an invalid time.";
-    t.InvalidDate = "You have entered an invalid date.";
-    t.InvalidDateTime = "You have entered an invalid date/time specification.";
-    t.DateBefore = "The date entered may not be earlier than %s.";
-    t.DateAfter = "The date entered may not be later than %s.";
-    t.DateTimeBefore = "The date/time entered may not be earlier than %s.";
-    t.DateTimeAfter = "The date/time entered may not be later than %s.";
-    t.InvalidTimeSpan = "You have entered an invalid time difference. Valid entries are, for example, "
-                        "\"3d 5h 10m 12s\" or \"4h\" or \"3d 12m\"";
-    t.TimeSpanGreater = "The time difference entered is greater than %s";
-    t.TimeSpanLess = "The time difference entered is less than %s";
-    return t;
-}
-
-const TDvxCheckTexts& DvxCheckTexts()
-{
-    return GlobalCheckTexts();
-}
-
-void SetDvxCheckTexts(const TDvxCheckTexts& texts)
-{
-    GlobalCheckTexts() = texts;
-}
-
 std::string CheckEmptyText(std::string& Text)
 {
     Text = DvxTrim(Text);
-    return Text.empty() ? DvxCheckTexts().EmptyText : std::string();
+    return Text.empty() ? std::string(LibraryTexts().EmptyInputError) : std::string();
 }
 
 std::string CheckFixValueText(std::string& Text, int Decimals, std::int64_t Min, std::int64_t Max)
@@ -858,27 +822,27 @@ std::string CheckFixValueText(std::string& Text, int Decimals, std::int64_t Min,
     std::string msg = CheckEmptyText(Text);
     if (!msg.empty())
         return msg;
-    const TDvxCheckTexts& t = DvxCheckTexts();
+    const TLibraryTexts& t = LibraryTexts();
     if (Decimals < 0 || Decimals > 8)
-        return t.IllegalChars;
+        return t.IllegalCharError;
     double v;
     try {
         v = StrToFloatEx(Text);
     } catch (const std::exception&) {
-        return t.IllegalChars;
+        return t.IllegalCharError;
     }
     const std::int64_t f = DvxDecimalFactor[Decimals];
     const auto shown = [&](std::int64_t limit) { return std::to_string(limit / f); };
     const double guard = 68719476736.0 / static_cast<double>(f); // 2^36
     if (v > guard)
-        return Fill(t.GreaterThan, shown(Max));
+        return Fill(t.GreaterThanError, shown(Max));
     if (v < -guard)
-        return Fill(t.LessThan, shown(Min));
+        return Fill(t.LessThanError, shown(Min));
     const auto raw = static_cast<std::int64_t>(RoundHalfEven(v * static_cast<double>(f)));
     if (raw > Max)
-        return Fill(t.GreaterThan, shown(Max));
+        return Fill(t.GreaterThanError, shown(Max));
     if (raw < Min)
-        return Fill(t.LessThan, shown(Min));
+        return Fill(t.LessThanError, shown(Min));
     return {};
 }
 
@@ -887,15 +851,15 @@ std::string CheckDateText(std::string& Text, double MinDate, double MaxDate, con
     std::string msg = CheckEmptyText(Text);
     if (!msg.empty())
         return msg;
-    const TDvxCheckTexts& t = DvxCheckTexts();
+    const TLibraryTexts& t = LibraryTexts();
     const auto d = DvxTextToDate(Text, fs);
     if (!d)
-        return t.InvalidDate;
+        return t.InvalidDateError;
     // A date is compared by days: the day of MinDate itself is allowed.
     if (*d < std::floor(MinDate))
-        return Fill(t.DateBefore, DvxDateToText(MinDate, fs));
+        return Fill(t.DateTooEarlyError, DvxDateToText(MinDate, fs));
     if (*d > MaxDate)
-        return Fill(t.DateAfter, DvxDateToText(MaxDate, fs));
+        return Fill(t.DateTooLateError, DvxDateToText(MaxDate, fs));
     return {};
 }
 
@@ -904,7 +868,7 @@ std::string CheckTimeText(std::string& Text, const TDvxFormatSettings& fs)
     std::string msg = CheckEmptyText(Text);
     if (!msg.empty())
         return msg;
-    return DvxTextToTime(Text, fs) ? std::string() : DvxCheckTexts().InvalidTime;
+    return DvxTextToTime(Text, fs) ? std::string() : std::string(LibraryTexts().InvalidTimeError);
 }
 
 std::string CheckDateTimeText(std::string& Text, double Min, double Max, const TDvxFormatSettings& fs)
@@ -912,19 +876,19 @@ std::string CheckDateTimeText(std::string& Text, double Min, double Max, const T
     std::string msg = CheckEmptyText(Text);
     if (!msg.empty())
         return msg;
-    const TDvxCheckTexts& t = DvxCheckTexts();
+    const TLibraryTexts& t = LibraryTexts();
     auto v = DvxTextToDateTime(Text, fs);
     if (!v)
-        return t.InvalidDateTime;
+        return t.InvalidDateTimeError;
     if (*v >= 0 && *v < 1)
         *v += std::floor(Min);
     // Half a millisecond of slack: the limit and the typed text reach the
     // same moment by different arithmetic.
     const double slack = 0.5 / 86400000.0;
     if (*v < Min - slack)
-        return Fill(t.DateTimeBefore, DvxDateTimeToText(Min, fs));
+        return Fill(t.DateTimeTooEarlyError, DvxDateTimeToText(Min, fs));
     if (*v > Max + slack)
-        return Fill(t.DateTimeAfter, DvxDateTimeToText(Max, fs));
+        return Fill(t.DateTimeTooLateError, DvxDateTimeToText(Max, fs));
     return {};
 }
 
@@ -933,17 +897,17 @@ std::string CheckTimeSpanText(std::string& Text, std::int64_t Min, std::int64_t 
     std::string msg = CheckEmptyText(Text);
     if (!msg.empty())
         return msg;
-    const TDvxCheckTexts& t = DvxCheckTexts();
+    const TLibraryTexts& t = LibraryTexts();
     std::int32_t v;
     try {
         v = ConvertStrToDvxTimeSpan(Text);
     } catch (const std::exception&) {
-        return t.InvalidTimeSpan;
+        return t.InvalidTimeSpanError;
     }
     if (v < Min)
-        return Fill(t.TimeSpanLess, DvxTimeSpanToStr(Min));
+        return Fill(t.TimeSpanTooSmallError, DvxTimeSpanToStr(Min));
     if (v > Max)
-        return Fill(t.TimeSpanGreater, DvxTimeSpanToStr(Max));
+        return Fill(t.TimeSpanTooLargeError, DvxTimeSpanToStr(Max));
     return {};
 }
 

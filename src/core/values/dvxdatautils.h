@@ -161,32 +161,9 @@ std::string DvxTrim(std::string_view Text);
 
 // ---- Input checks -----------------------------------------------------------
 
-// The validation messages of the library text set, in the chosen language.
-// English until the text module installs another language. "%d" and "%s"
-// mark where the limit goes.
-struct TDvxCheckTexts {
-    std::string EmptyText;        // "The entry may not be left empty."
-    std::string IllegalChars;     // "Your entry includes non-authorized characters."
-    std::string GreaterThan;      // "... not permitted to be greater than %d."
-    std::string LessThan;         // "... not permitted to be less than %d."
-    std::string InvalidTime;
-    std::string InvalidDate;
-    std::string InvalidDateTime;
-    std::string DateBefore;       // limit date in %s
-    std::string DateAfter;
-    std::string DateTimeBefore;   // limit date-time in %s
-    std::string DateTimeAfter;
-    std::string InvalidTimeSpan;
-    std::string TimeSpanGreater;  // limit span in %s
-    std::string TimeSpanLess;
-
-    static TDvxCheckTexts English();
-};
-const TDvxCheckTexts& DvxCheckTexts();
-void SetDvxCheckTexts(const TDvxCheckTexts& texts);
-
 // Each check trims Text in place and returns the message, empty when the
-// input is acceptable. Every check first applies CheckEmptyText.
+// input is acceptable. The messages are the validation texts of the library
+// text set in the selected language (core/text/texts.h). Every check first applies CheckEmptyText.
 std::string CheckEmptyText(std::string& Text);
 // Min and Max are raw values at Decimals (0..8).
 std::string CheckFixValueText(std::string& Text, int Decimals, std::int64_t Min, std::int64_t Max);

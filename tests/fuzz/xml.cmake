@@ -1,0 +1,1 @@
+vro_fuzz(fuzz_xml ${CMAKE_CURRENT_LIST_DIR}/fuzz_xml.cpp DEPS core_xml)

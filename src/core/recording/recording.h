@@ -36,6 +36,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/values/vro8utils.h"
+
 namespace vro {
 
 class TXmlWriter;
@@ -44,9 +46,6 @@ class TXmlReader;
 using TSensorValues = std::vector<std::int32_t>;
 using TTimeValues = std::vector<std::int32_t>;
 using TStateValues = std::vector<std::uint16_t>;
-
-// The raw no-value marker of every sample array.
-inline constexpr std::int32_t RecNoValue = INT32_MIN;
 
 // Raised by loading, saving and the model's own checks; the message is the
 // system's text for the situation.
@@ -442,12 +441,28 @@ public:
     // True when AnchorChannel names an existing channel.
     bool HasAnchorChannel(const TRemarkData& remark) const;
 
-private:
-    void SaveToTarget(const std::filesystem::path& target);
-    void ParseFile(std::span<const std::uint8_t> bytes);
+    // The sample block (the file code's bulk conversion): ReadData checks
+    // the block against the counts before anything is read; WriteData hands
+    // the bytes to `sink` in large pieces.
     void ReadData(std::span<const std::uint8_t> block);
-    void WriteData(std::string& out) const;
+    void WriteData(const std::function<void(std::span<const std::uint8_t>)>& sink) const;
+    // Bytes the sample block needs for the current flags and channels.
+    std::int64_t SampleBlockSize() const;
+    // Marks 32-bit every 16-bit channel whose values (or min/max) leave
+    // -32767..32767, and a 16-bit sub-time channel leaving 0..65535, so that
+    // saving never cuts a value to its low 16 bits.
     void PromoteWideChannels();
+
+private:
+    template <typename Sink>
+    void WriteWholeFile(TXmlWriter& writer, const Sink& sink);
+    void ParseFile(std::span<const std::uint8_t> bytes);
+    // Back to the empty state (after a failed load).
+    void Clear();
+
+    // Upper bound of sample-block bytes while reading the parameters, so
+    // that counts that cannot be backed by the file allocate nothing.
+    std::uint64_t readLimit_ = UINT64_MAX;
 };
 
 // The fixed header and warning of a recording file (80 and 135 bytes).

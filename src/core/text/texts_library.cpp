@@ -100,9 +100,14 @@ const TLibraryTexts kLibraryTextsEn = {
     "Connection being disconnected",
     // Configuration file.
     "Saving the personal settings",
-    "The configuration file \"%s\" could not be saved in the folder\n\"%s\".\n\n"
-    "Your personal settings will be lost when %s is closed.\n"
-    "Check that the folder exists and that you may write to it.",
+    "The configuration file \"%s\" could not be saved in theApplication folder \"%s\".\n\n"
+    "This could be caused by a number of reasons:\n"
+    "-The data storage medium is full or overwrite-protected, \n"
+    "-You have not authorized to write in this folder.\n"
+    "-The configuration file is opened or blocked.\n\n"
+    "Please end the application and, if necessary, copy or install \n"
+    "the application \"%s\" in a folder in which you are authorized to write, so that \n"
+    "your settings remain in effect until the next Start.",
 };
 
 const TLibraryTexts kLibraryTextsDe = {
@@ -202,9 +207,14 @@ const TLibraryTexts kLibraryTextsDe = {
     "Verbindung wird getrennt",
     // Configuration file.
     "Speichern der persönlichen Einstellungen",
-    "Die Konfigurationsdatei \"%s\" konnte nicht im Ordner\n\"%s\" gespeichert werden.\n\n"
-    "Ihre persönlichen Einstellungen gehen beim Beenden von %s verloren.\n"
-    "Prüfen Sie, ob der Ordner existiert und Sie Schreibrechte darauf haben.",
+    "Die Konfigurationsdatei \"%s\" konnte nicht im Anwendungsordner \"%s\" gespeichert werden.\n\n"
+    "Dafür kann es mehrere Gründe geben:\n"
+    "- Der Datenträger ist voll oder schreibgeschützt.\n"
+    "- Sie haben keine Schreibberechtigung für diesen Ordner.\n"
+    "- Die Konfigurationsdatei ist geöffnet oder gesperrt.\n\n"
+    "Bitte beenden Sie die Anwendung und kopieren oder installieren Sie \n"
+    "die Anwendung \"%s\" gegebenenfalls in einen Ordner, für den Sie Schreibrechte haben, \n"
+    "damit Ihre Einstellungen bis zum nächsten Start erhalten bleiben.",
 };
 
 const TLibraryTexts kLibraryTextsFr = {
@@ -304,9 +314,14 @@ const TLibraryTexts kLibraryTextsFr = {
     "Coupure de la connexion en cours",
     // Configuration file.
     "Enregistrement des paramètres personnels",
-    "Le fichier de configuration \"%s\" n'a pas pu être enregistré dans le dossier\n\"%s\".\n\n"
-    "Vos paramètres personnels seront perdus à la fermeture de %s.\n"
-    "Vérifiez que le dossier existe et que vous disposez des droits d'écriture.",
+    "Le fichier de configuration \"%s\" n'a pas pu être enregistré dans le dossier de l'application \"%s\".\n\n"
+    "Plusieurs causes sont possibles :\n"
+    "- Le support de données est plein ou protégé en écriture.\n"
+    "- Vous n'avez pas le droit d'écrire dans ce dossier.\n"
+    "- Le fichier de configuration est ouvert ou verrouillé.\n\n"
+    "Veuillez quitter l'application et, si nécessaire, copier ou installer \n"
+    "l'application \"%s\" dans un dossier où vous avez le droit d'écrire, afin que \n"
+    "vos paramètres restent en vigueur jusqu'au prochain démarrage.",
 };
 
 } // namespace vro::textdata

@@ -293,9 +293,9 @@ std::string ConvertDvxFixValueToStr(int Decimals, bool Fixed, std::int64_t Raw, 
                                        : static_cast<std::uint64_t>(Raw);
     std::string digits = RoundDigits(std::to_string(mag), 12);
     if (static_cast<int>(digits.size()) - Decimals > 12) {
-        // More integer digits than the precision: exponent form.
+        // More integer digits than the precision: general notation.
         char b[64];
-        std::snprintf(b, sizeof b, "%.11E", value);
+        std::snprintf(b, sizeof b, "%.12G", value);
         std::string s = TidyExponent(b);
         ReplaceDot(s, fs.DecimalSeparator);
         return s;

@@ -24,6 +24,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/util/bytes.h"
 #include "core/values/dvxdatetime.h"
 
 namespace vro {

@@ -119,7 +119,9 @@ TEST_F(ExportTest, QuotesPaddingAndColumnsOfTheTable)
     lines = Lines(Export(*r, p));
     const std::string header = lines[0];
     EXPECT_NE(header.find(";VeryLongName;"), std::string::npos);
-    EXPECT_EQ(lines[1].substr(lines[1].find(';') + 1, 8), std::string(8 - RawToText(123, 1).size(), ' ') + RawToText(123, 1));
+    // Cells are right-aligned to the larger of the width and the column's text length (12 here).
+    const std::string cell = lines[1].substr(lines[1].find(';') + 1, 12);
+    EXPECT_EQ(cell, std::string(12 - RawToText(123, 1).size(), ' ') + RawToText(123, 1));
 }
 
 TEST_F(ExportTest, CellsWithTheDelimiterAreQuotedSoTheFileReadsBack)

@@ -47,8 +47,8 @@ TEST(TableView, ColumnsFollowStatesMinMaxAndShowTableMinMax)
     r->Channel(1).ShowMinMax = true;
     TTableView t;
     t.SetRecording(r.get());
-    ASSERT_EQ(t.ColumnCount, 6);
-    EXPECT_EQ(t.ColumnKind, (std::vector<std::uint8_t>{0, 1, 2, 2, 3, 4}));
+    ASSERT_EQ(t.ColumnCount, 7);
+    EXPECT_EQ(t.ColumnKind, (std::vector<std::uint8_t>{0, 1, 2, 2, 3, 4, 2}));
     EXPECT_EQ(t.ColumnChannel[4], 1);
     EXPECT_EQ(t.HeaderText(4), "Min " + r->Channel(1).GetName());
     EXPECT_EQ(t.HeaderText(5), "Max " + r->Channel(1).GetName());
@@ -56,7 +56,7 @@ TEST(TableView, ColumnsFollowStatesMinMaxAndShowTableMinMax)
 
     r->Channel(2).Visible = false;
     t.BuildColumns();
-    EXPECT_EQ(t.ColumnCount, 5);
+    EXPECT_EQ(t.ColumnCount, 6);
     t.SetAllColumns(true); // hidden channels and every min/max column
     EXPECT_EQ(t.ColumnCount, 2 + 3 * 3);
 

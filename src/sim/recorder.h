@@ -1,0 +1,207 @@
+// TSimRecorder: the recorder's side of the command set, behind the frame
+// layer of the simulator. The frame layer hands it every complete request
+// frame to 'R' or 'S' (address, command number, data) and sends back what it
+// answers; it also passes on the bare control bytes (ENQ, ESC) and pulls the
+// bytes of a running online stream.
+//
+// What the recorder holds: an identification for a chosen layout version,
+// a live channel set with moving current values, a memory with recordings
+// and stored setups (one handle space over both lists), the setup blocks,
+// two firmware areas, a remote-recording state machine and the online
+// stream. Every answer can be replaced by a fault (silence, a status value,
+// a short, long or empty answer, a cut multi-packet read, failures of the
+// first k pieces) so that the program's error paths can be exercised.
+//
+// Thread safety: every public operation takes the recorder's mutex, so the
+// frame layer's thread and a test thread may use it together. No operation
+// sleeps while holding the lock.
+#pragma once
+
+#include "sim/recorderlayout.h"
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vro::sim {
+
+// What the recorder does instead of its normal answer.
+enum class ERecorderFault {
+    None,
+    Silence,    // no answer at all
+    Status,     // a status answer carries Value instead of 0 (status1 or status2 by command)
+    Short,      // the answer is cut by Value bytes (at least to 0)
+    Long,       // Value extra bytes are appended
+    Empty,      // an answer without data
+    CutAt,      // multi-packet read: pieces at or after offset Value answer 0 bytes
+    OverPiece,  // multi-packet read: every piece is Value bytes longer than the data left
+    Delay,      // answer after Value milliseconds
+};
+
+struct TRecorderFault {
+    ERecorderFault Mode = ERecorderFault::None;
+    long Value = 0;
+    int Times = -1;     // how many answers the fault applies to; -1: until cleared
+    int SkipFirst = 0;  // answers left alone before the fault starts
+};
+
+// The recorder's answer to one request frame.
+struct TRecorderAnswer {
+    bool Silent = false;
+    TByteString Data;
+    std::chrono::milliseconds Delay{0}; // the frame layer answers after this delay
+};
+
+// Remote-recording state.
+enum class ESimRemoteState { Idle, Measuring, Storing, Finished };
+
+// Online stream behaviour.
+struct TSimOnlineConfig {
+    std::chrono::microseconds Interval{2000}; // one record every Interval (scaled rate)
+    int JunkEvery = 0;         // every n-th record is preceded by the bytes 88 01
+    int BadChecksumEvery = 0;  // every n-th record (types 0/1) carries a wrong checksum
+    long TriggerAtRecord = -1; // types 0/1: status bit 0 set from this record on
+    int EventEvery = 5;        // type 2: every n-th record reports an event (status != 0)
+    std::uint8_t FreeByte = 0x42;
+    long StopAfter = -1;       // stop streaming by itself after this many records
+};
+
+struct TSimProfile {
+    int ComVersion = 3;
+    std::string IdentText = "VRO8K-M V2.10";
+    std::int16_t HardwareVariant = 1;
+    std::size_t PieceSize = 240;                 // bytes per multi-packet piece
+    std::optional<std::uint8_t> EnqIdle = 0x3F;  // ENQ answer while idle (empty: silence)
+    std::uint8_t EnqMeasuring = 0x06;            // ACK: running
+    std::uint8_t EnqFinished = 0x15;             // NAK: finished
+    std::chrono::milliseconds RemoteDuration{300};
+    std::chrono::milliseconds StoringTime{200};  // ping answers wait while storing
+    std::uint32_t RemoteRecords = 200;           // records of the recording a remote run makes
+    bool AlterArea1OnReadBack = false;           // bytes 20..23 of area 1 differ on read-back
+    TSimOnlineConfig Online;
+};
+
+class TSimRecorder {
+public:
+    explicit TSimRecorder(TSimProfile profile = {});
+
+    // ---- driven by the frame layer ----
+    // A valid request frame to 'R' or 'S'.
+    TRecorderAnswer HandleFrame(char address, std::uint8_t number, std::span<const std::uint8_t> data);
+    // A bare ENQ byte: the answer byte, or none (silence).
+    std::optional<std::uint8_t> HandleEnq();
+    // An ESC outside a frame: the online stream stops at once.
+    void HandleCancel();
+    // The bytes of the online stream due by `now` (empty when not streaming).
+    TByteString PullStream(std::chrono::steady_clock::time_point now);
+    bool Streaming() const;
+
+    // ---- configuration (tests, vro simulate) ----
+    const TSimProfile& Profile() const { return profile_; }
+    void SetComVersion(int v);
+    void SetIdentText(const std::string& t);
+    void SetOnline(const TSimOnlineConfig& c);
+    void SetPieceSize(std::size_t n);
+    void SetChannels(std::vector<TSimChannel> channels, bool minMax);
+    std::vector<TSimChannel> Channels() const;
+    // Adds a recording (samples generated when Words is empty); returns its handle.
+    std::uint16_t AddRecording(TSimRecording rec);
+    // Replaces all recordings and setups by the built-in set.
+    void LoadDefaultMemory();
+    void ClearMemory();
+    std::vector<TSimRecording> Recordings() const;
+    std::optional<TSimRecording> RecordingByHandle(std::uint16_t handle) const;
+    // A stored setup entry with a snapshot of the blocks; returns its handle.
+    std::uint16_t AddSetup(const std::string& name, std::uint32_t number);
+    std::size_t SetupCount() const;
+    // Header bytes patched after encoding (offset in the layout's header, 32-bit value).
+    void PatchHeader(std::uint16_t handle, std::size_t offset, std::uint32_t value);
+    // Fault for one command ('R'/'S' and number); Mode None clears it.
+    void SetFault(char address, std::uint8_t number, TRecorderFault fault);
+    void ClearFaults();
+    // Answers a remote run's ENQ and ping questions as if time had advanced.
+    ESimRemoteState RemoteState();
+    std::vector<std::uint8_t> Block(std::uint8_t number) const; // live setup block by its R number
+    std::vector<std::uint8_t> FirmwareArea(int area) const;
+    // Records of the online stream sent so far (the test's reference).
+    std::vector<std::vector<std::int16_t>> StreamedRecords() const;
+    std::vector<std::uint8_t> StreamedStatus() const;
+    long StreamDropped() const;
+    // The frame layer reports stream bytes it could not write (a full line buffer).
+    void CountDropped(long records);
+    // Count of requests seen per command (key address << 8 | number).
+    int RequestCount(char address, std::uint8_t number) const;
+    // Every request frame seen, in order (address, number, data).
+    struct TRequest {
+        char Address;
+        std::uint8_t Number;
+        TByteString Data;
+    };
+    std::vector<TRequest> Transcript() const;
+
+private:
+    struct TSetup {
+        std::uint16_t Handle;
+        std::string Name;
+        std::uint32_t Number;
+        std::uint32_t Date;
+        std::map<std::uint8_t, TByteString> Blocks;
+    };
+    using TLock = std::lock_guard<std::mutex>;
+
+    TRecorderAnswer Dispatch(char address, std::uint8_t number, std::span<const std::uint8_t> data);
+    TRecorderAnswer ReadPiece(const TByteString& area, std::span<const std::uint8_t> data, char a, std::uint8_t n);
+    TRecorderAnswer WritePiece(TByteString& area, std::span<const std::uint8_t> data);
+    TRecorderAnswer Status1(std::uint8_t s) const { return {false, {s}, {}}; }
+    TRecorderAnswer Status2(std::int16_t s) const;
+    TByteString CurrentValues() const;
+    TByteString HeaderOf(const TSimRecording& r) const;
+    TSimRecording* FindRecording(std::uint16_t handle);
+    void InitBlocks();
+    void AdvanceRemote(std::chrono::steady_clock::time_point now);
+    void FinishRemoteRun();
+    std::uint16_t NextHandle() { return nextHandle_++; }
+    std::uint32_t Now2000() const;
+    TByteString NextStreamRecord();
+    const TRecorderFault* ActiveFault(char a, std::uint8_t n);
+    void ApplyFault(const TRecorderFault& f, TRecorderAnswer& answer, bool statusAnswer, bool twoByteStatus) const;
+
+    mutable std::mutex mutex_;
+    TSimProfile profile_;
+    std::vector<TSimChannel> channels_;
+    bool minMax_ = false;
+    std::vector<TSimRecording> recordings_;
+    std::map<std::uint16_t, std::map<std::size_t, std::uint32_t>> headerPatches_;
+    std::vector<TSetup> setups_;
+    std::uint16_t nextHandle_ = 0x101;
+    bool listIsSetups_ = false;
+    std::optional<std::uint16_t> headerHandle_;  // selected by R 20 (or a remote run)
+    std::optional<std::uint16_t> sampleHandle_;  // prepared by R 22 (or a remote run)
+    std::map<std::uint8_t, TByteString> blocks_; // live setup blocks by R number
+    TByteString smartFlags_;
+    TByteString area0_, area1_;
+    std::map<int, TRecorderFault> faults_;
+    std::map<int, int> faultSeen_;
+    std::map<int, int> requests_;
+    std::vector<TRequest> transcript_;
+    std::chrono::steady_clock::time_point created_ = std::chrono::steady_clock::now();
+    // remote recording
+    ESimRemoteState remote_ = ESimRemoteState::Idle;
+    std::chrono::steady_clock::time_point remoteChange_{};
+    std::uint32_t remoteNumber_ = 500;
+    // online stream
+    bool streaming_ = false;
+    int streamType_ = 0;
+    std::chrono::steady_clock::time_point streamNext_{};
+    long streamCount_ = 0;
+    std::vector<std::vector<std::int16_t>> streamed_;
+    std::vector<std::uint8_t> streamedStatus_;
+    long streamDropped_ = 0;
+};
+
+} // namespace vro::sim

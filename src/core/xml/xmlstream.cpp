@@ -17,7 +17,6 @@ constexpr const char* kEndTagError = "XML Error: Unexpected End Tag";
 constexpr const char* kUnknownTagError = "XML Unknown-Tag-Error";
 constexpr const char* kNotQuotedError = "XML Error: Attribute not quoted";
 constexpr const char* kChecksumError = "Checksum not valid!";
-constexpr const char* kReadError = "Stream read error";
 constexpr std::size_t kStreamBlock = 64 * 1024;
 
 // Blanks in the platform's sense: every control character and the space.
@@ -373,7 +372,7 @@ std::size_t TXmlReader::FindByte(char c)
         from = src_.size();
         if (!Refill()) {
             pos_ = src_.size();
-            throw EXmlError(kReadError);
+            throw EXmlEndOfInput();
         }
     }
 }
@@ -381,7 +380,7 @@ std::size_t TXmlReader::FindByte(char c)
 char TXmlReader::GetByte()
 {
     if (pos_ >= src_.size() && !Refill())
-        throw EXmlError(kReadError);
+        throw EXmlEndOfInput();
     return src_[pos_++];
 }
 

@@ -22,7 +22,7 @@
 // in blocks for speed).
 //
 // Errors are EXmlError with the system's texts (see the .cpp); reading past
-// the end of the input raises EXmlError("Stream read error").
+// the end of the input raises EXmlEndOfInput ("Stream read error").
 //
 // Neither class is thread-safe; one object serves one document.
 #pragma once
@@ -44,6 +44,12 @@ class TAtomicFile;
 class EXmlError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// Reading past the end of the input ("Stream read error").
+class EXmlEndOfInput : public EXmlError {
+public:
+    EXmlEndOfInput() : EXmlError("Stream read error") {}
 };
 
 // At most 15 elements may be open at once; a 16th raises.

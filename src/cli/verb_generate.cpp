@@ -1,0 +1,127 @@
+// vro generate: a synthetic recording for trying the program and for
+// benchmarks. Each channel is a smooth curve (two slow sine waves and a
+// drift) with a little noise, in a plausible physical quantity and unit.
+#include "cli/verb.h"
+
+#include "core/recording/recording.h"
+#include "core/values/dvxdatetime.h"
+#include "core/values/vro8utils.h"
+
+#include <cmath>
+#include <iostream>
+#include <random>
+
+namespace vro::cli {
+
+namespace {
+
+struct TQuantity {
+    const char* Name;
+    const char* Unit;
+    double Lo, Hi; // physical range
+};
+
+constexpr TQuantity kQuantities[] = {
+    {"Pressure", "bar", 0.0, 100.0},
+    {"Temperature", "\xC2\xB0" "C", -20.0, 120.0},
+    {"Flow rate", "l/min", 0.0, 250.0},
+    {"Differential pressure", "mbar", -50.0, 50.0},
+    {"Frequency", "Hz", 0.0, 300.0},
+    {"Level", "m", 0.0, 10.0},
+    {"Voltage", "V", 0.0, 30.0},
+    {"Current", "mA", 4.0, 20.0},
+};
+
+int Run(TArgs& args)
+{
+    const int channels = static_cast<int>(args.IntOption("--channels", 4, 1, TRecording::MaxChannels));
+    const auto samples = static_cast<std::int32_t>(args.IntOption("--samples", 10000, 1, 100000000));
+    const bool minmax = args.Flag("--minmax");
+    const bool wide = args.Flag("--32bit");
+    const bool stamps = args.Flag("--timestamps");
+    args.CheckAllUsed(1);
+    const std::string out = args.Positional(0, "OUT.vxrf");
+
+    TRecording r;
+    r.FileName = out;
+    r.RecordingSource = 0;
+    r.RecordingType = 0;
+    r.DeviceRecordingName = "Demo";
+    r.DeviceRecordingNumber = 1;
+    r.Comment = "Synthetic recording made by vro generate";
+    r.ChannelCount = channels;
+    r.RecordCount = samples;
+    r.HasMinMaxValues = minmax;
+    r.HasTimeStamps = stamps;
+    // 1 s with time stamps (row 12), else 100 ms (row 9).
+    r.SampleRate = stamps ? 12 : 9;
+    const double interval = stamps ? 1.0 : 0.1;
+    const TDvxDateParts start {2024, 3, 1, 8, 0, 0, 0};
+    r.StartTime = EncodeDvxDateTime(start).value_or(DvxDate2000);
+    r.StopTime = r.StartTime + (samples - 1) * interval / 86400.0;
+    r.InfoStrings = {"@Generator", "Program|vro generate", "Channels|" + std::to_string(channels)};
+    r.CreateChannelObjects();
+
+    std::mt19937 rng(20240301);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    const int decimals = wide ? 3 : 2;
+    for (int c = 0; c < channels; ++c) {
+        TRecordingSensorWrapper& ch = r.Channel(c);
+        const TQuantity& q = kQuantities[c % std::size(kQuantities)];
+        ch.DeviceName = "Channel " + std::string(1, static_cast<char>('A' + c % 12)) +
+                        (c >= 12 ? "-" + std::to_string(c / 12) : "");
+        ch.CustomName = q.Name;
+        ch.MeasureUnit = q.Unit;
+        ch.Decimals = decimals;
+        ch.Has32BitSize = wide;
+        // 16-bit channels keep their raw values inside -32767..32767.
+        double lo = q.Lo, hi = q.Hi;
+        if (!wide) {
+            const double limit = 32000.0 / Vro8Factor[decimals];
+            lo = std::max(lo, -limit);
+            hi = std::min(hi, limit);
+        }
+        ch.DeviceLoRange = ch.FullLoRange = FloatToRaw(lo, decimals, true);
+        ch.DeviceHiRange = ch.FullHiRange = FloatToRaw(hi, decimals, true);
+        ch.ResetCurrentRange();
+        ch.SetColorIndex(c);
+        ch.Visible = c < 8;
+        const double mid = (lo + hi) / 2, amp = (hi - lo) * 0.35;
+        const double f1 = 1.0 / (600.0 + 170.0 * c), f2 = 1.0 / (97.0 + 13.0 * c), phase = 0.7 * c;
+        const double sigma = (hi - lo) * 0.004;
+        for (std::int32_t i = 0; i < samples; ++i) {
+            const double t = i;
+            double x = mid + amp * (0.8 * std::sin(2 * M_PI * f1 * t + phase) + 0.2 * std::sin(2 * M_PI * f2 * t)) +
+                       (hi - lo) * 0.05 * std::sin(2 * M_PI * t / std::max<double>(samples, 1));
+            x = std::clamp(x, lo, hi);
+            const double spread = std::abs(noise(rng)) * sigma * 2;
+            const double v = std::clamp(x + noise(rng) * sigma, lo, hi);
+            ch.Values[static_cast<std::size_t>(i)] = FloatToRaw(v, decimals, true);
+            if (minmax) {
+                ch.MinValues[static_cast<std::size_t>(i)] = FloatToRaw(std::max(lo, v - spread), decimals, true);
+                ch.MaxValues[static_cast<std::size_t>(i)] = FloatToRaw(std::min(hi, v + spread), decimals, true);
+            }
+        }
+    }
+    if (stamps) {
+        const std::int32_t first = DateTimeToStamp(r.StartTime);
+        for (std::int32_t i = 0; i < samples; ++i)
+            r.Time->TimeStamps[static_cast<std::size_t>(i)] = first + i;
+    }
+    r.LeftYAxis = static_cast<std::int32_t>(channels >= 32 ? 0xFFFFFFFFu : ((1u << channels) - 1u));
+    r.XAxisIndex = -1;
+    r.ShowTableMinMax = 2;
+    r.Time->ResetRange();
+    r.CheckAxes();
+    r.NameConfirmed = true;
+    r.SaveToFile();
+    std::cout << out << ": " << channels << " channels, " << samples << " samples\n";
+    return 0;
+}
+
+} // namespace
+
+VRO_VERB({"generate", "generate OUT.vxrf [--channels N] [--samples M] [--minmax] [--32bit] [--timestamps]",
+          "write a synthetic recording (smooth curves with noise)", Run});
+
+} // namespace vro::cli

@@ -1,0 +1,189 @@
+// vro info: loads a recording file and describes it, as readable text or as
+// one JSON object whose keys are the recording model's field names.
+#include "cli/verb.h"
+
+#include "core/recording/recording.h"
+#include "core/values/dvxdatetime.h"
+#include "core/values/vro8utils.h"
+
+#include <nlohmann/json.hpp>
+
+#include <iostream>
+
+namespace vro::cli {
+
+namespace {
+
+using TJson = nlohmann::ordered_json;
+
+TJson ChannelJson(const TRecording& r, const TRecordingSensorWrapper& c, bool values)
+{
+    TJson j;
+    j["DeviceName"] = c.DeviceName;
+    j["CustomName"] = c.CustomName;
+    j["MeasureUnit"] = c.MeasureUnit;
+    j["Decimals"] = c.Decimals;
+    j["Has32BitSize"] = c.Has32BitSize;
+    j["DeviceLoRange"] = c.DeviceLoRange;
+    j["DeviceHiRange"] = c.DeviceHiRange;
+    j["CurrentLoRange"] = c.CurrentLoRange;
+    j["CurrentHiRange"] = c.CurrentHiRange;
+    j["FullLoRange"] = c.FullLoRange;
+    j["FullHiRange"] = c.FullHiRange;
+    j["ColorIndex"] = c.ColorIndex;
+    j["Style"] = c.Style;
+    j["Visible"] = c.Visible;
+    j["ShowMinMax"] = c.ShowMinMax;
+    j["TimeShift"] = c.TimeShift;
+    j["Comment"] = c.Comment;
+    if (values) {
+        const auto n = static_cast<std::size_t>(r.RecordCount);
+        auto first = [n](const TSensorValues& v) {
+            return TSensorValues(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(std::min(n, v.size())));
+        };
+        j["Values"] = first(c.Values);
+        if (r.HasMinMaxValues) {
+            j["MinValues"] = first(c.MinValues);
+            j["MaxValues"] = first(c.MaxValues);
+        }
+    }
+    return j;
+}
+
+TJson RecordingJson(const TRecording& r, bool values)
+{
+    TJson j;
+    j["RecordingSource"] = r.RecordingSource;
+    j["RecordingType"] = r.RecordingType;
+    j["ChannelCount"] = r.ChannelCount;
+    j["RecordCount"] = r.RecordCount;
+    j["HasMinMaxValues"] = r.HasMinMaxValues;
+    j["HasStates"] = r.HasStates;
+    j["HasTimeStamps"] = r.HasTimeStamps;
+    j["HasSubTimes"] = r.HasSubTimes;
+    j["PreTriggerCount"] = r.PreTriggerCount;
+    j["SampleRate"] = r.SampleRate;
+    j["StartTime"] = r.StartTime;
+    j["StopTime"] = r.StopTime;
+    j["TriggerState"] = r.TriggerState;
+    j["TriggerTime"] = r.TriggerTime;
+    j["DeviceRecordingName"] = r.DeviceRecordingName;
+    j["DeviceRecordingNumber"] = r.DeviceRecordingNumber;
+    j["Comment"] = r.Comment;
+    j["Description"] = r.Description;
+    j["SensorId"] = r.SensorId;
+    j["InfoStrings"] = r.InfoStrings;
+    j["LeftYAxis"] = r.LeftYAxis;
+    j["RightYAxis"] = r.RightYAxis;
+    j["XAxisIndex"] = r.XAxisIndex;
+    j["ShowTableMinMax"] = r.ShowTableMinMax;
+    j["RemarkCount"] = r.Remarks.size();
+    j["SnapshotCount"] = r.SnapshotCamera.Count();
+    j["LoRange"] = r.Time ? r.Time->LoRange : 0;
+    j["HiRange"] = r.Time ? r.Time->HiRange : 0;
+    TJson channels = TJson::array();
+    for (int i = 0; i < r.ChannelCount; ++i)
+        channels.push_back(ChannelJson(r, r.Channel(i), values));
+    j["Channels"] = std::move(channels);
+    if (values) {
+        const auto n = static_cast<std::size_t>(r.RecordCount);
+        if (r.HasTimeStamps && r.Time)
+            j["TimeStamps"] = TTimeValues(r.Time->TimeStamps.begin(),
+                                          r.Time->TimeStamps.begin() +
+                                              static_cast<std::ptrdiff_t>(std::min(n, r.Time->TimeStamps.size())));
+        if (r.HasStates && r.State)
+            j["States"] = r.State->States;
+        if (r.HasSubTimes && r.Time && r.Time->SubTimes)
+            j["SubTimes"] = r.Time->SubTimes->Values;
+    }
+    return j;
+}
+
+const char* SourceText(int source)
+{
+    switch (source) {
+    case 0: return "recorder memory";
+    case 1: return "online measurement";
+    case 2: return "legacy file";
+    case 4:
+    case 5: return "text file import";
+    default: return "unknown";
+    }
+}
+
+const char* TypeText(int type)
+{
+    switch (type) {
+    case 0: return "simple measurement curve";
+    case 1: return "measurement curve with trigger";
+    case 2: return "event log";
+    case 3: return "sensor-interface log";
+    case 4: return "imported text";
+    default: return "unknown";
+    }
+}
+
+void PrintSummary(const TRecording& r, std::ostream& out)
+{
+    out << "File:            " << r.FileName << "\n"
+        << "Version:         " << r.GetVersion() << "\n"
+        << "Source:          " << r.RecordingSource << " (" << SourceText(r.RecordingSource) << ")\n"
+        << "Type:            " << int(r.RecordingType) << " (" << TypeText(r.RecordingType) << ")\n";
+    if (!r.DeviceRecordingName.empty())
+        out << "Device name:     " << r.DeviceRecordingName << " #" << r.DeviceRecordingNumber << "\n";
+    out << "Start time:      " << DvxDateTimeToText(r.StartTime, TDvxFormatSettings::Iso()) << "\n"
+        << "Stop time:       " << DvxDateTimeToText(r.StopTime, TDvxFormatSettings::Iso()) << "\n"
+        << "Sample interval: " << (r.HasTimeStamps ? "time stamps" : r.Time->GetSampleIntervalText()) << "\n"
+        << "Record count:    " << r.RecordCount << "\n"
+        << "Min/max values:  " << (r.HasMinMaxValues ? "yes" : "no") << "\n"
+        << "States:          " << (r.HasStates ? "yes" : "no") << "\n"
+        << "Time stamps:     " << (r.HasTimeStamps ? (r.HasSubTimes ? "yes, with sub-times" : "yes") : "no") << "\n"
+        << "Remarks:         " << r.Remarks.size() << "\n"
+        << "Snapshots:       " << r.SnapshotCamera.Count() << "\n";
+    if (!r.Comment.empty())
+        out << "Comment:         " << r.Comment << "\n";
+    out << "Channels:        " << r.ChannelCount << "\n";
+    const auto iso = TDvxFormatSettings::Iso();
+    for (int i = 0; i < r.ChannelCount; ++i) {
+        const TRecordingSensorWrapper& c = r.Channel(i);
+        out << "  " << i << ": " << c.GetLongName();
+        if (!c.MeasureUnit.empty())
+            out << " " << c.GetUnitText();
+        out << ", " << c.Decimals << " decimals, " << (c.Has32BitSize ? "32" : "16") << " bit, range "
+            << RawToText(c.DeviceLoRange, c.Decimals, iso) << " .. " << RawToText(c.DeviceHiRange, c.Decimals, iso)
+            << "\n";
+    }
+}
+
+int Run(TArgs& args)
+{
+    const bool json = args.Flag("--json");
+    const bool values = args.Flag("--values");
+    args.CheckAllUsed(1);
+    const std::string file = args.Positional(0, "FILE");
+    TRecording r;
+    r.LoadFromFile(file);
+    if (json) {
+        std::cout << RecordingJson(r, values).dump(2) << "\n";
+    } else {
+        PrintSummary(r, std::cout);
+        if (values) {
+            for (std::int32_t k = 0; k < r.RecordCount; ++k) {
+                std::cout << r.Time->IndexToText(k);
+                for (int i = 0; i < r.ChannelCount; ++i)
+                    std::cout << "\t" << RawToText(r.Channel(i).Values[static_cast<std::size_t>(k)],
+                                                   r.Channel(i).Decimals, TDvxFormatSettings::Iso());
+                std::cout << "\n";
+            }
+        }
+    }
+    for (const auto& w : r.LoadWarnings)
+        std::cerr << w << "\n";
+    return 0;
+}
+
+} // namespace
+
+VRO_VERB({"info", "info FILE [--json] [--values]", "describe a recording file (--json: its fields as JSON)", Run});
+
+} // namespace vro::cli

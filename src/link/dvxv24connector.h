@@ -31,6 +31,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vro {
 
@@ -206,7 +207,11 @@ private:
     void AppendHex(std::uint8_t b);
     void SetFailure(const std::string& message);
     void JoinFinishedWorker();
-    void RunAsync();
+    void RunAsync(TDvxV24Thread* t);
+    void CompleteAsync();
+    void DeliverLog(std::string line);
+    std::int32_t ReadMultipacketImpl(char address, std::uint8_t number, std::int32_t startOffset,
+                                     std::span<std::uint8_t> dest, bool clearCancel);
 
     std::unique_ptr<TDvxV24Port> port_;
     TDvxDispatcher dispatcher_;
@@ -236,7 +241,7 @@ private:
     std::function<void(std::int32_t)> onAsyncDone_;
     std::string lastError_;
     std::unique_ptr<TDvxV24Thread> asyncThread_;   // set while IsAsyncActive
-    std::unique_ptr<TDvxV24Thread> endedThread_;   // ended, waiting to be joined
+    std::vector<std::unique_ptr<TDvxV24Thread>> ended_; // ended, waiting to be joined
     std::condition_variable asyncEnded_;
 };
 

@@ -51,6 +51,10 @@ public:
     // Discards pending output and/or input.
     virtual bool Purge(bool txAbort, bool rxAbort, bool txClear, bool rxClear) = 0;
     virtual void Close() = 0;
+    // True once the device failed in a way that will not heal (unplugged
+    // adapter): the connector then fails a wait at once instead of waiting
+    // for its time-out.
+    virtual bool IoFailed() const { return false; }
 
     // The reason of the last failed Open or Configure, naming the device.
     const std::string& LastError() const { return lastError_; }

@@ -54,6 +54,7 @@ public:
     // Set once a read, write or count failed in a way that means the device
     // is gone (unplugged adapter, hung-up pseudo-terminal).
     bool Failed() const { return failed_; }
+    bool IoFailed() const override { return failed_; }
 
     // Class-level checks for the port scan: the device assigned to Index
     // exists and is a terminal / can be opened exclusively right now.

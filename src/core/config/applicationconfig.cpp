@@ -207,7 +207,7 @@ void TApplicationConfig::Load()
     // The next save records that the first run is over.
     list_.SelectSection(cfg::kGlobals);
     list_.WriteBool(cfg::kFirstRun.key, false);
-    if (!list_.HasKey(cfg::kLanguage.key))
+    if (!ok || !list_.HasKey(cfg::kLanguage.key))
         list_.WriteString(cfg::kLanguage.key, language_);
 }
 

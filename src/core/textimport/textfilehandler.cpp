@@ -279,6 +279,18 @@ bool TTextFileHandler::CandidateFits(char c, int firstData) const
     return true;
 }
 
+bool TTextFileHandler::SplitsIntoNumbers(char c) const
+{
+    const int n = CountFields(Line(1), c);
+    if (n <= 1 || CountFields(Line(2), c) != n)
+        return false;
+    for (std::string_view l : {Line(1), Line(2)})
+        for (int k = 0; k < n; ++k)
+            if (!ReadNumber(Unquote(GetField(l, c, k))))
+                return false;
+    return true;
+}
+
 TTextFileHandler::TTimeAnalysis TTextFileHandler::AnalyseTime(char delimiter, int column, int firstData) const
 {
     TTimeAnalysis r;
@@ -361,6 +373,16 @@ void TTextFileHandler::Load(std::string fileName, std::string content, const TTe
             settings_.Delimiter = c;
             break;
         }
+    // Second chance: a file whose first column is no time column fails the
+    // rule for numeric first fields (its first fields do not ascend) and would
+    // be read as one column of misread numbers. Take the first candidate that
+    // splits lines 1 and 2 into the same number of fields, all numbers.
+    if (settings_.Delimiter == 0 && Lines() >= 3)
+        for (char c : kCandidates)
+            if (SplitsIntoNumbers(c)) {
+                settings_.Delimiter = c;
+                break;
+            }
     firstData = GuessFirstDataLine(settings_.Delimiter, false);
     if (static_cast<std::size_t>(firstData) >= Lines())
         throw ETextImport("No Data in File");

@@ -139,6 +139,7 @@ private:
     std::size_t Lines() const { return lines_.size() - base_; }
     int GuessFirstDataLine(char delimiter, bool wholeLine) const;
     bool CandidateFits(char c, int firstData) const;
+    bool SplitsIntoNumbers(char c) const;
     TTimeAnalysis AnalyseTime(char delimiter, int column, int firstData) const;
     void CutFixedWidth();
 

@@ -145,6 +145,8 @@ fs::path ConfigFileFromArguments(int argc, const char* const* argv, std::string_
 
 TApplicationConfig::TApplicationConfig(fs::path fileName, IConfigUi* ui) : fileName_(std::move(fileName)), ui_(ui) {}
 
+TApplicationConfig::TApplicationConfig() : TApplicationConfig(DefaultConfigFileName()) {}
+
 bool TApplicationConfig::SaveFailureReported() { return gSaveFailureReported.load(); }
 void TApplicationConfig::ResetSaveFailureReported() { gSaveFailureReported = false; }
 
@@ -160,6 +162,11 @@ void TApplicationConfig::KeepDamagedFileAside(const std::string& why)
     for (int n = 1; fs::exists(backup, ec) && n < 100; ++n) {
         backup = fileName_;
         backup += "." + std::to_string(n) + ".bak";
+    }
+    // Only a regular file is moved; anything else in its place stays as it is.
+    if (!fs::is_regular_file(fileName_, ec)) {
+        damagedBackup_.clear();
+        return;
     }
     fs::rename(fileName_, backup, ec);
     if (ec) {

@@ -77,6 +77,8 @@ class TApplicationConfig {
 public:
     // The file name is fixed here; nothing is read yet.
     explicit TApplicationConfig(std::filesystem::path fileName, IConfigUi* ui = nullptr);
+    // At DefaultConfigFileName() ("vrowin").
+    TApplicationConfig();
 
     void SetUi(IConfigUi* ui) { ui_ = ui; }
     const std::filesystem::path& FileName() const { return fileName_; }

@@ -358,6 +358,15 @@ double XmlToDateTime(std::string_view t, double def)
 void AppendStringAsXml(std::string& out, std::string_view s)
 {
     for (std::size_t i = 0; i < s.size();) {
+        // Runs of plain ASCII go over in one piece.
+        std::size_t j = i;
+        while (j < s.size() && static_cast<unsigned char>(s[j]) < 0x80 && !NeedsEscape(static_cast<unsigned char>(s[j])))
+            ++j;
+        if (j > i) {
+            out.append(s.data() + i, j - i);
+            i = j;
+            continue;
+        }
         const auto c = static_cast<unsigned char>(s[i]);
         if (c < 0x80) {
             std::size_t used;

@@ -501,6 +501,7 @@ TRecordingTimeWrapper::TRecordingTimeWrapper(TRecording& owner) : TRecordingWrap
         TimeDecimals = 0;
         if (owner.HasSubTimes) {
             SubTimes = std::make_unique<TRecordingSensorWrapper>(owner);
+            SubTimes->DeviceName = "Unknown";
             SubTimes->MinValues.clear();
             SubTimes->MaxValues.clear();
         }
@@ -676,7 +677,7 @@ std::string TRecordingTimeWrapper::RelativeSpanToText(double x) const
     s += DvxTimeToText(static_cast<double>(a % 86400) / 86400.0);
     if (SubTimes) {
         const double frac = std::fabs(v - std::trunc(v));
-        s += "," + ThreeDigits(static_cast<std::int64_t>(frac * 1000.0));
+        s += "," + ThreeDigits(std::min<std::int64_t>(Round64(frac * 1000.0), 999));
     }
     return negative ? "-" + s : s;
 }

@@ -682,6 +682,9 @@ void TRecording::ReadParameters(TXmlReader& r)
     ChannelCount = static_cast<std::int32_t>(channels - sub);
     RecordCount = static_cast<std::int32_t>(records);
     CreateChannelObjects();
+    // A channel the file describes with no Sensor element is still named.
+    for (int i = 0; i < ChannelCount; ++i)
+        Channel(i).DeviceName = "Unknown";
 
     auto readSensor = [&](TRecordingSensorWrapper& c) {
         c.DeviceName = r.ReadString("DeviceName", "Unknown");

@@ -1,0 +1,1 @@
+vro_bench(export DEPS core_export core_recording)

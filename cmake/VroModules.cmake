@@ -57,6 +57,9 @@ function(vro_test name)
   if(NOT srcs)
     return() # a test folder whose first test is still being written
   endif()
+  if(T_QT AND NOT VRO_APP)
+    return() # builds without the desktop program have no Qt tests
+  endif()
   if(T_QT)
     foreach(s IN LISTS srcs)
       get_filename_component(base "${s}" NAME_WE)

@@ -509,6 +509,16 @@ TEST(ConfigLocation, XdgFolderUserNameAndOverride)
     const char* a4[] = {"vrowin", "--config"};
     EXPECT_EQ(ConfigFileFromArguments(2, a4), DefaultConfigFileName());
 
+    // The folder is made on the first save.
+    const fs::path xdg = fs::temp_directory_path() / ("vro-xdg-" + std::to_string(::getpid()));
+    fs::remove_all(xdg);
+    ::setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
+    TApplicationConfig c;
+    c.Load();
+    EXPECT_TRUE(c.Save(false));
+    EXPECT_TRUE(fs::is_regular_file(xdg / "vrowin" / ("vrowin-" + user + ".vxacf")));
+    fs::remove_all(xdg);
+
     if (oldXdg)
         ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
     else

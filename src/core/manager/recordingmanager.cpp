@@ -106,7 +106,11 @@ void TReferenceSettings::Write(TIniList& list) const
 
 // ---- TRecordingManager ----------------------------------------------------
 
-TRecordingManager::TRecordingManager(TIniList& config, IRecordingManagerUi& ui) : config_(config), ui_(ui) {}
+TRecordingManager::TRecordingManager(TIniList& config, IRecordingManagerUi& ui) : config_(config), ui_(ui)
+{
+    // The open dialog offers the older formats too: let loading read them.
+    InstallLegacyLoader();
+}
 
 TRecordingManager::~TRecordingManager() = default;
 

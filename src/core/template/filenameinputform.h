@@ -1,7 +1,7 @@
 // The logic of the file-name template dialog, without a screen: preset
 // choice, composition of a free template, and the preview. The app's dialog
-// shows these fields and forwards the user's actions; the recorder file
-// managers call RunFilenameInput through it.
+// shows these fields and forwards the user's actions; its result codes
+// (Accept/Cancel) are what the recorder file managers receive.
 //
 // State: the chosen preset (0..3, or 4 for free input), the digit count for
 // "Nr" (1..9), the template being edited, and a parser that gives the

@@ -235,7 +235,7 @@ const TLibraryTexts kLibraryTextsFr = {
     "La date saisie ne doit pas être antérieure au %s.",
     "La date/heure saisie ne doit pas être postérieure au %s.",
     "La date/heure saisie ne doit pas être antérieure au %s.",
-    "Vous avez saisi un écart de temps non valide. Exemples de saisies valides : \"3d 5h 10m 12s\", \"4h\" ou \"3d 12m\"",
+    "Vous avez saisi un écart de temps non valide. Exemples de saisies valides : \"3d 5h 10m 12s\", \"4h\" ou \"3d 12m\"",
     "L'écart de temps saisi est supérieur à %s",
     "L'écart de temps saisi est inférieur à %s",
     "Vous n'avez sélectionné aucune entrée de la liste.",
@@ -245,8 +245,8 @@ const TLibraryTexts kLibraryTextsFr = {
     "Charger les données depuis un fichier",
     "Transférer les données au capteur",
     "Recevoir les données du capteur",
-    "Les données n'ont pas pu être écrites dans le capteur !",
-    "Les données n'ont pas pu être chargées depuis le capteur !",
+    "Les données n'ont pas pu être écrites dans le capteur !",
+    "Les données n'ont pas pu être chargées depuis le capteur !",
     "Le fichier %s n'a pas pu être enregistré.",
     "Les données n'ont pas pu être chargées depuis le fichier %s.",
     "Configuration de l'interface capteurs",
@@ -276,7 +276,7 @@ const TLibraryTexts kLibraryTextsFr = {
     " à ",
     "Page",
     "Entrées numériques",
-    "Nombre d'entrées numériques :",
+    "Nombre d'entrées numériques :",
     // Bus addressing and sensor search.
     "Adresse de bus",
     "Adresse ",
@@ -285,15 +285,15 @@ const TLibraryTexts kLibraryTextsFr = {
     "Toutes les adresses",
     "Maître du bus",
     "Rechercher des capteurs Smart",
-    "Résultats de la recherche :",
+    "Résultats de la recherche :",
     "Recherche à l'adresse",
     "Adresse",
     "Aucun capteur n'a été trouvé.",
-    "Les capteurs suivants ont été trouvés :",
+    "Les capteurs suivants ont été trouvés :",
     "est interrompu...",
-    "Adresse de bus : %s",
+    "Adresse de bus : %s",
     "Une connexion a été établie avec %s.",
-    "Le port n'a pas pu être ouvert, vérifiez le numéro de port et la vitesse de transmission !",
+    "Le port n'a pas pu être ouvert, vérifiez le numéro de port et la vitesse de transmission !",
     // Connection progress.
     "Connecté",
     "Initialisation de l'interface COM",
@@ -315,7 +315,7 @@ const TLibraryTexts kLibraryTextsFr = {
     // Configuration file.
     "Enregistrement des paramètres personnels",
     "Le fichier de configuration \"%s\" n'a pas pu être enregistré dans le dossier de l'application \"%s\".\n\n"
-    "Plusieurs causes sont possibles :\n"
+    "Plusieurs causes sont possibles :\n"
     "- Le support de données est plein ou protégé en écriture.\n"
     "- Vous n'avez pas le droit d'écrire dans ce dossier.\n"
     "- Le fichier de configuration est ouvert ou verrouillé.\n\n"

@@ -4,6 +4,8 @@
 // agree across the three languages.
 #include "core/text/texts.h"
 
+#include "core/util/charset.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -54,6 +56,15 @@ std::vector<std::string> Placeholders(const std::string& s)
     std::vector<std::string> out;
     for (auto it = std::sregex_iterator(s.begin(), s.end(), kSpec); it != std::sregex_iterator(); ++it)
         out.push_back(it->str());
+    return out;
+}
+
+// The library set is a record of C strings only; walk it as an array.
+std::vector<const char*> LibraryEntries(const TLibraryTexts& t)
+{
+    static_assert(sizeof(TLibraryTexts) % sizeof(const char*) == 0);
+    std::vector<const char*> out(sizeof(TLibraryTexts) / sizeof(const char*));
+    std::memcpy(out.data(), &t, sizeof(TLibraryTexts));
     return out;
 }
 
@@ -129,6 +140,21 @@ TEST(MainTexts, GermanAndFrenchDifferFromEnglishWhereTheyShould)
     EXPECT_EQ(text(TTextLanguage::French, 71), "Fichier");
 }
 
+TEST(MainTexts, EveryTextFitsTheSystemCodePage)
+{
+    // The tables are UTF-8 inside the program but must survive the way out
+    // to ISO-8859-1 (recording files, legacy dialogs) without a '?'.
+    for (TTextLanguage lang : kLanguages) {
+        for (int n = 0; n < kTextCount; ++n) {
+            const std::string t = text(lang, n);
+            ASSERT_TRUE(IsValidUtf8(t)) << LanguageCode(lang) << " " << n;
+            EXPECT_EQ(Latin1ToUtf8(Utf8ToLatin1(t)), t) << LanguageCode(lang) << " " << n;
+        }
+        for (const char* t : LibraryEntries(LibraryTexts(lang)))
+            EXPECT_EQ(Latin1ToUtf8(Utf8ToLatin1(t)), std::string(t)) << LanguageCode(lang) << " " << t;
+    }
+}
+
 TEST(MainTexts, PlaceholdersAgreeAcrossLanguages)
 {
     for (int n = 0; n < kTextCount; ++n) {
@@ -160,15 +186,6 @@ TEST(MainTexts, FileDialogFiltersKeepTheirPatterns)
     }
     for (TTextLanguage lang : kLanguages)
         EXPECT_EQ(text(lang, 312), "vxrf");
-}
-
-// The library set is a record of C strings only; walk it as an array.
-std::vector<const char*> LibraryEntries(const TLibraryTexts& t)
-{
-    static_assert(sizeof(TLibraryTexts) % sizeof(const char*) == 0);
-    std::vector<const char*> out(sizeof(TLibraryTexts) / sizeof(const char*));
-    std::memcpy(out.data(), &t, sizeof(TLibraryTexts));
-    return out;
 }
 
 TEST(LibraryTexts, SelectionAndButtonCaptions)

@@ -382,16 +382,21 @@ void TVro8OnlineRecording::Rebuild()
         }
         column_.store(column, std::memory_order_relaxed);
     } else {
+        // Each sample fills the same columns as the per-record update gives
+        // it (p * W / L up to (p + 1) * W / L - 1), so that a rebuilt display
+        // and a growing one agree when W is not a multiple of L.
         std::int32_t column = 0;
         for (std::int32_t i = 0; i < n; ++i) {
-            do {
-                for (int c = 0; c < cc_; ++c) {
-                    const std::int32_t v = values_[c][static_cast<std::size_t>(i)].load(std::memory_order_relaxed);
-                    columnMin_[c][static_cast<std::size_t>(column)].store(v, std::memory_order_relaxed);
-                    columnMax_[c][static_cast<std::size_t>(column)].store(v, std::memory_order_relaxed);
+            const std::int32_t first = MulDiv(i, W, L_);
+            const std::int32_t last = std::min(MulDiv(i + 1, W, L_) - 1, W - 1);
+            for (int c = 0; c < cc_; ++c) {
+                const std::int32_t v = values_[c][static_cast<std::size_t>(i)].load(std::memory_order_relaxed);
+                for (std::int32_t col = first; col <= last; ++col) {
+                    columnMin_[c][static_cast<std::size_t>(col)].store(v, std::memory_order_relaxed);
+                    columnMax_[c][static_cast<std::size_t>(col)].store(v, std::memory_order_relaxed);
                 }
-                ++column;
-            } while (column < W && MulDiv(column, L_, W) == i);
+            }
+            column = last;
         }
         column_.store(column, std::memory_order_relaxed);
     }

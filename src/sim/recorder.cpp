@@ -530,13 +530,18 @@ TRecorderAnswer TSimRecorder::HandleFrame(char address, std::uint8_t number, std
     const TRecorderFault* f = ActiveFault(address, number);
     if (f && f->Mode == ERecorderFault::Silence)
         return {true, {}, {}};
-    TRecorderAnswer ans = Dispatch(address, number, data);
-    if (f && !ans.Silent) {
-        const bool status2 = address == 'R' && (number == 20 || number == 22 || number == 24 || number == 25 ||
-                                                number == 33);
-        const bool status1 = address == 'S' || (address == 'R' && number == 210 && data.size() == 4);
-        ApplyFault(*f, ans, status1 || status2, status2);
+    const bool status2 = address == 'R' && (number == 20 || number == 22 || number == 24 || number == 25 ||
+                                            number == 33);
+    const bool status1 = address == 'S' || (address == 'R' && number == 210 && data.size() == 4);
+    if (f && f->Mode == ERecorderFault::Status && (status1 || status2)) {
+        // A refusal: the recorder answers the status and does nothing.
+        TRecorderAnswer ans;
+        ApplyFault(*f, ans, true, status2);
+        return ans;
     }
+    TRecorderAnswer ans = Dispatch(address, number, data);
+    if (f && !ans.Silent)
+        ApplyFault(*f, ans, status1 || status2, status2);
     return ans;
 }
 

@@ -1,0 +1,166 @@
+#include "sim/recorderservice.h"
+
+#include "sim/simsetup.h"
+
+#include <chrono>
+#include <map>
+#include <stdexcept>
+
+namespace vro::sim {
+
+namespace {
+// Every command the recorder answers, by address.
+constexpr std::uint8_t kReadCommands[] = {10, 11, 12, 20, 21, 22, 23, 24, 25, 30, 31, 32, 33, 40, 50, 51, 52,
+                                          100, 101, 102, 103, 105, 107, 111, 112, 114, 115, 210};
+constexpr std::uint8_t kWriteCommands[] = {13, 100, 101, 102, 103, 104, 105, 106, 107, 110, 113};
+
+std::mutex registryMutex;
+std::map<const TSimulator*, std::shared_ptr<TSimRecorder>>& Registry()
+{
+    static std::map<const TSimulator*, std::shared_ptr<TSimRecorder>> r;
+    return r;
+}
+} // namespace
+
+void TSimRecorderService::InstallHandlers(TSimulator& sim, std::shared_ptr<TSimRecorder> recorder,
+                                          std::function<void()> streamStarted)
+{
+    auto install = [&](char address, std::uint8_t number) {
+        sim.SetHandler(address, number, [recorder, streamStarted](const TSimRequest& req) -> TSimAnswer {
+            TRecorderAnswer a = recorder->HandleFrame(req.Address, req.Number, req.Data);
+            if (a.Delay.count() > 0)
+                std::this_thread::sleep_for(a.Delay); // on the simulator's thread, outside the recorder's lock
+            if (a.Silent)
+                return std::nullopt;
+            if (req.Address == 'S' && req.Number == 104 && streamStarted && recorder->Streaming())
+                streamStarted();
+            return a.Data;
+        });
+    };
+    for (auto n : kReadCommands)
+        install('R', n);
+    for (auto n : kWriteCommands)
+        install('S', n);
+    sim.SetEnqHandler([recorder] { return recorder->HandleEnq(); });
+    sim.SetIdleByteHook([recorder](std::uint8_t b) {
+        if (b == 0x1B)
+            recorder->HandleCancel();
+    });
+}
+
+TSimRecorderService::TSimRecorderService(TSimulator& sim, TDvxV24Port& port, std::shared_ptr<TSimRecorder> recorder)
+    : recorder_(std::move(recorder)), pump_(std::make_shared<TSimStreamPump>(port, recorder_))
+{
+    std::weak_ptr<TSimStreamPump> pump = pump_;
+    InstallHandlers(sim, recorder_, [pump] {
+        if (auto p = pump.lock())
+            p->Wake();
+    });
+}
+
+TSimRecorderService::~TSimRecorderService() = default;
+
+// ---- stream pump --------------------------------------------------------------------------------
+
+TSimStreamPump::TSimStreamPump(TDvxV24Port& port, std::shared_ptr<TSimRecorder> recorder)
+    : port_(port), recorder_(std::move(recorder))
+{
+    thread_ = std::thread([this] { Run(); });
+}
+
+TSimStreamPump::~TSimStreamPump()
+{
+    {
+        std::lock_guard<std::mutex> l(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void TSimStreamPump::Wake()
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    wake_.notify_all();
+}
+
+void TSimStreamPump::Run()
+{
+    std::unique_lock<std::mutex> l(mutex_);
+    while (!stop_) {
+        if (!recorder_->Streaming()) {
+            wake_.wait_for(l, std::chrono::milliseconds(10));
+            continue;
+        }
+        l.unlock();
+        TByteString bytes = recorder_->PullStream(std::chrono::steady_clock::now());
+        if (!bytes.empty()) {
+            const auto n = port_.Write(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+            if (n < static_cast<std::int32_t>(bytes.size()))
+                recorder_->CountDropped(1);
+        }
+        l.lock();
+        wake_.wait_for(l, std::chrono::microseconds(500));
+    }
+}
+
+std::shared_ptr<TSimRecorder> SimRecorderOf(const TSimulator& sim)
+{
+    std::lock_guard<std::mutex> l(registryMutex);
+    auto it = Registry().find(&sim);
+    return it == Registry().end() ? nullptr : it->second;
+}
+
+std::unique_ptr<TSimStreamPump> AttachSimRecorderPump(TSimulator& sim, TDvxV24Port& port)
+{
+    auto recorder = SimRecorderOf(sim);
+    if (!recorder)
+        return nullptr;
+    return std::make_unique<TSimStreamPump>(port, recorder);
+}
+
+// ---- vro simulate -------------------------------------------------------------------------------
+
+namespace {
+
+int IntOption(const TSimOptionValues& values, const std::string& name, int def, int lo, int hi)
+{
+    auto it = values.find(name);
+    if (it == values.end())
+        return def;
+    std::size_t used = 0;
+    int v = 0;
+    try {
+        v = std::stoi(it->second, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != it->second.size() || it->second.empty())
+        throw std::invalid_argument(name + ": \"" + it->second + "\" is not a whole number");
+    if (v < lo || v > hi)
+        throw std::invalid_argument(name + ": " + it->second + " is outside " + std::to_string(lo) + ".." +
+                                    std::to_string(hi));
+    return v;
+}
+
+const bool kRegistered = RegisterSimSetup(TSimSetup{
+    "recorder",
+    {{"--com-version", "N  recorder layout version 1..5 (default 3)", false},
+     {"--ident", "TEXT  identification text (default \"VRO8K-M V2.10\")", false},
+     {"--online-interval-ms", "MS  one online record every MS milliseconds (default 2)", false}},
+    [](TSimulator& sim, const TSimOptionValues& values) {
+        TSimProfile profile;
+        profile.ComVersion = IntOption(values, "--com-version", 3, 1, 5);
+        if (auto it = values.find("--ident"); it != values.end())
+            profile.IdentText = it->second;
+        profile.Online.Interval = std::chrono::milliseconds(IntOption(values, "--online-interval-ms", 2, 1, 10000));
+        auto recorder = std::make_shared<TSimRecorder>(profile);
+        TSimRecorderService::InstallHandlers(sim, recorder);
+        std::lock_guard<std::mutex> l(registryMutex);
+        Registry()[&sim] = recorder;
+    }});
+
+} // namespace
+
+} // namespace vro::sim

@@ -1,0 +1,67 @@
+// TSimRecorderService: puts a TSimRecorder behind a TSimulator. It installs
+// a handler for every command of the recorder's command set, answers ENQ with
+// the remote-recording state, stops the online stream on ESC and runs the
+// stream pump: a thread that writes the records of a running stream to the
+// simulator's port at the recorder's (scaled) rate.
+//
+// The service must be destroyed before the port; the simulator's handlers
+// keep the recorder alive through shared ownership.
+#pragma once
+
+#include "sim/recorder.h"
+#include "sim/simulator.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace vro::sim {
+
+class TSimRecorderService {
+public:
+    TSimRecorderService(TSimulator& sim, TDvxV24Port& port, std::shared_ptr<TSimRecorder> recorder);
+    ~TSimRecorderService();
+    TSimRecorderService(const TSimRecorderService&) = delete;
+    TSimRecorderService& operator=(const TSimRecorderService&) = delete;
+
+    TSimRecorder& Recorder() { return *recorder_; }
+    // Installs the handlers on a simulator (also used without a pump).
+    static void InstallHandlers(TSimulator& sim, std::shared_ptr<TSimRecorder> recorder,
+                                std::function<void()> streamStarted = {});
+
+private:
+    std::shared_ptr<TSimRecorder> recorder_;
+    std::shared_ptr<class TSimStreamPump> pump_;
+};
+
+// For `vro simulate`: the setup "recorder" (options --com-version, --ident,
+// --online-interval-ms) installs a recorder's handlers on the simulator.
+// The online stream needs the simulator's port as well: the caller that
+// owns the port attaches the stream pump with this, after the setups ran.
+// Returns null when no recorder was installed on that simulator. The pump
+// must be destroyed before the port.
+class TSimStreamPump {
+public:
+    TSimStreamPump(TDvxV24Port& port, std::shared_ptr<TSimRecorder> recorder);
+    ~TSimStreamPump();
+    TSimStreamPump(const TSimStreamPump&) = delete;
+    TSimStreamPump& operator=(const TSimStreamPump&) = delete;
+    void Wake();
+
+private:
+    void Run();
+    TDvxV24Port& port_;
+    std::shared_ptr<TSimRecorder> recorder_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+std::unique_ptr<TSimStreamPump> AttachSimRecorderPump(TSimulator& sim, TDvxV24Port& port);
+// The recorder the setup installed on a simulator, if any.
+std::shared_ptr<TSimRecorder> SimRecorderOf(const TSimulator& sim);
+
+} // namespace vro::sim

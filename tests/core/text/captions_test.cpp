@@ -89,6 +89,43 @@ TEST(ApplyCaptions, DefaultLookupIsTheActiveTable)
     EXPECT_EQ(menu.caption, "View");
 }
 
+TEST(ApplyCaptions, RealFormsGetTheirQuotedTexts)
+{
+    SelectTextLanguage("en");
+    // Trigger editor (base 908): combination and source lists.
+    TFakeComponent combination("x7x11xCommonTriggerComboBox", TCaptionKind::Lines);
+    TFakeComponent source("x13x17xSourceComboBox", TCaptionKind::Lines);
+    TFakeComponent event4("x22xTrigger4CheckBox", TCaptionKind::Caption);
+    TFakeComponent discard("CancelLabel", TCaptionKind::Caption);
+    ApplyCaptions({&combination, &source, &event4, &discard}, 908);
+    EXPECT_EQ(combination.lines, (std::vector<std::string>{"None", "1 and 2", "1 and 2 and 3",
+                                                           "1 and 2 and 3 and 4", "(1 & 2) or (3 & 4)"}));
+    EXPECT_EQ(source.lines, (std::vector<std::string>{"Actuation of button/key", "External signal change",
+                                                      "Specific value", "Leaving measurement window", "Timed"}));
+    EXPECT_EQ(event4.caption, "Event 4");
+    EXPECT_EQ(discard.caption, "design");
+
+    // Recording editor (base 801): 18 sample rates and 16 durations.
+    TFakeComponent rates("x7x24xSampleRateComboBox", TCaptionKind::Lines);
+    TFakeComponent durations("x28x43xDurationComboBox", TCaptionKind::Lines);
+    ApplyCaptions({&rates, &durations}, 801);
+    ASSERT_EQ(rates.lines.size(), 18u);
+    EXPECT_EQ(rates.lines.front(), "0.1 ms");
+    EXPECT_EQ(rates.lines.back(), "1 min");
+    ASSERT_EQ(durations.lines.size(), 16u);
+    EXPECT_EQ(durations.lines.front(), "1 sec");
+    EXPECT_EQ(durations.lines.back(), "24 hours");
+
+    // Start-recording page (base 1174) in German.
+    SelectTextLanguage("de");
+    TFakeComponent save("x47x48xSaveRecordingDataComboBox", TCaptionKind::Lines);
+    TFakeComponent start("x1xOkLabel", TCaptionKind::Caption);
+    ApplyCaptions({&save, &start}, 1174);
+    EXPECT_EQ(save.lines, (std::vector<std::string>{"Auf PC speichern", "Im VRO speichern"}));
+    EXPECT_EQ(start.caption, "Start");
+    SelectTextLanguage("en");
+}
+
 TEST(StyleButtonLabel, LibraryCaptionByName)
 {
     SelectLibraryLanguage("de");

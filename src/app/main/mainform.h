@@ -8,6 +8,7 @@
 // object, which forwards to the recording manager of the core.
 #pragma once
 
+#include "app/diag/v24logform.h"
 #include "app/main/keywordwatcher.h"
 
 #include <QMainWindow>
@@ -35,12 +36,14 @@ namespace vro::app {
 class TButtonLabel;
 class TDocuments;
 class TDvxV24LogForm;
+class TQtConfigUi;
 
 struct TStartOptions {
     QString configFile;  // --config FILE; empty: the user's configuration folder
     QString language;    // --language de|en|fr; empty: as configured
     QString port;        // --port PATH: the device the connection uses
     QString file;        // the first plain argument: a file to open
+    bool interactive = true; // false: no start-up questions (offscreen screenshot)
 };
 
 class TMainForm : public QMainWindow {
@@ -102,6 +105,7 @@ private:
     void RefreshPropertiesPane();
     void RefreshDocumentList();
     void RefreshDocumentListMarks();
+    QString DocumentEntryText(int i) const;
     void OnKey(int key);
     void OpenDiagnosis();
     void OpenMemMonitor();
@@ -110,6 +114,7 @@ private:
     void Run(const std::function<void()>& command);
 
     TStartOptions options_;
+    std::unique_ptr<TQtConfigUi> configUi_;
     std::unique_ptr<vro::TApplicationConfig> config_;
     std::unique_ptr<TDocuments> documents_;
     std::unique_ptr<vro::TDvxV24Connector> connector_;

@@ -1,0 +1,129 @@
+// vrowin: the desktop program.
+//
+//   vrowin [--language de|en|fr] [--config FILE] [--port PATH] [FILE]
+//   vrowin --screenshot OUT.png [--size WxH] [options] [FILE]
+//
+// A second start hands FILE (made absolute) to the running instance and ends.
+// --screenshot runs offscreen without the single-instance hand-off, opens
+// FILE, waits until the window has run its start-up and is laid out, writes a
+// PNG of the whole main window and exits.
+#include "app/main/mainform.h"
+#include "app/main/singleinstance.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+
+using namespace vro::app;
+
+namespace {
+
+struct TArguments {
+    TStartOptions options;
+    QString screenshot;
+    QSize size{1024, 640};
+    QString error;
+};
+
+TArguments ParseArguments(int argc, char** argv)
+{
+    TArguments a;
+    auto value = [&](int& i, const char* name) -> QString {
+        if (i + 1 >= argc) {
+            a.error = QStringLiteral("%1 needs a value").arg(QLatin1String(name));
+            return {};
+        }
+        return QString::fromLocal8Bit(argv[++i]);
+    };
+    for (int i = 1; i < argc && a.error.isEmpty(); ++i) {
+        const char* arg = argv[i];
+        if (!std::strcmp(arg, "--language")) {
+            a.options.language = value(i, arg);
+            if (a.error.isEmpty() && a.options.language != QStringLiteral("de") &&
+                a.options.language != QStringLiteral("en") && a.options.language != QStringLiteral("fr"))
+                a.error = QStringLiteral("--language takes de, en or fr");
+        } else if (!std::strcmp(arg, "--config")) {
+            a.options.configFile = value(i, arg);
+        } else if (!std::strcmp(arg, "--port")) {
+            a.options.port = value(i, arg);
+        } else if (!std::strcmp(arg, "--screenshot")) {
+            a.screenshot = value(i, arg);
+        } else if (!std::strcmp(arg, "--size")) {
+            const QStringList wh = value(i, arg).split(QLatin1Char('x'));
+            bool okW = false, okH = false;
+            const int w = wh.value(0).toInt(&okW), h = wh.value(1).toInt(&okH);
+            if (wh.size() != 2 || !okW || !okH || w < 640 || h < 380 || w > 8192 || h > 8192)
+                a.error = QStringLiteral("--size takes WxH, at least 640x380 and at most 8192x8192");
+            else
+                a.size = QSize(w, h);
+        } else if (arg[0] == '-' && arg[1] == '-') {
+            a.error = QStringLiteral("unknown option %1").arg(QString::fromLocal8Bit(arg));
+        } else if (a.options.file.isEmpty()) {
+            a.options.file = QString::fromLocal8Bit(arg);
+        }
+    }
+    return a;
+}
+
+int Screenshot(QApplication& app, const TArguments& a)
+{
+    TStartOptions options = a.options;
+    options.interactive = false;
+    TMainForm window(options);
+    window.resize(a.size);
+    window.show();
+    int result = 1;
+    QObject::connect(&window, &TMainForm::startupFinished, &app, [&] {
+        // Queued behind the layout and paint requests that start-up posted.
+        QTimer::singleShot(0, &app, [&] {
+            QApplication::processEvents();
+            const QImage image = window.grab().toImage();
+            if (image.isNull() || !image.save(a.screenshot, "PNG")) {
+                std::fprintf(stderr, "vrowin: cannot write %s\n", qPrintable(a.screenshot));
+                result = 2;
+            } else {
+                result = 0;
+            }
+            // Nothing is asked on the way out: the screenshot run keeps no settings.
+            window.hide();
+            app.quit();
+        });
+    });
+    app.exec();
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const TArguments args = ParseArguments(argc, argv);
+    if (!args.screenshot.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VROWIN"));
+    QApplication::setApplicationDisplayName(QStringLiteral("VROWIN"));
+    QApplication::setDesktopFileName(QStringLiteral("vrowin"));
+    if (!args.error.isEmpty()) {
+        std::fprintf(stderr, "vrowin: %s\n", qPrintable(args.error));
+        return 2;
+    }
+    if (!args.screenshot.isEmpty())
+        return Screenshot(app, args);
+
+    // A running instance takes the file (or just comes to the front).
+    const QString serverName = InstanceServerName();
+    if (SendToRunningInstance(serverName, AbsoluteHandOffPath(args.options.file)))
+        return 0;
+    TSingleInstanceServer server;
+    server.Listen(serverName); // when this fails the program still runs, as a second instance
+
+    TMainForm window(args.options);
+    QObject::connect(&server, &TSingleInstanceServer::activationRequested, &window, &TMainForm::HandOff);
+    window.show();
+    return app.exec();
+}

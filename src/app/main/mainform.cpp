@@ -1,0 +1,541 @@
+#include "app/main/mainform.h"
+
+#include "app/dialogs/messagedialog.h"
+#include "app/diag/v24logform.h"
+#include "app/look/apptext.h"
+#include "app/look/buttonlabel.h"
+#include "app/look/captions.h"
+#include "app/look/colors.h"
+#include "app/look/windowlayout.h"
+#include "app/main/documents.h"
+#include "app/main/mainmenu.h"
+#include "app/main/memmonitor.h"
+#include "app/main/placement.h"
+#include "app/main/startup.h"
+#include "app/main/recordingtext.h"
+#include "core/config/applicationconfig.h"
+#include "core/recording/recording.h"
+#include "link/dvxporttable.h"
+#include "link/dvxv24connector.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFontDatabase>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStackedLayout>
+
+namespace vro::app {
+
+namespace {
+
+// Actions that exist in the menu but whose functions come with later work.
+const char* const kNotYetBuilt[] = {
+    "x10xExportMenuItem", "x68xExportAllMenuItem", "x69xMergeRecordingsItem", "x24xPrintMenuItem",
+    "x15xViewGraphicMenuItem", "x16xViewTableMenuItem", "x18xViewDescriptionMenuItem",
+    "x42xFullScaleMenuItem", "x41xScaleMenuItem", "x50xScaleSettingsMenuItem", "x43xSettingsMenuItem",
+    "x37xMagniffierMenuItem", "x38xInversMagnifierMenuItem", "x39xHandMenuItem", "x40xNavigationMenuItem",
+    "x44xBackMenuItem", "x45xForwardMenuItem", "x25xSnapshotMenuItem", "x26xSnapshotListMenuItem",
+    "x34xRulerMenuItem", "x35xCaliperMenuItem", "x36xTrackerMenuItem", "x66xDeltaTrackerItem",
+    "x46xRemarkMenuItem", "x47xRemarkListMenuItem", "x31xTakePictureMenuItem",
+    "x27xCurvesOverlayMenuItem", "x55xTimeShiftMenuItem", "x51xCalcNewChannelFormelMenuItem",
+    "x52xCalcNewChannelFilterMenuItem", "x53xDeleteChannelMenuItem", "x59xConnectionMenuItem",
+    "x56xQvDeviceMenuItem", "x21xOptionsMenuItem", "x23xAboutMenuItem",
+};
+
+bool IsNotYetBuilt(const QString& name)
+{
+    for (const char* n : kNotYetBuilt)
+        if (name == QLatin1String(n))
+            return true;
+    return false;
+}
+
+const char* const kDiagnosisNote =
+    "Es gibt noch andere Befehle für verschiedene Diagnosefunktionen:\n\n"
+    "DIAGNOSE: ein Diagnosefenster, das die Datenübertragung aufzeichnet\n"
+    "MEMMONITOR: die Speicherbelegung des Programms";
+
+} // namespace
+
+TMainForm::TMainForm(const TStartOptions& options, QWidget* parent) : QMainWindow(parent), options_(options)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    // 1. The configuration object exists before anything reads a setting.
+    configUi_ = std::make_unique<TQtConfigUi>(options_.interactive);
+    config_ = std::make_unique<vro::TApplicationConfig>(
+        options_.configFile.isEmpty() ? vro::DefaultConfigFileName()
+                                      : std::filesystem::path(options_.configFile.toStdString()),
+        configUi_.get());
+    // 3. Layout with the status row; 4. key preview through an event filter.
+    BuildLayout();
+    qApp->installEventFilter(this);
+    // 5. No language is loaded yet: English until the configuration is read.
+    SelectLanguage(QStringLiteral("en"));
+    // 6. The documents (recording manager) with the two notifications.
+    documents_ = std::make_unique<TDocuments>(*config_, this);
+    connect(documents_.get(), &TDocuments::listChanged, this, &TMainForm::ActiveRecordingChanged);
+    connect(documents_.get(), &TDocuments::beforeAction, this, [](vro::TRecording&) {
+        // The description pane commits its edits here once it exists.
+    });
+    // 7. The connection's connector; the transfer log windows use it.
+    connector_ = std::make_unique<vro::TDvxV24Connector>(nullptr, [this](std::function<void()> fn) {
+        QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+    });
+    if (!options_.port.isEmpty())
+        connector_->SetPortIndex(vro::TDvxPortTable::Global().AssignFree(options_.port.toStdString()));
+    // 8. Active-recording refresh with the empty list.
+    ActiveRecordingChanged();
+    // 9. The first idle moment runs once the event loop is idle.
+    QTimer::singleShot(0, this, &TMainForm::FirstIdle);
+    // 10. Files may be dropped on the window.
+    setAcceptDrops(true);
+    // 11. Texts; 12. settings.
+    ApplyTexts();
+    config_->Load();
+    documents_->LoadSettings();
+    if (!options_.language.isEmpty())
+        config_->SetLanguage(options_.language.toStdString());
+    connect(&idleTimer_, &QTimer::timeout, this, &TMainForm::IdleTick);
+}
+
+TMainForm::~TMainForm()
+{
+    qApp->removeEventFilter(this);
+    if (logForm_)
+        delete logForm_.data();
+    if (memMonitor_)
+        delete memMonitor_.data();
+}
+
+void TMainForm::BuildLayout()
+{
+    setMinimumSize(640, 380);
+    StyleWindowBackground(this);
+    BuildMainMenu(this);
+
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("CentralWidget"));
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(kOuterMargin, kOuterMargin, kOuterMargin, kOuterMargin);
+    outer->setSpacing(kSpacing);
+
+    mainPanel_ = MakePanel(QStringLiteral("MainPanel"), MainPanelColor(), central);
+    auto* mainLayout = new QVBoxLayout(mainPanel_);
+    mainLayout->setContentsMargins(0, 0, 0, 0);
+    splitter_ = new QSplitter(Qt::Horizontal, mainPanel_);
+    splitter_->setObjectName(QStringLiteral("Splitter1"));
+    splitter_->setChildrenCollapsible(false);
+    mainLayout->addWidget(splitter_);
+
+    leftPanel_ = MakePanel(QStringLiteral("LeftPanel"), LeftPanelColor(), splitter_);
+    leftPanel_->setMinimumWidth(120);
+    auto* leftLayout = new QVBoxLayout(leftPanel_);
+    leftLayout->setContentsMargins(kOuterMargin, kOuterMargin, kOuterMargin, kOuterMargin);
+    documentList_ = new QListWidget(leftPanel_);
+    documentList_->setObjectName(QStringLiteral("DocumentListBox"));
+    leftLayout->addWidget(documentList_);
+    connect(documentList_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && row != documents_->ActiveIndex())
+            Run([this, row] { documents_->Activate(row); });
+    });
+
+    rightPanel_ = MakePanel(QStringLiteral("RightPanel"), MainPanelColor(), splitter_);
+    // The splitter refuses a left width that leaves the right side under 200 pixels.
+    rightPanel_->setMinimumWidth(200);
+    auto* stack = new QStackedLayout(rightPanel_);
+    stack->setStackingMode(QStackedLayout::StackAll);
+    blankShape_ = MakePanel(QStringLiteral("BlankShape"), WindowBackgroundColor(), rightPanel_);
+    stack->addWidget(blankShape_);
+    propertiesPane_ = new QPlainTextEdit(rightPanel_);
+    propertiesPane_->setObjectName(QStringLiteral("PropertiesPane"));
+    propertiesPane_->setReadOnly(true);
+    propertiesPane_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    propertiesPane_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    propertiesPane_->hide();
+    stack->addWidget(propertiesPane_);
+    splitter_->addWidget(leftPanel_);
+    splitter_->addWidget(rightPanel_);
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setSizes({200, 600});
+    outer->addWidget(mainPanel_, 1);
+
+    bottomPanel_ = MakePanel(QStringLiteral("BottomPanel"), BottomPanelColor(), central);
+    bottomPanel_->setFixedHeight(kLineHeight + 8);
+    auto* bottomLayout = new QHBoxLayout(bottomPanel_);
+    bottomLayout->setContentsMargins(4, 2, 4, 2);
+    connectionStateLabel_ = new TButtonLabel(QStringLiteral("ConnectionStateLabel"), bottomPanel_);
+    connectionStateLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    bottomLayout->addWidget(connectionStateLabel_);
+    bottomLayout->addStretch(1);
+    recordingChangedLabel_ = new QLabel(bottomPanel_);
+    recordingChangedLabel_->setObjectName(QStringLiteral("RecordingChangedLabel"));
+    recordingChangedLabel_->setMinimumWidth(80);
+    bottomLayout->addWidget(recordingChangedLabel_);
+    outer->addWidget(bottomPanel_);
+    setCentralWidget(central);
+    ConnectMenu();
+}
+
+QAction* TMainForm::Action(const QString& componentName) const
+{
+    return findChild<QAction*>(componentName);
+}
+
+QMenu* TMainForm::Menu(const QString& componentName) const { return findChild<QMenu*>(componentName); }
+
+void TMainForm::Run(const std::function<void()>& command)
+{
+    // Menu commands end silently when a dialog is cancelled (ESilentAbort);
+    // any other error is shown and the program goes on.
+    try {
+        command();
+    } catch (const ESilentAbort&) {
+    } catch (const std::exception& e) {
+        MessageBox(QString::fromStdString(e.what()), {}, MB_OK | MB_ICONERROR);
+    }
+}
+
+void TMainForm::ConnectMenu()
+{
+    auto on = [this](const char* name, std::function<void()> fn) {
+        QAction* a = Action(QString::fromLatin1(name));
+        Q_ASSERT(a);
+        connect(a, &QAction::triggered, this, [this, fn] { Run(fn); });
+    };
+    on("x06xOpenMenuItem", [this] { documents_->OpenWithDialog(); });
+    on("x67xImportItem", [this] { documents_->ImportWithDialog(); });
+    on("x07xSaveMenuItem", [this] { documents_->Save(); });
+    on("x08xSaveAsMenuItem", [this] { documents_->SaveAs(); });
+    on("x09xSaveAllMenuItem", [this] { documents_->SaveAll(); });
+    on("x11xCloseMenuItem", [this] { documents_->Close(); });
+    on("x12xCloseAllMenuItem", [this] { documents_->CloseAll(); });
+    on("x13xQuitMenuItem", [this] { close(); });
+    on("x17xViewPropertiesMenuItem", [this] {
+        ShowPropertiesPane(true);
+        RefreshMenuState();
+    });
+    on("x58xReferenceMenuItem", [this] { documents_->ReferenceDialog(); });
+    on("x28xExtractRecordingMenuItem", [this] { documents_->Extract(); });
+    on("x61xResetToStandart", [this] { ResetOptions(); });
+    for (int i = 1; i <= 8; ++i) {
+        QAction* a = Action(QStringLiteral("RecentFile%1Item").arg(i));
+        connect(a, &QAction::triggered, this, [this, i] { Run([this, i] { documents_->OpenRecent(i - 1); }); });
+    }
+    connect(Menu(QStringLiteral("x05xFileMenuItem")), &QMenu::aboutToShow, this, &TMainForm::FillRecentFiles);
+    for (QAction* a : findChildren<QAction*>())
+        if (IsNotYetBuilt(a->objectName()))
+            a->setEnabled(false);
+    Action(QStringLiteral("x06xOpenMenuItem"))->setShortcut(QKeySequence::Open);
+    Action(QStringLiteral("x07xSaveMenuItem"))->setShortcut(QKeySequence::Save);
+    Action(QStringLiteral("x13xQuitMenuItem"))->setShortcut(QKeySequence::Quit);
+    for (const char* name : {"x15xViewGraphicMenuItem", "x16xViewTableMenuItem", "x17xViewPropertiesMenuItem",
+                             "x18xViewDescriptionMenuItem"})
+        Action(QString::fromLatin1(name))->setCheckable(true);
+}
+
+void TMainForm::ApplyTexts()
+{
+    SelectLanguage(config_ ? QString::fromStdString(config_->Language()) : QStringLiteral("en"));
+    ApplyQtCaptions(this, kTextBase);
+    setWindowTitle(ApplicationTitle());
+    StyleButtonLabel(connectionStateLabel_);
+    IdleTick();
+}
+
+void TMainForm::SetLanguage(const QString& code)
+{
+    config_->SetLanguage(code.toStdString());
+    ApplyTexts();
+}
+
+void TMainForm::FirstIdle()
+{
+    if (firstIdleDone_)
+        return;
+    firstIdleDone_ = true;
+    bool ok = true;
+    try {
+        configUi_->currentLanguage = config_->Language();
+        ok = config_->RunStartupProtocol();
+        if (ok) {
+            ApplyTexts();
+            if (!options_.file.isEmpty())
+                OpenFileByName(options_.file);
+        }
+    } catch (const ESilentAbort&) {
+    } catch (const std::exception& e) {
+        MessageBox(QString::fromStdString(e.what()), {}, MB_OK | MB_ICONERROR);
+    }
+    idleTimer_.start(250);
+    if (!ok)
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    emit startupFinished();
+}
+
+void TMainForm::OpenFileByName(const QString& path)
+{
+    // A dialog that is open stays in front.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        modal->setFocus();
+    const QString ext = QFileInfo(path).suffix().toLower();
+    Run([&] {
+        if (ext == QStringLiteral("vxupd")) {
+            ShowMessageDialog(Txt(129), Txt(130), miInformation, {}, mbOK);
+        } else if (ext == QStringLiteral("vxrf") || ext == QStringLiteral("vrf")) {
+            documents_->OpenFile(path);
+        } else {
+            ShowMessageDialog({}, Txt(131), miError, {}, mbOK);
+        }
+    });
+}
+
+void TMainForm::HandOff(const QString& path)
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+    if (!path.isEmpty())
+        OpenFileByName(path);
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    QStringList files;
+    for (const QUrl& u : urls)
+        if (u.isLocalFile())
+            files << u.toLocalFile();
+    // After the drop has been answered, in drop order.
+    QMetaObject::invokeMethod(this, [this, files] {
+        for (const QString& f : files)
+            OpenFileByName(f);
+    }, Qt::QueuedConnection);
+}
+
+bool TMainForm::IsBlankShown() const { return !blankShape_->isHidden(); }
+
+void TMainForm::ShowPropertiesPane(bool show)
+{
+    propertiesPane_->setVisible(show);
+    if (show)
+        RefreshPropertiesPane();
+    blankShape_->setVisible(!show);
+}
+
+void TMainForm::RefreshPropertiesPane()
+{
+    vro::TRecording* r = documents_->Active();
+    propertiesPane_->setPlainText(r ? RecordingPropertiesText(*r) : QString());
+}
+
+QString TMainForm::DocumentEntryText(int i) const
+{
+    vro::TRecording* r = documents_->Item(i);
+    const QString name = QString::fromStdString(r->GetRelativeFileName());
+    QString text = QStringLiteral("%1.  %2").arg(i + 1).arg(name);
+    if (!r->Saved)
+        text += QStringLiteral("  *");
+    return text;
+}
+
+void TMainForm::RefreshDocumentList()
+{
+    const QSignalBlocker block(documentList_);
+    documentList_->clear();
+    for (int i = 0; i < documents_->Count(); ++i)
+        documentList_->addItem(DocumentEntryText(i));
+    documentList_->setCurrentRow(documents_->ActiveIndex());
+}
+
+void TMainForm::ActiveRecordingChanged()
+{
+    if (!documents_)
+        return;
+    vro::TRecording* active = documents_->Active();
+    // Until the graph pane exists, an active recording shows in the
+    // properties pane; without one only the blank area is left.
+    ShowPropertiesPane(active != nullptr);
+    RefreshMenuState();
+}
+
+void TMainForm::RefreshMenuState()
+{
+    const bool hasActive = documents_ && documents_->Active() != nullptr;
+    for (const char* name : {"x07xSaveMenuItem", "x08xSaveAsMenuItem", "x09xSaveAllMenuItem",
+                             "x11xCloseMenuItem", "x12xCloseAllMenuItem", "x17xViewPropertiesMenuItem"})
+        Action(QString::fromLatin1(name))->setEnabled(hasActive);
+    // The graphic pane is not built yet, so it is never visible: the Graph and
+    // Edit menus stay disabled, as the rules say for a hidden graphic pane.
+    const bool graphicVisible = false;
+    Menu(QStringLiteral("x14xViewMenuItem"))->setEnabled(hasActive);
+    Menu(QStringLiteral("x32xGraphicMenuItem"))->setEnabled(hasActive && graphicVisible);
+    Menu(QStringLiteral("x49xEditMenuItem"))->setEnabled(hasActive && graphicVisible);
+    Action(QStringLiteral("x17xViewPropertiesMenuItem"))->setChecked(!propertiesPane_->isHidden());
+    Action(QStringLiteral("x15xViewGraphicMenuItem"))->setChecked(graphicVisible);
+    RefreshDocumentList();
+}
+
+void TMainForm::FillRecentFiles()
+{
+    const QStringList recent = documents_->RecentFiles();
+    const QDir current = QDir::current();
+    for (int i = 0; i < 8; ++i) {
+        QAction* a = Action(QStringLiteral("RecentFile%1Item").arg(i + 1));
+        if (i < recent.size()) {
+            a->setText(QStringLiteral("%1.  %2").arg(i + 1).arg(current.relativeFilePath(recent[i])));
+            a->setVisible(true);
+        } else {
+            a->setText(QStringLiteral("%1.  ").arg(i + 1));
+            a->setVisible(false);
+        }
+    }
+    const bool any = !recent.isEmpty();
+    if (QAction* sep = findChild<QAction*>(QStringLiteral("RecentSeparator")))
+        sep->setVisible(any);
+}
+
+QString TMainForm::StatusConnectionText() const { return connectionStateLabel_->text().trimmed(); }
+QString TMainForm::StatusChangedText() const { return recordingChangedLabel_->text(); }
+
+void TMainForm::IdleTick()
+{
+    if (!config_ || !documents_)
+        return;
+    if (firstIdleDone_ && isVisible())
+        StoreWindowPlacement(*config_, QStringLiteral("MainForm"), this);
+    // The device manager comes with the device work; until then there is no
+    // connection to report.
+    connectionStateLabel_->setText(FrameButtonCaption(Txt(621)));
+    vro::TRecording* active = documents_->Active();
+    recordingChangedLabel_->setText(active && !active->Saved ? Txt(128) : QString());
+    if (!IsButtonLabelHeld())
+        RefreshDocumentListMarks();
+}
+
+void TMainForm::RefreshDocumentListMarks()
+{
+    if (documentList_->count() != documents_->Count()) {
+        RefreshDocumentList();
+        return;
+    }
+    for (int i = 0; i < documentList_->count(); ++i) {
+        const QString text = DocumentEntryText(i);
+        if (documentList_->item(i)->text() != text)
+            documentList_->item(i)->setText(text);
+    }
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    if (!placementRestored_) {
+        placementRestored_ = true;
+        RestoreWindowPlacement(*config_, QStringLiteral("MainForm"), this);
+    }
+    QMainWindow::showEvent(event);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    // Key preview: the window sees every key typed in it before the focused
+    // control. A key event travels from the focus widget up to its parents and
+    // passes this filter at each step; it is counted once, at its first
+    // receiver (the focus widget, or the window itself when nothing inside it
+    // has the focus).
+    if (event->type() == QEvent::KeyPress) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->window() == this) {
+            QWidget* focus = QApplication::focusWidget();
+            const bool focusInside = focus && focus->window() == this;
+            if (w == focus || (w == this && !focusInside))
+                OnKey(static_cast<QKeyEvent*>(event)->key());
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::OnKey(int key)
+{
+    const bool mem = memMonitorWord_.Feed(key);
+    const bool diag = diagnoseWord_.Feed(key);
+    if (mem)
+        OpenMemMonitor();
+    if (diag)
+        OpenDiagnosis();
+    if (mem || diag)
+        QMetaObject::invokeMethod(this, [] { ShowNote(QString::fromUtf8(kDiagnosisNote)); }, Qt::QueuedConnection);
+}
+
+void TMainForm::OpenDiagnosis()
+{
+    if (!logForm_)
+        logForm_ = new TDvxV24LogForm(*connector_);
+    logForm_->show();
+    logForm_->raise();
+}
+
+void TMainForm::OpenMemMonitor()
+{
+    if (!memMonitor_)
+        memMonitor_ = new TMemMonitorForm;
+    memMonitor_->show();
+    memMonitor_->raise();
+}
+
+void TMainForm::ResetOptions()
+{
+    if (MessageBox(Txt(14), {}, MB_YESNO | MB_ICONWARNING) != mrYes)
+        return;
+    config_->SetResetFlag(true);
+    MessageBox(Txt(15), {}, MB_OK | MB_ICONINFORMATION);
+}
+
+void TMainForm::SaveSettings()
+{
+    documents_->RememberRecentFiles();
+    config_->Save(true);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    if (!quitAccepted_) {
+        bool ok = false;
+        Run([&] { ok = documents_->CheckUnsaved(); });
+        if (!ok) {
+            event->ignore();
+            return;
+        }
+        quitAccepted_ = true;
+        idleTimer_.stop();
+        SaveSettings();
+        if (logForm_)
+            logForm_->close();
+        if (memMonitor_)
+            memMonitor_->close();
+    }
+    event->accept();
+}
+
+} // namespace vro::app

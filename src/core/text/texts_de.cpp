@@ -1032,7 +1032,7 @@ const char* const kMainTextsDe[kTextCount] = {
     /* 1024 */ "Volumen",
     /* 1025 */ "Druck",
     /* 1026 */ "Kanal %s",
-    /* 1027 */ "- Unter %d",
+    /* 1027 */ "- Unterkanal %d",
     /* 1028 */ "Faktor",
     /* 1029 */ "Messbereich",
     /* 1030 */ "Nenndurchfluss an der Blende",

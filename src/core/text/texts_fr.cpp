@@ -1032,7 +1032,7 @@ const char* const kMainTextsFr[kTextCount] = {
     /* 1024 */ "Volume",
     /* 1025 */ "Pression",
     /* 1026 */ "Canal %s",
-    /* 1027 */ "- Sous %d",
+    /* 1027 */ "- Sous-canal %d",
     /* 1028 */ "Facteur",
     /* 1029 */ "Plage de mesure",
     /* 1030 */ "Débit nominal du diaphragme",

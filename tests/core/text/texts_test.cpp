@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -57,6 +58,19 @@ std::vector<std::string> Placeholders(const std::string& s)
     for (auto it = std::sregex_iterator(s.begin(), s.end(), kSpec); it != std::sregex_iterator(); ++it)
         out.push_back(it->str());
     return out;
+}
+
+TEST(MainTexts, SearchResultLineStaysReadableAsComSettings)
+{
+    // A line of the device search (text 671) is read back by its port and
+    // baud rate: "COM" right before the port number, the rate before "baud".
+    for (TTextLanguage lang : kLanguages) {
+        std::string t = text(lang, 671);
+        for (char& c : t)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        EXPECT_NE(t.find("COM%D"), std::string::npos) << LanguageCode(lang);
+        EXPECT_NE(t.find("%D BAUD"), std::string::npos) << LanguageCode(lang);
+    }
 }
 
 // The library set is a record of C strings only; walk it as an array.

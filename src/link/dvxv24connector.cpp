@@ -27,10 +27,12 @@ std::string Format(const char* fmt, ...)
 
 bool IsRecorderAddress(char a) { return a == 'R' || a == 'S'; }
 
-// Per mille of done/total, rounded to nearest with halves to even, in
-// 64-bit integers (downloads of hundreds of MB stay exact).
-int PerMille(std::int64_t done, std::int64_t total)
+} // namespace
+
+int TDvxV24Connector::PerMille(std::int64_t done, std::int64_t total)
 {
+    if (total <= 0)
+        return 0;
     const std::int64_t scaled = done * 1000;
     std::int64_t q = scaled / total;
     const std::int64_t r2 = (scaled % total) * 2;
@@ -38,7 +40,6 @@ int PerMille(std::int64_t done, std::int64_t total)
         ++q;
     return static_cast<int>(q);
 }
-} // namespace
 
 // ---------------------------------------------------------------- monitor
 
@@ -758,6 +759,7 @@ void TDvxV24Connector::CompleteAsync()
         t = std::move(asyncThread_);
         if (!t)
             return;
+        completing_ = true;
         result = cancelled_.load() ? -2 : t->Result;
         handler = onAsyncDone_;
         if (t->Thread.get_id() == std::this_thread::get_id()) {
@@ -766,9 +768,13 @@ void TDvxV24Connector::CompleteAsync()
     }
     if (t && t->Thread.joinable())
         t->Thread.join(); // the worker has posted this and is ending
-    asyncEnded_.notify_all();
     if (handler)
         handler(result);
+    {
+        std::lock_guard lock(handlerMutex_);
+        completing_ = false;
+    }
+    asyncEnded_.notify_all();
 }
 
 bool TDvxV24Connector::IsAsyncActive() const
@@ -780,7 +786,7 @@ bool TDvxV24Connector::IsAsyncActive() const
 bool TDvxV24Connector::WaitAsyncEnded(std::uint32_t timeoutMs)
 {
     std::unique_lock lock(handlerMutex_);
-    return asyncEnded_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return asyncThread_ == nullptr; });
+    return asyncEnded_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return asyncThread_ == nullptr && !completing_; });
 }
 
 // ---------------------------------------------------------------- service sequences

@@ -185,6 +185,9 @@ public:
 
     // Byte count -> milliseconds the line needs for it (ten bits a byte).
     static std::uint32_t ByteTimesMs(std::int32_t bytes, std::int32_t baudrate);
+    // Done/Total in per mille, rounded to nearest with halves to even, in
+    // 64-bit arithmetic (exact for areas of any 32-bit size).
+    static int PerMille(std::int64_t done, std::int64_t total);
 
 private:
     struct TLife;
@@ -242,6 +245,7 @@ private:
     std::string lastError_;
     std::unique_ptr<TDvxV24Thread> asyncThread_;   // set while IsAsyncActive
     std::vector<std::unique_ptr<TDvxV24Thread>> ended_; // ended, waiting to be joined
+    bool completing_ = false;                           // the completion step is running
     std::condition_variable asyncEnded_;
 };
 

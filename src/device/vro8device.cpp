@@ -280,15 +280,34 @@ void TVro8Recording::StartLoad(int index)
         CheckVro8Status(status, EVro8Status::LoadRecordingData);
         sampleBytes_.assign(samples_.size() * 2, 0);
         Conn().SetOnAsyncDone([this](std::int32_t result) { Complete(result); });
-        Conn().StartAsyncRead(kRead, 23, 0, sampleBytes_);
+        // The worker repeats a failed piece only within its 2000 ms repeat
+        // window; with the byte timeout at 2000 ms a lost answer would use
+        // the whole window and end the download. A piece of 240 bytes takes
+        // milliseconds, so the download waits at most DownloadByteTimeout
+        // for a byte, and a lost answer is asked for again. Restored when
+        // the download ends.
+        Conn().SetByteTimeout(DownloadByteTimeout(Conn().GetBaudrate()));
+        try {
+            Conn().StartAsyncRead(kRead, 23, 0, sampleBytes_);
+        } catch (...) {
+            Conn().RestoreByteTimeout();
+            throw;
+        }
     } catch (...) {
         loadState_.store(kFailed, std::memory_order_release);
         throw;
     }
 }
 
+std::uint32_t TVro8Recording::DownloadByteTimeout(std::int32_t baudrate)
+{
+    // Twice the line time of a whole answer frame, at least 500 ms.
+    return std::max<std::uint32_t>(500, 2 * TDvxV24Connector::ByteTimesMs(260, std::max(baudrate, 1)));
+}
+
 void TVro8Recording::Complete(std::int32_t result)
 {
+    Conn().RestoreByteTimeout();
     const std::int64_t expected = static_cast<std::int64_t>(sampleBytes_.size());
     bytesRead_.store(std::max<std::int32_t>(result, 0), std::memory_order_release);
     if (result == expected && Conn().GetTransferState() != ETransferState::tsFailed) {

@@ -131,6 +131,8 @@ public:
     const TVro8HeaderBytes& HeaderBytes() const { return header_; }
     const TVro8Header& Header() const { return decoded_; }
     const std::vector<std::uint16_t>& Samples() const { return samples_; }
+    // Byte timeout of the sample download at a line speed (see StartLoad).
+    static std::uint32_t DownloadByteTimeout(std::int32_t baudrate);
     std::int64_t ExpectedBytes() const { return static_cast<std::int64_t>(samples_.size()) * 2; }
 
     // Sequential sample readers over the downloaded words.

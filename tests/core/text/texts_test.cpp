@@ -1,5 +1,5 @@
 // The main text tables and the library text set: layout of the tables, the
-// English wording quoted in the program's specification of each text
+// English wording that callers rely on for each quoted text number
 // (quoted_en.tsv, produced by scripts/extract-texts), and placeholders that
 // agree across the three languages.
 #include "core/text/texts.h"
@@ -53,9 +53,9 @@ std::string Unescape(const std::string& s)
 // The printf conversions of a text in order ("%s", "%5.5d", "%1.*f", "%%").
 std::vector<std::string> Placeholders(const std::string& s)
 {
-    static const std::regex kSpec(R"(%[-+ 0#]*(\d+|\*)?(\.(\d+|\*))?[sdfxXuicge%])");
+    static const std::regex kConversion(R"(%[-+ 0#]*(\d+|\*)?(\.(\d+|\*))?[sdfxXuicge%])");
     std::vector<std::string> out;
-    for (auto it = std::sregex_iterator(s.begin(), s.end(), kSpec); it != std::sregex_iterator(); ++it)
+    for (auto it = std::sregex_iterator(s.begin(), s.end(), kConversion); it != std::sregex_iterator(); ++it)
         out.push_back(it->str());
     return out;
 }

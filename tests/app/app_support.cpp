@@ -1,6 +1,9 @@
 #include "app_support.h"
 
+#include "core/config/applicationconfig.h"
+
 #include <QApplication>
+#include <QFile>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -63,5 +66,29 @@ QString TempDir()
 }
 
 QString TempConfigFile() { return TempDir() + QStringLiteral("/vrowin-test.vxacf"); }
+
+QString QuietConfigFile(const QString& language)
+{
+    const QString file = TempConfigFile();
+    vro::TApplicationConfig config(file.toStdString());
+    config.Load(); // no file: a first run; FirstRun becomes 0 in memory
+    config.SetLanguage(language.toStdString());
+    config.Save(true);
+    return file;
+}
+
+QString TestDataDir()
+{
+    const QByteArray env = qgetenv("VRO_TEST_DATA");
+    return env.isEmpty() ? QStringLiteral(VRO_TEST_DATA_DIR) : QString::fromLocal8Bit(env);
+}
+
+QString SampleRecording(const QString& name)
+{
+    const QString target = TempDir() + QLatin1Char('/') + name;
+    QFile::copy(TestDataDir() + QStringLiteral("/recordings/full.vxrf"), target);
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+    return target;
+}
 
 } // namespace vro::apptest

@@ -26,3 +26,15 @@ QString TempConfigFile();
 QString TempDir();
 
 } // namespace vro::apptest
+
+namespace vro::apptest {
+
+// A configuration file that starts quietly: not a first run, last run shut
+// down properly, in the given language.
+QString QuietConfigFile(const QString& language = QStringLiteral("en"));
+
+// A copy of a reference recording of tests/data under `name` in a fresh folder.
+QString SampleRecording(const QString& name = QStringLiteral("sample.vxrf"));
+QString TestDataDir();
+
+} // namespace vro::apptest

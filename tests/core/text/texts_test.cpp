@@ -144,6 +144,19 @@ TEST(MainTexts, QuotedEnglishWording)
     EXPECT_GT(count, 500);
 }
 
+TEST(MainTexts, TextsWithFixedPieces)
+{
+    // Texts of which only a piece is fixed: the wizard's introduction ends
+    // with the hint to "Continue"; list ends of the recording-time choices.
+    const std::string intro = text(TTextLanguage::English, 579);
+    const std::string end = "You will then move to the selection of the firmware file by pressing \"Continue\".";
+    ASSERT_GE(intro.size(), end.size());
+    EXPECT_EQ(intro.substr(intro.size() - end.size()), end);
+    EXPECT_EQ(text(TTextLanguage::English, 179), "Double quotation marks ( \" )");
+    EXPECT_EQ(text(TTextLanguage::English, 1189), "1 second");
+    EXPECT_EQ(text(TTextLanguage::English, 1204), "24 hrs");
+}
+
 TEST(MainTexts, GermanAndFrenchDifferFromEnglishWhereTheyShould)
 {
     // A few fixed points of the translations; the rest is checked by the

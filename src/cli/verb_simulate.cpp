@@ -6,6 +6,7 @@
 #include "cli/verb.h"
 
 #include "core/util/bytes.h"
+#include "sim/recorderservice.h"
 #include "sim/simpty.h"
 #include "sim/simsetup.h"
 #include "sim/simulator.h"
@@ -59,6 +60,8 @@ int RunSimulate(TArgs& args)
     sim::TSimulator simulator(pty.Master());
     simulator.SetPacing(baud);
     sim::InstallSimSetups(simulator, values);
+    // The recorder's online stream writes to the port beside the simulator's answers.
+    const auto streamPump = sim::AttachSimRecorderPump(simulator, pty.Master());
     if (memory > 0) {
         // A plain memory area for link tests: R 255 reads, S 255 writes by offset.
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(memory));

@@ -1,0 +1,1 @@
+vro_fuzz(fuzz_recording ${CMAKE_CURRENT_LIST_DIR}/fuzz_recording.cpp DEPS core_recording)

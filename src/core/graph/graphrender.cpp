@@ -1,0 +1,299 @@
+#include "core/graph/graphrender.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/util/numeric.h"
+#include "core/values/vro8utils.h"
+
+namespace vro::graph {
+
+namespace {
+
+std::int32_t RoundY(double v) { return static_cast<std::int32_t>(RoundHalfEven(v)); }
+
+// y of a raw value with H + round(-f × H), f relative to the current range.
+std::int32_t ColumnY(const TRecordingSensorWrapper& ch, std::int32_t raw, std::int32_t h)
+{
+    const double f = ch.ValueToRelative(raw);
+    return h + RoundY(-f * h);
+}
+
+} // namespace
+
+std::vector<std::int32_t> ColumnCounts(std::int32_t first, std::int32_t last, std::int32_t w)
+{
+    std::vector<std::int32_t> k;
+    if (w <= 0)
+        return k;
+    const std::int64_t span = std::max<std::int64_t>(std::int64_t(last) - first, 0);
+    const std::int64_t base = span / w, rest = span % w;
+    std::int64_t acc = 0;
+    k.reserve(static_cast<std::size_t>(w));
+    for (std::int32_t c = 0; c < w; ++c) {
+        std::int64_t n = base;
+        acc += rest;
+        if (acc > w) {
+            ++n;
+            acc -= w;
+        }
+        k.push_back(static_cast<std::int32_t>(n));
+    }
+    return k;
+}
+
+TColumns ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues& array, std::int32_t first,
+                        std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid)
+{
+    const auto counts = ColumnCounts(first, last, w);
+    TColumns out(counts.size());
+    const TRecording& owner = channel.Owner();
+    // GetValue moves the index back by the shift; its bounds come from the
+    // value array when shifted, else from the array itself.
+    const bool shifted = channel.TimeShift != 0 && owner.TimeShiftActive;
+    const std::int64_t shift = shifted ? channel.TimeShift : 0;
+    const std::int64_t size = shifted ? std::min(channel.Values.size(), array.size()) : array.size();
+    const std::span<const std::int32_t> data(array.data(), static_cast<std::size_t>(size));
+    std::int64_t i = first;
+    for (std::size_t c = 0; c < counts.size(); ++c) {
+        const std::int64_t a = std::max<std::int64_t>(i - shift, 0);
+        const std::int64_t b = std::min<std::int64_t>(i + counts[c] - shift, size);
+        if (a < b)
+            out[c] = pyramid ? pyramid->Query(data, a, b) : PlainMinMax(data, a, b);
+        i += counts[c];
+    }
+    return out;
+}
+
+std::vector<TSegment> ColumnStrokes(const TRecordingSensorWrapper& ch, const TColumns& columns, std::int32_t h,
+                                    std::int32_t controlHeight)
+{
+    std::vector<TSegment> s;
+    s.reserve(columns.size());
+    std::int32_t prevLow = controlHeight, prevHigh = -1;
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const TMinMax& m = columns[c];
+        if (m.Empty()) {
+            prevLow = controlHeight;
+            prevHigh = -1;
+            continue;
+        }
+        const std::int32_t yMin = ColumnY(ch, m.Min, h);
+        const std::int32_t yMax = ColumnY(ch, m.Max, h);
+        std::int32_t top = std::min(yMax, prevLow);
+        std::int32_t bottom = std::max(yMin, prevHigh);
+        bottom = std::min(bottom, controlHeight - 1);
+        top = std::max(top, 0);
+        if (top <= bottom)
+            s.push_back({static_cast<std::int32_t>(c), top, static_cast<std::int32_t>(c), bottom});
+        prevLow = yMin;
+        prevHigh = yMax;
+    }
+    return s;
+}
+
+int Outcode(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h)
+{
+    if (x == NoValue || y == NoValue)
+        return 16;
+    return (x < 0 ? 8 : 0) + (x > w ? 2 : 0) + (y < 0 ? 1 : 0) + (y > h ? 4 : 0);
+}
+
+namespace {
+
+// Border point of outside point A towards B: top, left, bottom, right.
+bool BorderPoint(std::int32_t ax, std::int32_t ay, std::int32_t bx, std::int32_t by, int code, std::int32_t w,
+                 std::int32_t h, std::int32_t& px, std::int32_t& py)
+{
+    const double dx = static_cast<double>(bx) - ax, dy = static_cast<double>(by) - ay;
+    if ((code & 1) && dy != 0) {
+        const double x = bx + RoundHalfEven(-static_cast<double>(by) * dx / dy);
+        if (x >= 0 && x <= w) {
+            px = static_cast<std::int32_t>(x), py = 0;
+            return true;
+        }
+    }
+    if ((code & 8) && dx != 0) {
+        const double y = by + RoundHalfEven(-static_cast<double>(bx) * dy / dx);
+        if (y >= 0 && y <= h) {
+            px = 0, py = static_cast<std::int32_t>(y);
+            return true;
+        }
+    }
+    if ((code & 4) && dy != 0) {
+        const double x = bx + RoundHalfEven((static_cast<double>(h) - by) * dx / dy);
+        if (x >= 0 && x <= w) {
+            px = static_cast<std::int32_t>(x), py = h;
+            return true;
+        }
+    }
+    if ((code & 2) && dx != 0) {
+        const double y = by + RoundHalfEven((static_cast<double>(w) - bx) * dy / dx);
+        if (y >= 0 && y <= h) {
+            px = w, py = static_cast<std::int32_t>(y);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool ClipSegment(TSegment& s, std::int32_t w, std::int32_t h)
+{
+    const int cq = Outcode(s.X1, s.Y1, w, h), cp = Outcode(s.X2, s.Y2, w, h);
+    if (cq == 16 || cp == 16)
+        return false;
+    if (cq == 0 && cp == 0)
+        return true;
+    if (cq == 0)
+        return BorderPoint(s.X2, s.Y2, s.X1, s.Y1, cp, w, h, s.X2, s.Y2);
+    if (cp == 0)
+        return BorderPoint(s.X1, s.Y1, s.X2, s.Y2, cq, w, h, s.X1, s.Y1);
+    if (cq & cp)
+        return false;
+    TSegment r = s;
+    if (!BorderPoint(s.X1, s.Y1, s.X2, s.Y2, cq, w, h, r.X1, r.Y1))
+        return false;
+    if (!BorderPoint(s.X2, s.Y2, s.X1, s.Y1, cp, w, h, r.X2, r.Y2))
+        return false;
+    s = r;
+    return true;
+}
+
+void ChannelPolyline(const TCommonView& view, int channel, std::vector<TSegment>& lines,
+                     std::vector<TSegment>& markers)
+{
+    const TRecording* r = view.Recording;
+    if (!r || !r->Time)
+        return;
+    const int style = view.ChannelStyle(channel);
+    const std::int32_t w = view.XExtent, h = view.YExtent;
+    const std::int32_t first = r->Time->FirstIndex, last = r->Time->LastIndex;
+    bool havePrev = false;
+    std::int32_t qx = 0, qy = 0;
+    for (std::int32_t i = first; i <= last; ++i) {
+        const std::int32_t x = view.SampleToX(i), y = view.SampleToY(channel, i);
+        if (style != 0 && Outcode(x, y, w, h) == 0)
+            markers.push_back({x - 2, y - 2, x + 2, y + 2});
+        if (havePrev && style != 1) {
+            TSegment s{qx, qy, x, y};
+            if (ClipSegment(s, w, h))
+                lines.push_back(s);
+        }
+        qx = x, qy = y;
+        havePrev = true;
+    }
+}
+
+bool TGraphRenderer::UsesColumns(const TCommonView& view, int channel)
+{
+    const TRecording* r = view.Recording;
+    return r && r->Time && !r->HasTimeStamps && r->XAxisIndex < 0 && view.ChannelStyle(channel) == 0 &&
+           std::int64_t(r->Time->LastIndex) - r->Time->FirstIndex > view.XExtent;
+}
+
+void TGraphRenderer::DrawBackground(const TCommonView& view, TGraphCanvas& canvas) const
+{
+    const std::int32_t w = view.XExtent, h = view.YExtent;
+    canvas.FillRect(0, 0, w, h, kPlotBackground);
+    std::vector<TSegment> grid;
+    for (int i = 0; i <= 10; ++i) {
+        const std::int32_t x = RoundY(i * static_cast<double>(w) / 10);
+        grid.push_back({x, 0, x, h});
+    }
+    for (int i = 0; i <= 10; ++i) {
+        const std::int32_t y = h + RoundY(-i * static_cast<double>(h) / 10);
+        grid.push_back({0, y, w, y});
+    }
+    canvas.Lines(grid, kGridColor);
+}
+
+void TGraphRenderer::DrawChannel(const TCommonView& view, int channel, TGraphCanvas& canvas) const
+{
+    const TRecording* r = view.Recording;
+    if (!r || channel < 0 || channel >= r->ChannelCount)
+        return;
+    const auto& ch = r->Channel(channel);
+    const TRgb color = view.ChannelColor(channel);
+    if (UsesColumns(view, channel)) {
+        const auto& pyr = view.Pyramids().For(channel * 3, ch.Values);
+        const TColumns cols =
+            ChannelColumns(ch, ch.Values, r->Time->FirstIndex, r->Time->LastIndex, view.XExtent, &pyr);
+        canvas.Lines(ColumnStrokes(ch, cols, view.YExtent, view.YExtent + 1), color);
+        return;
+    }
+    std::vector<TSegment> lines, markers;
+    ChannelPolyline(view, channel, lines, markers);
+    canvas.Lines(lines, color);
+    canvas.Markers(markers, color);
+}
+
+void TGraphRenderer::DrawEnvelope(const TCommonView& view, int channel, TGraphCanvas& canvas) const
+{
+    const TRecording* r = view.Recording;
+    if (!r || !r->HasMinMaxValues || channel < 0 || channel >= r->ChannelCount)
+        return;
+    const auto& ch = r->Channel(channel);
+    const std::int32_t controlW = view.XExtent + 1, controlH = view.YExtent + 1;
+    std::vector<TSegment> lines;
+    auto stroke = [&](std::int32_t x, std::int32_t yLow, std::int32_t yHigh) {
+        if (yLow == NoValue || yHigh == NoValue || yHigh >= controlH || yLow < 0)
+            return;
+        if (yHigh < 0)
+            yHigh = 0;
+        else
+            lines.push_back({x - 3, yHigh, x + 3, yHigh});
+        if (yLow < controlH)
+            lines.push_back({x - 3, yLow, x + 3, yLow});
+        else
+            yLow = controlH - 1;
+        lines.push_back({x, yHigh, x, yLow});
+    };
+    const std::int32_t first = r->Time->FirstIndex, last = r->Time->LastIndex;
+    if (!r->HasTimeStamps && r->XAxisIndex < 0 && std::int64_t(last) - first > view.XExtent) {
+        // Many samples per column: one stroke per column from the lowest
+        // minimum to the highest maximum of its samples.
+        const auto& pmin = view.Pyramids().For(channel * 3 + 1, ch.MinValues);
+        const auto& pmax = view.Pyramids().For(channel * 3 + 2, ch.MaxValues);
+        const TColumns lo = ChannelColumns(ch, ch.MinValues, first, last, view.XExtent, &pmin);
+        const TColumns hi = ChannelColumns(ch, ch.MaxValues, first, last, view.XExtent, &pmax);
+        for (std::size_t c = 0; c < lo.size(); ++c) {
+            if (lo[c].Empty() || hi[c].Empty())
+                continue;
+            const std::int32_t yl = ch.ScaleValue(lo[c].Min, 0, view.YExtent);
+            const std::int32_t yh = ch.ScaleValue(hi[c].Max, 0, view.YExtent);
+            stroke(static_cast<std::int32_t>(c), view.YExtent - yl, view.YExtent - yh);
+        }
+    } else {
+        for (std::int32_t i = first; i <= last; ++i) {
+            const std::int32_t x = view.SampleToX(i);
+            if (x == NoValue || x < 0 || x > controlW - 1)
+                continue;
+            stroke(x, view.MinToY(channel, i), view.MaxToY(channel, i));
+        }
+    }
+    canvas.Lines(lines, view.ChannelColor(channel));
+}
+
+void TGraphRenderer::Draw(const TCommonView& view, TGraphCanvas& canvas) const
+{
+    using Clock = std::chrono::steady_clock;
+    auto deadline = Clock::now() + std::chrono::milliseconds(500);
+    DrawBackground(view, canvas);
+    const int x = view.XAxisIndex();
+    for (std::size_t k = 0; k < view.DrawList.size(); ++k) {
+        const int n = view.DrawList[k];
+        if (n == x)
+            continue;
+        DrawChannel(view, n, canvas);
+        if (k < view.EnvelopeList.size() && view.EnvelopeList[k])
+            DrawEnvelope(view, n, canvas);
+        if (OnProgress && Clock::now() > deadline) {
+            OnProgress();
+            deadline = Clock::now() + std::chrono::milliseconds(500);
+        }
+    }
+}
+
+} // namespace vro::graph

@@ -1,0 +1,30 @@
+// The min/max pyramids of the channels of the recording on view, built on
+// first use and extended when a channel grows. The cache knows an array by
+// its address and length; code that changes samples in place calls Clear.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "core/graph/minmaxpyramid.h"
+
+namespace vro::graph {
+
+class TPyramidCache {
+public:
+    // The pyramid for `data` (slot: channel × 3 + array: 0 values, 1 min, 2 max).
+    const TMinMaxPyramid& For(int slot, std::span<const std::int32_t> data);
+    void Clear() { entries_.clear(); }
+    std::size_t MemoryBytes() const;
+
+private:
+    struct TEntry {
+        const std::int32_t* Data = nullptr;
+        std::size_t Size = 0;
+        TMinMaxPyramid Pyramid;
+    };
+    std::vector<TEntry> entries_;
+};
+
+} // namespace vro::graph

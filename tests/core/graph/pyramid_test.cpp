@@ -1,0 +1,129 @@
+#include "core/graph/graphrender.h"
+#include "core/graph/minmaxpyramid.h"
+#include "core/values/vro8utils.h"
+#include "graph_support.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace vro;
+using namespace vro::graph;
+
+namespace {
+
+std::vector<std::int32_t> RandomSamples(std::mt19937& rng, std::size_t n)
+{
+    std::uniform_int_distribution<std::int32_t> v(-1000000, 1000000);
+    std::uniform_int_distribution<int> gap(0, 40);
+    std::vector<std::int32_t> d(n);
+    for (auto& x : d)
+        x = gap(rng) == 0 ? NoValue : v(rng);
+    // A long stretch without values, and the extremes of the value range.
+    for (std::size_t i = n / 3; i < n / 3 + 5000 && i < n; ++i)
+        d[i] = NoValue;
+    if (n > 10) {
+        d[7] = std::numeric_limits<std::int32_t>::max();
+        d[n - 2] = NoValue + 1;
+    }
+    return d;
+}
+
+} // namespace
+
+TEST(MinMaxPyramid, RandomWindowsEqualThePlainPass)
+{
+    std::mt19937 rng(42);
+    for (std::size_t n : {std::size_t(0), std::size_t(1), std::size_t(63), std::size_t(64), std::size_t(4097),
+                          std::size_t(300000)}) {
+        const auto d = RandomSamples(rng, n);
+        TMinMaxPyramid p;
+        p.Build(d);
+        std::uniform_int_distribution<std::int64_t> pos(-5, static_cast<std::int64_t>(n) + 5);
+        for (int k = 0; k < 3000; ++k) {
+            std::int64_t a = pos(rng), b = pos(rng);
+            if (k % 3 == 0)
+                b = a + (k % 200); // short windows inside one block
+            EXPECT_EQ(p.Query(d, a, b), PlainMinMax(d, a, b)) << n << " " << a << " " << b;
+        }
+    }
+}
+
+TEST(MinMaxPyramid, ExtendingEqualsRebuilding)
+{
+    std::mt19937 rng(7);
+    auto d = RandomSamples(rng, 100000);
+    std::vector<std::int32_t> part(d.begin(), d.begin() + 5000);
+    TMinMaxPyramid grown;
+    grown.Build(part);
+    for (std::size_t n : {5001u, 5100u, 70000u, 70001u, 100000u}) {
+        part.assign(d.begin(), d.begin() + static_cast<std::ptrdiff_t>(n));
+        grown.Extend(part);
+        TMinMaxPyramid fresh;
+        fresh.Build(part);
+        ASSERT_EQ(grown.LevelCount(), fresh.LevelCount());
+        std::uniform_int_distribution<std::int64_t> pos(0, static_cast<std::int64_t>(n));
+        for (int k = 0; k < 500; ++k) {
+            const std::int64_t a = pos(rng), b = pos(rng);
+            ASSERT_EQ(grown.Query(part, a, b), PlainMinMax(part, a, b));
+        }
+    }
+}
+
+TEST(MinMaxPyramid, CostsUnderFivePercentOfTheSamples)
+{
+    std::vector<std::int32_t> d(1 << 20, 1);
+    TMinMaxPyramid p;
+    p.Build(d);
+    EXPECT_LT(static_cast<double>(p.MemoryBytes()), 0.05 * d.size() * sizeof(std::int32_t));
+}
+
+TEST(Columns, CountsFollowTheAccumulatorRule)
+{
+    auto k = ColumnCounts(0, 250, 100);
+    EXPECT_EQ(std::vector<std::int32_t>(k.begin(), k.begin() + 5), (std::vector<std::int32_t>{2, 2, 3, 2, 3}));
+    std::int64_t sum = 0;
+    for (auto n : k)
+        sum += n;
+    EXPECT_EQ(sum, 249);
+    EXPECT_EQ(ColumnCounts(0, 10, 3), (std::vector<std::int32_t>{3, 3, 3}));
+    for (auto n : ColumnCounts(0, 1000, 100))
+        EXPECT_EQ(n, 10);
+}
+
+TEST(Columns, PyramidColumnsEqualPlainColumnsOnRandomWindowsAndShifts)
+{
+    std::mt19937 rng(3);
+    auto r = graphtest::MakeRecording(1, 200000);
+    auto& ch = r->Channel(0);
+    ch.Values = RandomSamples(rng, 200000);
+    TMinMaxPyramid p;
+    p.Build(ch.Values);
+    std::uniform_int_distribution<std::int32_t> pos(0, 199999);
+    std::uniform_int_distribution<std::int32_t> width(1, 2000);
+    for (int k = 0; k < 200; ++k) {
+        std::int32_t a = pos(rng), b = pos(rng);
+        if (a > b)
+            std::swap(a, b);
+        ch.TimeShift = (k % 4 == 0) ? 0 : pos(rng) - 100000;
+        r->TimeShiftActive = k % 5 != 0;
+        const std::int32_t w = width(rng);
+        const TColumns fast = ChannelColumns(ch, ch.Values, a, b, w, &p);
+        const TColumns plain = ChannelColumns(ch, ch.Values, a, b, w, nullptr);
+        ASSERT_EQ(fast, plain);
+        // And the plain columns are those of GetValue.
+        if (k < 20) {
+            const auto counts = ColumnCounts(a, b, w);
+            std::int32_t i = a;
+            for (std::size_t c = 0; c < counts.size(); ++c) {
+                TMinMax m;
+                for (std::int32_t j = 0; j < counts[c]; ++j, ++i) {
+                    const auto v = ch.GetValue(i);
+                    if (v != NoValue)
+                        m.Add({v, v});
+                }
+                ASSERT_EQ(plain[c], m);
+            }
+        }
+    }
+}

@@ -261,6 +261,15 @@ void TVro8Recording::LoadHeader()
     reader_ = TVro8SampleReader(samples_);
 }
 
+void TVro8Recording::ReadHeader(int index)
+{
+    if (Conn().IsAsyncActive())
+        throw EDvxV24Error("Asynchron Transfer still active!");
+    const TVro8Entry entry = Device.Directory.Entry(index);
+    CheckVro8Status(TransferStatus2(Conn(), 20, U16Data(entry.Handle)), EVro8Status::LoadRecordingStruct);
+    LoadHeader();
+}
+
 void TVro8Recording::StartLoad(int index)
 {
     if (Conn().IsAsyncActive())

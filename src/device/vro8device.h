@@ -115,6 +115,8 @@ public:
     // Begins the download of directory entry Index: R 20, header, R 22, then
     // the samples on the connector's worker. Returns while they are read.
     void StartLoad(int index);
+    // R 20 for directory entry Index, then LoadHeader: the header alone.
+    void ReadHeader(int index);
     // R 21: reads, converts and checks the header, then sizes the samples.
     void LoadHeader();
     // Header and samples of the recording the recorder has just made, on the

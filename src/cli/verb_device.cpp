@@ -1,0 +1,369 @@
+// vro device ...: talk to a recorder (or `vro simulate`) on a serial port.
+//   identify, channels, values [--count N], list [--setups], read-header --index N
+// Every verb takes --port PATH, --baud B (default 460800) and --json. The
+// port is opened, the recorder identified (cancel sequence, R 40) and the
+// command run; transfers that take longer than a second show a progress bar
+// on standard error. Ctrl-C cancels a running transfer between two
+// exchanges, so the recorder is left at a frame boundary and stays usable.
+#include "cli/verb.h"
+
+#include "device/vro8connect.h"
+#include "device/vro8device.h"
+#include "link/dvxporttable.h"
+#include "link/dvxv24connector.h"
+
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+#include <memory>
+
+namespace vro::cli {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+std::atomic<bool> gInterrupted{false};
+std::atomic<TDvxV24Connector*> gConnector{nullptr};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<TDvxV24Connector*>::is_always_lock_free);
+
+extern "C" void OnInterrupt(int)
+{
+    // Only lock-free atomic stores: safe in a signal handler. The connector
+    // tests its cancel flag between exchanges.
+    gInterrupted.store(true);
+    if (TDvxV24Connector* c = gConnector.load())
+        c->Cancel();
+}
+
+class EInterrupted : public std::runtime_error {
+public:
+    EInterrupted() : std::runtime_error("cancelled") {}
+};
+
+void CheckInterrupted()
+{
+    if (gInterrupted.load())
+        throw EInterrupted();
+}
+
+// Progress on standard error, shown once a transfer has taken a second.
+class TProgress {
+public:
+    explicit TProgress(TDvxV24Connector& c) : c_(c), start_(std::chrono::steady_clock::now())
+    {
+        c_.SetOnProgress([this](int perMille) { Show(perMille); });
+    }
+    ~TProgress()
+    {
+        c_.SetOnProgress({});
+        if (shown_)
+            std::fprintf(stderr, "\r%60s\r", "");
+    }
+    void Show(int perMille)
+    {
+        if (std::chrono::steady_clock::now() - start_ < std::chrono::seconds(1))
+            return;
+        shown_ = true;
+        const int filled = perMille * 40 / 1000;
+        std::fprintf(stderr, "\r[%-40s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                     perMille / 10);
+        std::fflush(stderr);
+    }
+
+private:
+    TDvxV24Connector& c_;
+    std::chrono::steady_clock::time_point start_;
+    bool shown_ = false;
+};
+
+// The open, identified recorder of one verb run.
+struct TSession {
+    std::unique_ptr<TDvxV24Connector> connector;
+    std::unique_ptr<TVro8Device> device;
+    bool json = false;
+
+    explicit TSession(TArgs& args)
+    {
+        const auto port = args.Option("--port");
+        const auto baud = static_cast<std::int32_t>(args.IntOption("--baud", 460800, 9600, 460800));
+        json = args.Flag("--json");
+        if (!port)
+            throw EUsage("--port PATH is required");
+        // The port layer opens ports by number: the path gets one.
+        auto& table = TDvxPortTable::Global();
+        const auto known = table.IndexOf(*port);
+        const std::int32_t index = known ? *known : table.AssignFree(*port);
+        connector = std::make_unique<TDvxV24Connector>();
+        connector->SetPortIndex(index);
+        connector->SetBaudrate(baud);
+        device = std::make_unique<TVro8Device>(*connector);
+    }
+    void Connect()
+    {
+        gConnector.store(connector.get());
+        std::signal(SIGINT, OnInterrupt);
+        const TVro8ConnectResult r = Vro8OpenAndConnect(*device);
+        CheckInterrupted();
+        if (!r.Connected)
+            throw std::runtime_error("no recorder: " + r.Error);
+    }
+    ~TSession()
+    {
+        gConnector.store(nullptr);
+        std::signal(SIGINT, SIG_DFL);
+    }
+    // A multi-packet read ended by Ctrl-C shows as cancelled.
+    void AfterTransfer() const
+    {
+        CheckInterrupted();
+    }
+};
+
+std::string StampText(std::uint32_t stamp)
+{
+    const std::time_t t = static_cast<std::time_t>(stamp) + 946684800;
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+    return buf;
+}
+
+// A raw value at its decimals ("-12.50" for -1250 at 2).
+std::string RawText(std::int64_t raw, int decimals)
+{
+    if (decimals <= 0 || decimals > 8)
+        return std::to_string(raw);
+    std::int64_t scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    const bool neg = raw < 0;
+    const std::int64_t a = neg ? -raw : raw;
+    std::string frac = std::to_string(a % scale);
+    frac.insert(0, static_cast<std::size_t>(decimals) - frac.size(), '0');
+    return (neg ? "-" : "") + std::to_string(a / scale) + "." + frac;
+}
+
+json ChannelJson(const TVro8ChannelDescription& c)
+{
+    return {{"LoRange", c.LoRange}, {"HiRange", c.HiRange}, {"Decimals", c.Decimals}, {"Input", c.Input},
+            {"SubChannel", c.SubChannel}, {"DataType", c.DataType}, {"Name", c.Name}, {"Unit", c.Unit}};
+}
+
+void PrintJson(const json& j) { std::cout << j.dump(2) << "\n"; }
+
+int Run(TArgs& args, const std::function<void(TSession&)>& body, std::size_t positionals = 0)
+{
+    gInterrupted.store(false);
+    TSession s(args);
+    args.CheckAllUsed(positionals);
+    try {
+        s.Connect();
+        body(s);
+        return 0;
+    } catch (const EInterrupted&) {
+        std::cerr << "vro device: cancelled\n";
+        return 130;
+    } catch (const EDvxV24Error& e) {
+        if (gInterrupted.load()) {
+            std::cerr << "vro device: cancelled\n";
+            return 130;
+        }
+        std::cerr << e.what() << (e.Detail().empty() ? "" : ": " + e.Detail()) << "\n";
+        return 1;
+    } catch (const EVro8Device& e) {
+        if (gInterrupted.load()) {
+            std::cerr << "vro device: cancelled\n";
+            return 130;
+        }
+        std::cerr << e.what() << (e.Finding().empty() ? "" : " (" + e.Finding() + ")") << "\n";
+        return 1;
+    }
+}
+
+int Identify(TArgs& args)
+{
+    return Run(args, [](TSession& s) {
+        const TVro8Ident& id = s.device->Ident();
+        if (s.json) {
+            PrintJson({{"IdentText", id.IdentText}, {"ComVersion", id.ComVersion}, {"HardwareVariant", id.HardwareVariant}});
+            return;
+        }
+        std::cout << "IdentText        " << id.IdentText << "\nComVersion       " << id.ComVersion
+                  << "\nHardwareVariant  " << id.HardwareVariant << "\n";
+    });
+}
+
+int Channels(TArgs& args)
+{
+    return Run(args, [](TSession& s) {
+        auto& m = s.device->Measurement;
+        m.ReadChannels();
+        if (s.json) {
+            json list = json::array();
+            for (int i = 0; i < m.ChannelCount(); ++i)
+                list.push_back(ChannelJson(m.Channel(i)));
+            PrintJson({{"ChannelCount", m.ChannelCount()}, {"MinMaxMode", m.MinMaxMode() ? 1 : 0}, {"Channels", list}});
+            return;
+        }
+        std::printf("%3s  %-32s %-8s %5s %3s %8s %12s %12s %4s\n", "#", "Name", "Unit", "Input", "Sub", "Decimals",
+                    "LoRange", "HiRange", "Type");
+        for (int i = 0; i < m.ChannelCount(); ++i) {
+            const auto& c = m.Channel(i);
+            std::printf("%3d  %-32s %-8s %5d %3d %8d %12s %12s %4d\n", i, c.Name.c_str(), c.Unit.c_str(), c.Input,
+                        c.SubChannel, c.Decimals, RawText(c.LoRange, c.Decimals).c_str(),
+                        RawText(c.HiRange, c.Decimals).c_str(), c.DataType);
+        }
+    });
+}
+
+int Values(TArgs& args)
+{
+    const auto count = args.IntOption("--count", 1, 1, 1000000);
+    return Run(args, [count](TSession& s) {
+        auto& m = s.device->Measurement;
+        m.ReadChannels();
+        json readings = json::array();
+        for (long long n = 0; n < count; ++n) {
+            CheckInterrupted();
+            m.ReadCurrentValues();
+            json reading = json::array();
+            std::string line;
+            for (int i = 0; i < m.ChannelCount(); ++i) {
+                const auto& c = m.Channel(i);
+                auto v = m.Value(i);
+                json j = {{"Name", c.Name}, {"Decimals", c.Decimals}, {"Value", v ? json(*v) : json(nullptr)}};
+                if (m.MinMaxMode()) {
+                    j["Min"] = m.Min(i) ? json(*m.Min(i)) : json(nullptr);
+                    j["Max"] = m.Max(i) ? json(*m.Max(i)) : json(nullptr);
+                }
+                reading.push_back(j);
+                line += (i ? "\t" : "") + (v ? RawText(*v, c.Decimals) : std::string("---"));
+            }
+            if (s.json)
+                readings.push_back(reading);
+            else
+                std::cout << line << std::endl;
+        }
+        if (s.json)
+            PrintJson(count == 1 ? readings[0] : readings);
+    });
+}
+
+int List(TArgs& args)
+{
+    const bool setups = args.Flag("--setups");
+    return Run(args, [setups](TSession& s) {
+        auto& dir = s.device->Directory;
+        {
+            TProgress progress(*s.connector);
+            if (setups)
+                dir.RefreshSetups();
+            else
+                dir.RefreshRecordings();
+        }
+        s.AfterTransfer();
+        if (s.json) {
+            json list = json::array();
+            for (int i = 0; i < dir.Count(); ++i) {
+                const auto& e = dir.Entry(i);
+                list.push_back({{"Index", i}, {"Handle", e.Handle}, {"Name", e.Name}, {"Number", e.Number},
+                                {"Date", e.Date}, {"DateText", StampText(e.Date)}});
+            }
+            PrintJson(list);
+            return;
+        }
+        const auto lines = dir.ListEntries();
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            std::cout << i << "\t" << lines[i] << "\n";
+    });
+}
+
+int ReadHeader(TArgs& args)
+{
+    const auto index = static_cast<int>(args.IntOption("--index", -1, 0, 65535));
+    if (index < 0)
+        throw EUsage("--index N is required");
+    return Run(args, [index](TSession& s) {
+        s.device->Directory.RefreshRecordings();
+        {
+            TProgress progress(*s.connector);
+            s.device->Recording.ReadHeader(index);
+        }
+        s.AfterTransfer();
+        const TVro8Header& h = s.device->Recording.Header();
+        json channels = json::array();
+        for (const auto& c : h.Channels)
+            channels.push_back(ChannelJson(c));
+        json triggers = json::array();
+        const int events = s.device->ComVersion() == 5 ? 2 : 4;
+        for (int t = 0; t < events; ++t) {
+            const auto& e = h.Triggers[static_cast<std::size_t>(t)];
+            triggers.push_back({{"StartDate", e.StartDate}, {"StartTime", e.StartTime}, {"ActiveState", e.ActiveState},
+                                {"Source", e.Source}, {"Input", e.Input}, {"Edge", e.Edge}, {"Sensor", e.Sensor},
+                                {"SubChannel", e.SubChannel}, {"Value", e.Value}, {"Direction", e.Direction},
+                                {"LoLimet", e.LoLimet}, {"HiLimit", e.HiLimit}, {"Count", e.Count},
+                                {"Distance", e.Distance}, {"StartMode", e.StartMode}});
+        }
+        json j = {{"Name", h.Name},
+                  {"Number", h.Number},
+                  {"StartTime", h.StartTime},
+                  {"StartTimeText", StampText(h.StartTime)},
+                  {"StopTime", h.StopTime},
+                  {"StopTimeText", StampText(h.StopTime)},
+                  {"DataSize", h.DataSize},
+                  {"RecordCount", h.RecordCount},
+                  {"Type", h.Type},
+                  {"SimpleCurveMode", h.SimpleCurveMode},
+                  {"SampleRate", h.SampleRate},
+                  {"ChannelCount", h.ChannelCount},
+                  {"ValueCount", h.ValueCount},
+                  {"RecordSize", h.RecordSize},
+                  {"Channels", channels},
+                  {"TriggerEvents", triggers},
+                  {"TriggerCombination", h.TriggerCombination},
+                  {"TriggerTime", h.TriggerTime},
+                  {"TriggerState", h.TriggerStatus},
+                  {"PreTriggerCount", h.PreTriggerCount},
+                  {"Comment", h.Comment}};
+        if (s.json) {
+            PrintJson(j);
+            return;
+        }
+        for (auto it = j.begin(); it != j.end(); ++it) {
+            if (it.key() == "Channels" || it.key() == "TriggerEvents")
+                continue;
+            std::printf("%-18s %s\n", it.key().c_str(),
+                        it->is_string() ? it->get<std::string>().c_str() : it->dump().c_str());
+        }
+        for (std::size_t c = 0; c < h.Channels.size(); ++c) {
+            const auto& ch = h.Channels[c];
+            std::printf("Channel %-10zu %s [%s] input %d, %s .. %s, %s\n", c, ch.Name.c_str(), ch.Unit.c_str(),
+                        ch.Input, RawText(ch.LoRange, ch.Decimals).c_str(), RawText(ch.HiRange, ch.Decimals).c_str(),
+                        ch.Is32Bit() ? "32-bit" : "16-bit");
+        }
+    });
+}
+
+const char* kCommon = " --port PATH [--baud B] [--json]";
+
+} // namespace
+
+VRO_VERB({"device identify", std::string("device identify") + kCommon,
+          "identify the recorder: identification text, ComVersion, HardwareVariant", Identify});
+VRO_VERB({"device channels", std::string("device channels") + kCommon, "the recorder's channel descriptions",
+          Channels});
+VRO_VERB({"device values", std::string("device values [--count N]") + kCommon,
+          "current values, N readings at the recorder's pace", Values});
+VRO_VERB({"device list", std::string("device list [--setups]") + kCommon,
+          "the recordings (or stored setups) in the recorder; the index counts from 0", List});
+VRO_VERB({"device read-header", std::string("device read-header --index N") + kCommon,
+          "the decoded header of recording N of the list", ReadHeader});
+
+} // namespace vro::cli

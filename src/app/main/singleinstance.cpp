@@ -101,12 +101,8 @@ TSingleInstanceServer::~TSingleInstanceServer() = default;
 
 bool TSingleInstanceServer::Listen(const QString& serverName)
 {
-    if (server_->listen(serverName))
-        return true;
-    if (server_->serverError() != QAbstractSocket::AddressInUseError)
-        return false;
-    // Someone answering there is a running instance; otherwise the socket
-    // file was left behind by a crash and may be removed.
+    // Someone answering under the name is a running instance. Listening with
+    // access options would silently replace its socket, so ask first.
     QLocalSocket probe;
     probe.connectToServer(serverName);
     if (probe.waitForConnected(500)) {
@@ -114,6 +110,7 @@ bool TSingleInstanceServer::Listen(const QString& serverName)
         probe.waitForBytesWritten(500);
         return false;
     }
+    // Nobody answers: a socket file left behind by a crash may be removed.
     QLocalServer::removeServer(serverName);
     return server_->listen(serverName);
 }

@@ -1072,9 +1072,9 @@ std::string TRecording::GetViewState() const
     for (std::int64_t v : {std::int64_t(Time ? Time->LoRange : 0), std::int64_t(Time ? Time->HiRange : 0),
                            std::int64_t(XAxisIndex), std::int64_t(LeftYAxis), std::int64_t(RightYAxis),
                            std::int64_t(ShowTableMinMax)})
-        s += "|" + std::to_string(v);
+        s.append("|").append(std::to_string(v));
     for (int i = 0; i < ChannelCount; ++i)
-        s += "#" + Channel(i).GetViewState();
+        s.append("#").append(Channel(i).GetViewState());
     s += "@";
     bool firstId = true;
     for (const auto& r : Remarks)

@@ -1,0 +1,1 @@
+vro_bench(file_io DEPS core_recording)

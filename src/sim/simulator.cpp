@@ -413,7 +413,9 @@ void TSimulator::Send(std::vector<std::uint8_t> bytes)
     // ten bit times a byte, on an absolute schedule so that late wake-ups
     // do not add up.
     using namespace std::chrono;
-    constexpr std::size_t kChunk = 8;
+    // About half a millisecond of line time per write (at least 8 bytes):
+    // fine enough for the receiver, few enough wake-ups for the simulator.
+    const std::size_t kChunk = std::max<std::size_t>(8, static_cast<std::size_t>(baud) / 20000);
     const double nsPerByte = 1e10 / baud;
     const auto start = steady_clock::now();
     std::size_t sent = 0;

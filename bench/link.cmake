@@ -1,0 +1,1 @@
+vro_bench(link DEPS vro_link vro_sim)

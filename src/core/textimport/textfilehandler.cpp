@@ -7,6 +7,12 @@
 #include <cstring>
 #include <limits>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "core/util/atomicfile.h"
 #include "core/util/charset.h"
 #include "core/util/numeric.h"
@@ -207,21 +213,45 @@ TTextFileHandler::TTextFileHandler(TTextLocale locale) : locale_(std::move(local
 
 void TTextFileHandler::LoadFile(const std::filesystem::path& path, const TTextImportOverrides& overrides)
 {
-    std::string content;
-    try {
-        content = ReadWholeFile(path);
-    } catch (const std::exception& e) {
-        throw ETextImport(e.what());
+    // The file is mapped rather than copied: the lines are views into it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw ETextImport("Cannot open \"" + path.string() + "\": " + std::strerror(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) {
+        ::close(fd);
+        std::string content;
+        try {
+            content = ReadWholeFile(path);
+        } catch (const std::exception& e) {
+            throw ETextImport(e.what());
+        }
+        Load(path.string(), std::move(content), overrides);
+        return;
     }
-    Load(path.string(), std::move(content), overrides);
+    const auto size = static_cast<std::size_t>(st.st_size);
+    void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    ::close(fd);
+    if (p == MAP_FAILED)
+        throw ETextImport("Cannot read \"" + path.string() + "\": " + std::strerror(errno));
+    ::madvise(p, size, MADV_SEQUENTIAL);
+    fileName_ = path.string();
+    buffer_.clear();
+    mapping_ = std::shared_ptr<const void>(p, [size](const void* q) { ::munmap(const_cast<void*>(q), size); });
+    data_ = std::string_view(static_cast<const char*>(p), size);
+    fixedBuffer_.clear();
+    cached_ = {};
+    overrides_ = overrides;
+    Analyse();
 }
 
 void TTextFileHandler::SplitLines()
 {
     lines_.clear();
-    std::string_view all(buffer_);
+    std::string_view all = data_;
     if (all.size() >= 3 && std::memcmp(all.data(), "\xEF\xBB\xBF", 3) == 0)
         all.remove_prefix(3);
+    lines_.reserve(static_cast<std::size_t>(std::count(all.begin(), all.end(), '\n')) + 1);
     std::size_t start = 0;
     while (start < all.size()) {
         const void* nl = std::memchr(all.data() + start, '\n', all.size() - start);
@@ -314,15 +344,20 @@ TTextFileHandler::TTimeAnalysis TTextFileHandler::AnalyseTime(char delimiter, in
         double step = 0;
         if (n >= 2) {
             step = times[1] - times[0];
-            const std::string firstText = Step3(step);
-            const double firstMilli = std::round(step * 1000);
+            // Compared as texts with three decimals; the text is only written
+            // when the step lies near a rounding tie of its third decimal.
+            const double firstScaled = step * 1000;
+            const double firstMilli = std::round(firstScaled);
+            const bool firstNearTie = std::fabs(std::fabs(firstScaled - std::trunc(firstScaled)) - 0.5) < 1e-6;
+            const std::string firstText = firstNearTie ? Step3(step) : std::string();
             for (std::size_t i = 2; i < n && equidistant; ++i) {
                 const double s = times[i] - times[i - 1];
-                const double milli = std::round(s * 1000);
-                if (std::fabs(milli - firstMilli) > 1)
-                    equidistant = false;
-                else if (milli != firstMilli || s != step)
-                    equidistant = Step3(s) == firstText;
+                const double scaled = s * 1000;
+                const bool nearTie = std::fabs(std::fabs(scaled - std::trunc(scaled)) - 0.5) < 1e-6;
+                if (nearTie || firstNearTie)
+                    equidistant = Step3(s) == (firstNearTie ? firstText : Step3(step));
+                else
+                    equidistant = std::round(scaled) == firstMilli;
             }
         }
         const double rate = RoundHalfEven(step * 10000);
@@ -357,8 +392,16 @@ void TTextFileHandler::Load(std::string fileName, std::string content, const TTe
 {
     fileName_ = std::move(fileName);
     buffer_ = std::move(content);
+    mapping_.reset();
+    data_ = buffer_;
     fixedBuffer_.clear();
+    cached_ = {};
     overrides_ = overrides;
+    Analyse();
+}
+
+void TTextFileHandler::Analyse()
+{
     SplitLines();
     base_ = overrides_.HeaderLine > 0 ? static_cast<std::size_t>(overrides_.HeaderLine - 1) : 0;
     if (base_ >= lines_.size() || Lines() < 2)
@@ -390,6 +433,7 @@ void TTextFileHandler::Load(std::string fileName, std::string content, const TTe
 
     const int column = overrides_.TimeColumn < 0 ? 0 : overrides_.TimeColumn - 1;
     const TTimeAnalysis t = AnalyseTime(settings_.Delimiter, column, firstData);
+    cached_ = {true, settings_.Delimiter, column, firstData, t};
     settings_.HasTimeColumn = t.Kind != TTimeKind::None;
     settings_.NoTimeReference = !settings_.HasTimeColumn;
     settings_.TimeHasStamps = t.Kind == TTimeKind::DateStamps || t.Kind == TTimeKind::IntegerStamps;
@@ -446,7 +490,10 @@ void TTextFileHandler::Import(const TTextFileSettings& choice)
         throw ETextImport("Too many lines in file");
 
     int column = overrides_.TimeColumn < 0 ? 0 : overrides_.TimeColumn - 1;
-    TTimeAnalysis t = AnalyseTime(delim, column, firstData);
+    // The analysis of Load holds when the choices read the lines the same way.
+    const bool same = cached_.Valid && fixedBuffer_.empty() && cached_.Delimiter == delim &&
+                      cached_.Column == column && cached_.FirstData == firstData;
+    TTimeAnalysis t = same ? cached_.Result : AnalyseTime(delim, column, firstData);
     if (overrides_.TimeColumn > 0 && t.Kind == TTimeKind::None)
         throw ETextImport("Column " + std::to_string(overrides_.TimeColumn) + " holds no times");
     const int fields = CountFields(Line(first), delim);
@@ -524,25 +571,35 @@ void TTextFileHandler::Import(const TTextFileSettings& choice)
         int f = 0;
         int seen = 0;
         while (f < fields) {
+            // Cells are short: a plain scan beats a library call per cell.
             std::size_t end = line.size();
             if (delim != 0) {
-                const void* p = start < line.size() ? std::memchr(line.data() + start, delim, line.size() - start) : nullptr;
-                if (p)
-                    end = static_cast<std::size_t>(static_cast<const char*>(p) - line.data());
+                end = start;
+                while (end < line.size() && line[end] != delim)
+                    ++end;
             }
             const int c = columnOfField[static_cast<std::size_t>(f)];
             if (c >= 0) {
-                const std::string_view cell = start < line.size() ? Unquote(Trim(line.substr(start, end - start)))
-                                                                  : std::string_view{};
+                std::string_view cell =
+                    start < line.size() ? Trim(line.substr(start, end - start)) : std::string_view{};
                 double v = kNaN;
-                if (!IsNoValue(cell)) {
-                    const auto r = ReadNumber(cell);
-                    if (!r)
-                        throw ETextImport("Line " + std::to_string(base_ + first + i + 1) + ", column " +
-                                          std::to_string(f + 1) + ": \"" + std::string(cell) + "\" is no number");
-                    v = *r;
-                    const auto cu = static_cast<std::size_t>(c);
-                    decimals[cu] = std::max(decimals[cu], std::min(4, CountDecimals(cell)));
+                int d = 0;
+                const auto cu = static_cast<std::size_t>(c);
+                bool valid = !cell.empty() && ReadPlainDecimal(cell, v, d);
+                if (!valid && !cell.empty()) {
+                    cell = Unquote(cell);
+                    if (!IsNoValue(cell)) {
+                        const auto r = ReadNumber(cell);
+                        if (!r)
+                            throw ETextImport("Line " + std::to_string(base_ + first + i + 1) + ", column " +
+                                              std::to_string(f + 1) + ": \"" + std::string(cell) + "\" is no number");
+                        v = *r;
+                        d = CountDecimals(cell);
+                        valid = true;
+                    }
+                }
+                if (valid) {
+                    decimals[cu] = std::max(decimals[cu], std::min(4, d));
                     lo[cu] = std::min(lo[cu], v);
                     hi[cu] = std::max(hi[cu], v);
                 }

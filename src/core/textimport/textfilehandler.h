@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -134,6 +135,7 @@ private:
         std::int32_t SampleRate = 0;
     };
 
+    void Analyse();
     void SplitLines();
     std::string_view Line(std::size_t i) const { return lines_[base_ + i]; }
     std::size_t Lines() const { return lines_.size() - base_; }
@@ -143,10 +145,21 @@ private:
     TTimeAnalysis AnalyseTime(char delimiter, int column, int firstData) const;
     void CutFixedWidth();
 
+    struct TCachedAnalysis {
+        bool Valid = false;
+        char Delimiter = 0;
+        int Column = 0;
+        int FirstData = 0;
+        TTimeAnalysis Result;
+    };
+
     TTextLocale locale_;
+    TCachedAnalysis cached_;
     TTextImportOverrides overrides_;
     std::string fileName_;
-    std::string buffer_;
+    std::string buffer_;                  // the text handed to Load
+    std::shared_ptr<const void> mapping_; // or the mapped file of LoadFile
+    std::string_view data_;
     std::string fixedBuffer_;
     std::vector<std::string_view> lines_;
     std::size_t base_ = 0; // lines before the header line (command-line override)

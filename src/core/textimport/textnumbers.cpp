@@ -111,6 +111,11 @@ std::string_view Trim(std::string_view s)
 std::optional<double> ReadNumber(std::string_view text)
 {
     text = Trim(text);
+    if (double v; !text.empty()) {
+        int d = 0;
+        if (ReadPlainDecimal(text, v, d))
+            return v;
+    }
     if (text.empty() || text.size() > kMaxNumberText)
         return std::nullopt;
     const char first = text.front();

@@ -33,6 +33,51 @@ std::string_view Trim(std::string_view s);
 // hexadecimal, "12d" decimal, "101b" binary. Empty when the text is none.
 std::optional<double> ReadNumber(std::string_view text);
 
+// The common case of ReadNumber, for the import's inner loop: a trimmed
+// plain decimal ([+-]digits[.,digits], at most 15 digits). False for
+// anything else (the caller then uses ReadNumber). `decimals` receives the
+// digits after the separator.
+inline bool ReadPlainDecimal(std::string_view t, double& value, int& decimals)
+{
+    // [+-] digits [("." | ",") digits]: the mantissa as an integer, then one
+    // division by an exact power of ten. With at most 15 digits the mantissa
+    // is exact, so the quotient is the correctly rounded value, the same
+    // that std::from_chars gives.
+    static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                        1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* p = t.data();
+    const char* end = p + t.size();
+    bool negative = false;
+    if (p < end && (*p == '-' || *p == '+')) {
+        negative = *p == '-';
+        ++p;
+    }
+    std::uint64_t m = 0;
+    int digits = 0;
+    while (p < end && (*p >= '0' && *p <= '9')) {
+        m = m * 10 + static_cast<std::uint64_t>(*p - '0');
+        ++digits;
+        ++p;
+    }
+    int after = 0;
+    if (p < end && (*p == '.' || *p == ',')) {
+        ++p;
+        while (p < end && (*p >= '0' && *p <= '9')) {
+            m = m * 10 + static_cast<std::uint64_t>(*p - '0');
+            ++digits;
+            ++after;
+            ++p;
+        }
+    }
+    if (p != end || digits == 0 || digits > 15)
+        return false;
+    const double v = static_cast<double>(m) / kPow10[after];
+    value = negative ? -v : v;
+    decimals = after;
+    return true;
+}
+
+
 // A 32-bit integer in decimal, hexadecimal ("0x", "$", trailing "h") or binary
 // (trailing "b") notation; blanks inside are ignored.
 std::optional<std::int32_t> ReadInteger(std::string_view text);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 #include "core/textimport/textfilehandler.h"
 #include "core/textimport/textnumbers.h"
@@ -333,4 +336,20 @@ TEST(TextImport, QuotedCellsAndCarriageReturns)
     const auto h = Import("\"t\";\"a b\"\r\n\"0\";\"1,5\"\r\n\"1\";\"2\"\r\n\"2\";\"3\"\r\n");
     EXPECT_EQ(h.Sensors()[0].Name, "a b");
     EXPECT_EQ(h.Sensors()[0].Values, (std::vector<double>{1.5, 2, 3}));
+}
+
+TEST(TextImport, LoadFileReadsTheFileItself)
+{
+    const auto path = std::filesystem::temp_directory_path() / ("vro_textimport_" + std::to_string(::getpid()) + ".csv");
+    {
+        std::ofstream(path, std::ios::binary) << "\xEF\xBB\xBFt,v\n0,1\n1,2\n2,3";
+    }
+    TTextFileHandler h;
+    h.LoadFile(path);
+    h.Import(TTextFileSettings::FromAnalysis(h.Settings()));
+    EXPECT_EQ(h.FileName(), path.string());
+    EXPECT_EQ(h.Sensors()[0].Name, "v"); // the byte-order mark is not part of the header
+    EXPECT_EQ(h.Sensors()[0].Values, (std::vector<double>{1, 2, 3}));
+    std::filesystem::remove(path);
+    EXPECT_THROW(h.LoadFile(path), ETextImport);
 }

@@ -1,0 +1,1 @@
+vro_bench(textimport DEPS core_construct)

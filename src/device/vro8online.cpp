@@ -380,6 +380,33 @@ void TVro8OnlineRecording::Rebuild()
                 }
             }
         }
+        if (wrapped_.load(std::memory_order_relaxed) && n > 0) {
+            // A full ring goes on at WriteIndex, usually inside a column: the
+            // last column is closed, and the column of the next sample is
+            // reopened over its positions before WriteIndex, so that when it
+            // closes it covers all its samples, not only the ones after the
+            // rebuild.
+            for (int c = 0; c < cc_; ++c) {
+                columnMin_[c][static_cast<std::size_t>(column)].store(runMin_[c].load(std::memory_order_relaxed),
+                                                                      std::memory_order_relaxed);
+                columnMax_[c][static_cast<std::size_t>(column)].store(runMax_[c].load(std::memory_order_relaxed),
+                                                                      std::memory_order_relaxed);
+            }
+            const std::int32_t p = writeIndex_.load(std::memory_order_relaxed);
+            const std::int32_t col = MulDiv(p, W, L_);
+            column = -1;
+            for (std::int32_t i = p - 1; i >= 0 && MulDiv(i, W, L_) == col; --i)
+                for (int c = 0; c < cc_; ++c) {
+                    const std::int32_t v = values_[c][static_cast<std::size_t>(i)].load(std::memory_order_relaxed);
+                    const bool first = column < 0;
+                    runMin_[c].store(first ? v : std::min(runMin_[c].load(std::memory_order_relaxed), v),
+                                     std::memory_order_relaxed);
+                    runMax_[c].store(first ? v : std::max(runMax_[c].load(std::memory_order_relaxed), v),
+                                     std::memory_order_relaxed);
+                    if (c == cc_ - 1)
+                        column = col;
+                }
+        }
         column_.store(column, std::memory_order_relaxed);
     } else {
         // Each sample fills the same columns as the per-record update gives

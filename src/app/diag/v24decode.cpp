@@ -1,5 +1,6 @@
 #include "app/diag/v24decode.h"
 
+#include "core/util/charset.h"
 #include "core/values/dvxdatautils.h"
 
 #include <cstdio>
@@ -39,8 +40,9 @@ std::vector<std::string> DecodeDataBytes(const std::vector<std::uint8_t>& data, 
     std::vector<std::string> out;
     for (std::size_t i = 0; i < data.size(); ++i) {
         const std::uint8_t b = data[i];
-        const char ch[2] = {b < 32 ? ' ' : static_cast<char>(b), 0};
-        std::string line = Format("%3d:  %2X  %1s  %3d", static_cast<int>(i), b, ch, b);
+        // The byte as a character of the wire's code page (ISO-8859-1).
+        const std::string ch = b < 32 ? std::string(" ") : vro::Latin1ToUtf8(std::string(1, static_cast<char>(b)));
+        std::string line = Format("%3d:  %2X  %1s  %3d", static_cast<int>(i), b, ch.c_str(), b);
         const int phase = static_cast<int>(i % 4);
         if (phase == 1 || phase == 3) {
             const auto v16 = static_cast<std::int16_t>(data[i - 1] | (data[i] << 8));

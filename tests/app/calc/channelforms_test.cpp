@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(r->ChannelCount, 3);
         QVERIFY(form.OkLabel()->isVisible());
         QVERIFY(form.StatusLine()->text().startsWith(QString::fromStdString(text(405))));
-        QCOMPARE(form.DecimalsBox()->currentIndex(), 2); // results 15 .. 300
+        QCOMPARE(form.DecimalsBox()->currentIndex(), 3); // results 1.5 .. 30
         // Editing the formula hides OK until the next calculation.
         QTest::keyClick(form.FormulaEdit(), Qt::Key_Backspace);
         QVERIFY(!form.OkLabel()->isVisible());
@@ -134,7 +134,7 @@ private slots:
             form.ChannelBox()->setCurrentIndex(1);
             form.FilterTB()->setValue(13); // width 14
             QVERIFY(changes >= 2);
-            QCOMPARE(r->Channel(2).Values[50], 20 * 51 - 10); // the even window centred half a sample after i
+            QCOMPARE(r->Channel(2).Values[50], 1030); // mean of samples 44..57: 20 * (50.5 + 1)
             form.reject();
         }
         QCOMPARE(r->ChannelCount, 2);

@@ -131,8 +131,8 @@ void PrintSummary(const TRecording& r, std::ostream& out)
         << "Type:            " << int(r.RecordingType) << " (" << TypeText(r.RecordingType) << ")\n";
     if (!r.DeviceRecordingName.empty())
         out << "Device name:     " << r.DeviceRecordingName << " #" << r.DeviceRecordingNumber << "\n";
-    out << "Start time:      " << DvxDateTimeToText(r.StartTime, TDvxFormatSettings::Iso()) << "\n"
-        << "Stop time:       " << DvxDateTimeToText(r.StopTime, TDvxFormatSettings::Iso()) << "\n"
+    out << "Start time:      " << DvxDateTimeToText(r.StartTime) << "\n"
+        << "Stop time:       " << DvxDateTimeToText(r.StopTime) << "\n"
         << "Sample interval: " << (r.HasTimeStamps ? "time stamps" : r.Time->GetSampleIntervalText()) << "\n"
         << "Record count:    " << r.RecordCount << "\n"
         << "Min/max values:  " << (r.HasMinMaxValues ? "yes" : "no") << "\n"
@@ -143,14 +143,13 @@ void PrintSummary(const TRecording& r, std::ostream& out)
     if (!r.Comment.empty())
         out << "Comment:         " << r.Comment << "\n";
     out << "Channels:        " << r.ChannelCount << "\n";
-    const auto iso = TDvxFormatSettings::Iso();
     for (int i = 0; i < r.ChannelCount; ++i) {
         const TRecordingSensorWrapper& c = r.Channel(i);
         out << "  " << i << ": " << c.GetLongName();
         if (!c.MeasureUnit.empty())
             out << " " << c.GetUnitText();
         out << ", " << c.Decimals << " decimals, " << (c.Has32BitSize ? "32" : "16") << " bit, range "
-            << RawToText(c.DeviceLoRange, c.Decimals, iso) << " .. " << RawToText(c.DeviceHiRange, c.Decimals, iso)
+            << RawToText(c.DeviceLoRange, c.Decimals) << " .. " << RawToText(c.DeviceHiRange, c.Decimals)
             << "\n";
     }
 }
@@ -161,6 +160,8 @@ int Run(TArgs& args)
     const bool values = args.Flag("--values");
     args.CheckAllUsed(1);
     const std::string file = args.Positional(0, "FILE");
+    // The command's texts use the ISO forms whatever the user's locale.
+    SetDvxFormatSettings(TDvxFormatSettings::Iso());
     TRecording r;
     r.LoadFromFile(file);
     if (json) {
@@ -171,8 +172,7 @@ int Run(TArgs& args)
             for (std::int32_t k = 0; k < r.RecordCount; ++k) {
                 std::cout << r.Time->IndexToText(k);
                 for (int i = 0; i < r.ChannelCount; ++i)
-                    std::cout << "\t" << RawToText(r.Channel(i).Values[static_cast<std::size_t>(k)],
-                                                   r.Channel(i).Decimals, TDvxFormatSettings::Iso());
+                    std::cout << "\t" << r.Channel(i).GetValueText(k);
                 std::cout << "\n";
             }
         }

@@ -398,8 +398,9 @@ void ReadSetup(TXmlReader& r, TVro8SetupData& d, int v)
                 c.SetLoRange(FieldInt<std::int16_t>(r, "LoRange"));
                 c.SetHiRange(FieldInt<std::int16_t>(r, "HiRange"));
                 c.SetDecimals(FieldInt<std::uint16_t>(r, "Decimals"));
-                c.SetName(r.ReadString("Name", " "));
-                c.SetUnit(r.ReadString("Unit", " "));
+                // A blank when the attribute is missing; an empty one stays empty.
+                c.SetName(r.HasAttribute("Name") ? r.ReadString("Name", "") : std::string(" "));
+                c.SetUnit(r.HasAttribute("Unit") ? r.ReadString("Unit", "") : std::string(" "));
             });
         }
     }

@@ -1,0 +1,243 @@
+// vro setup show FILE.vxsf [--json]: the descriptive texts of a setup file.
+// vro device setup get --port PATH [--baud B] OUT.vxsf: the recorder's setup into a file.
+// vro device setup put --port PATH [--baud B] IN.vxsf: a setup file into the recorder.
+// vro device setups --port PATH [--baud B] [--json]: the recorder's settings directory.
+//
+// A file shown without a recorder is described for the layout version the
+// file names (layout 4, the one with every block, when it names none); it
+// has no connected channels, so inputs read "No sensor detected" the way the
+// setup editor shows an empty input. Ctrl-C ends a transfer between two
+// exchanges.
+#include "cli/verb.h"
+
+#include "device/setup/vro8setup.h"
+#include "device/vro8connect.h"
+#include "device/vro8device.h"
+#include "link/dvxporttable.h"
+#include "link/dvxv24connector.h"
+
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <csignal>
+#include <ctime>
+#include <iostream>
+#include <memory>
+
+namespace vro::cli {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+std::atomic<TDvxV24Connector*> gSetupConnector{nullptr};
+
+extern "C" void OnSetupInterrupt(int)
+{
+    if (TDvxV24Connector* c = gSetupConnector.load())
+        c->Cancel();
+}
+
+// The open, identified recorder of one verb run.
+struct TSetupSession {
+    std::unique_ptr<TDvxV24Connector> connector;
+    std::unique_ptr<TVro8Device> device;
+
+    explicit TSetupSession(TArgs& args)
+    {
+        const auto port = args.Option("--port");
+        const auto baud = static_cast<std::int32_t>(args.IntOption("--baud", 460800, 9600, 460800));
+        if (!port)
+            throw EUsage("--port PATH is required");
+        auto& table = TDvxPortTable::Global();
+        const auto known = table.IndexOf(*port);
+        const std::int32_t index = known ? *known : table.AssignFree(*port);
+        connector = std::make_unique<TDvxV24Connector>();
+        connector->SetPortIndex(index);
+        connector->SetBaudrate(baud);
+        device = std::make_unique<TVro8Device>(*connector);
+    }
+    void Connect()
+    {
+        gSetupConnector.store(connector.get());
+        std::signal(SIGINT, OnSetupInterrupt);
+        const TVro8ConnectResult r = Vro8OpenAndConnect(*device);
+        if (!r.Connected)
+            throw std::runtime_error("no recorder: " + r.Error);
+    }
+    ~TSetupSession()
+    {
+        gSetupConnector.store(nullptr);
+        std::signal(SIGINT, SIG_DFL);
+    }
+};
+
+// Descriptions use CR LF between lines; the terminal wants LF.
+std::string Lines(std::string s)
+{
+    for (std::size_t p; (p = s.find("\r\n")) != std::string::npos;)
+        s.erase(p, 1);
+    return s;
+}
+
+// A recorder time stamp as "YYYY-MM-DD hh:mm:ss" (the recorder's clock, no zone).
+std::string StampText(std::uint32_t stamp)
+{
+    const std::time_t t = static_cast<std::time_t>(stamp) + 946684800;
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+    return buf;
+}
+
+std::string Letter(int i) { return std::string(1, static_cast<char>('A' + i)); }
+
+int Show(TArgs& a)
+{
+    const bool asJson = a.Flag("--json");
+    a.CheckAllUsed(1);
+    const std::string path = a.Positional(0, "FILE.vxsf");
+    const std::optional<int> named = TVro8Setup::FileComVersion(path);
+    const int v = named && *named >= 1 && *named <= 5 ? *named : 4;
+    TVro8Setup setup(v);
+    setup.LoadFromFile(path);
+
+    const int sensors = Vro8SensorCount(v);
+    const int events = Vro8TriggerEventCount(v);
+    if (asJson) {
+        json doc;
+        doc["ComVersion"] = v;
+        json s = json::array();
+        for (int i = 0; i < sensors; ++i) {
+            const TVro8SensorSetupWrapper w = setup.Data.Sensors.Sensor(i);
+            s.push_back({{"Input", Letter(i)},
+                         {"ActiveState", w.ActiveState() ? 1 : 0},
+                         {"Mode", w.Mode()},
+                         {"Signal", w.Signal()},
+                         {"SignalType", setup.SignalTypeName(i)},
+                         {"LoRange", w.LoRange()},
+                         {"HiRange", w.HiRange()},
+                         {"Decimals", w.Decimals()},
+                         {"MUnit", w.MUnit()},
+                         {"Name", w.Name()},
+                         {"Factor", w.Factor()},
+                         {"SubChannelMask", w.SubChannelMask()},
+                         {"Description", setup.SensorDescription(i)}});
+        }
+        doc["SensorSetup"] = s;
+        json t = json::array();
+        for (int e = 0; e < events; ++e) {
+            const TVro8TriggerEventWrapper w = setup.Data.Triggers.Event(e);
+            t.push_back({{"ActiveState", w.ActiveState() ? 1 : 0},
+                         {"Source", w.Source()},
+                         {"Description", setup.TriggerDescription(e)}});
+        }
+        doc["TriggerSetup"] = {{"Trigger", t}, {"Combination", setup.Data.Triggers.Combination()}};
+        const TVro8RecordingSetup& r = setup.Data.Recording;
+        doc["RecordingSetup"] = {{"RecordingType", r.RecordingType()},     {"SampleRate", r.SampleRate()},
+                                 {"SimpleCurvMode", r.SimpleCurvMode()},   {"Duration", r.Duration()},
+                                 {"RecordingName", r.RecordingName()},     {"TriggerPosition", r.TriggerPosition()},
+                                 {"RecordingNumber", r.RecordingNumber()}, {"Description", Lines(setup.RecordingDescription())}};
+        doc["BaseSetup"] = {{"FlowUnit", setup.Data.Base.FlowUnit()},
+                            {"PreassureUnit", setup.Data.Base.PreassureUnit()},
+                            {"TemperatureUnit", setup.Data.Base.TemperatureUnit()},
+                            {"Description", setup.BaseDescription()}};
+        const TVro8DisplaySetup& d = setup.Data.Display;
+        doc["DisplaySetup"] = {{"Bar", d.Bar()},       {"Filter", d.Filter()},
+                               {"Kind", d.Kind()},     {"MinMax", d.MinMax()},
+                               {"Description", Lines(setup.DisplayDescription())}};
+        if (v > 2) {
+            json c = json::array();
+            for (int m = 0; m < TVro8CanSetup::kMessages; ++m) {
+                const TVro8CanMessageSetupWrapper w = setup.Data.Can.Message(m);
+                c.push_back({{"MessageId", w.MessageId()},
+                             {"Active", w.Active()},
+                             {"Name", w.Name()},
+                             {"Unit", w.Unit()},
+                             {"Description", setup.CanMessageDescription(m, false)}});
+            }
+            doc["CanSetup"] = c;
+        }
+        std::cout << doc.dump(2) << "\n";
+        return 0;
+    }
+    std::cout << "ComVersion " << v << "\n";
+    for (int i = 0; i < sensors; ++i)
+        std::cout << "Sensor " << Letter(i) << ": " << setup.SensorDescription(i) << "\n";
+    for (int e = 0; e < events; ++e)
+        std::cout << "Trigger " << e + 1 << ": " << setup.TriggerDescription(e) << "\n";
+    std::cout << "Recording:\n" << Lines(setup.RecordingDescription()) << "\n";
+    std::cout << "Base: " << setup.BaseDescription() << "\n";
+    std::cout << "Display:\n" << Lines(setup.DisplayDescription()) << "\n";
+    if (v > 2)
+        for (int m = 0; m < TVro8CanSetup::kMessages; ++m)
+            std::cout << "CAN " << m + 1 << ": " << setup.CanMessageDescription(m, false) << "\n";
+    return 0;
+}
+
+int Get(TArgs& a)
+{
+    TSetupSession session(a);
+    a.CheckAllUsed(1);
+    const std::string out = a.Positional(0, "OUT.vxsf");
+    session.Connect();
+    TVro8Setup setup(*session.device);
+    setup.ReadAll();
+    setup.SaveToFile(out);
+    std::cout << "setup of layout " << session.device->ComVersion() << " written to " << out << "\n";
+    return 0;
+}
+
+int Put(TArgs& a)
+{
+    TSetupSession session(a);
+    a.CheckAllUsed(1);
+    const std::string in = a.Positional(0, "IN.vxsf");
+    session.Connect();
+    TVro8Setup setup(*session.device);
+    setup.LoadFromFile(in); // converted to the connected recorder's layout
+    setup.WriteAll();
+    std::cout << "setup from " << in << " written to the recorder (layout " << session.device->ComVersion() << ")\n";
+    return 0;
+}
+
+int List(TArgs& a)
+{
+    TSetupSession session(a);
+    const bool asJson = a.Flag("--json");
+    a.CheckAllUsed(0);
+    session.Connect();
+    TVro8Directory& dir = session.device->Directory;
+    dir.RefreshSetups();
+    if (asJson) {
+        json list = json::array();
+        for (int i = 0; i < dir.Count(); ++i) {
+            const TVro8Entry& e = dir.Entry(i);
+            list.push_back({{"Index", i},
+                            {"Handle", e.Handle},
+                            {"Name", e.Name},
+                            {"Number", e.Number},
+                            {"Date", e.Date},
+                            {"DateText", StampText(e.Date)}});
+        }
+        std::cout << list.dump(2) << "\n";
+        return 0;
+    }
+    const std::vector<std::string> lines = dir.ListEntries();
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        std::cout << i << "\t" << lines[i] << "\n";
+    return 0;
+}
+
+} // namespace
+
+VRO_VERB({"setup show", "setup show FILE.vxsf [--json]", "the descriptive texts of a setup file", Show});
+VRO_VERB({"device setup get", "device setup get --port PATH [--baud B] OUT.vxsf",
+          "read the recorder's setup into a setup file", Get});
+VRO_VERB({"device setup put", "device setup put --port PATH [--baud B] IN.vxsf",
+          "write a setup file into the recorder", Put});
+VRO_VERB({"device setups", "device setups --port PATH [--baud B] [--json]",
+          "the setups stored in the recorder's settings directory", List});
+
+} // namespace vro::cli

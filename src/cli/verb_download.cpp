@@ -1,0 +1,201 @@
+// vro device download: reads recordings out of the recorder (or `vro
+// simulate`) and saves them as recording files, the way the device window
+// does: directory, header check, samples in 240-byte packets on the
+// connector's worker, then the recording built from the download
+// (FillFromDevice), its time stamps checked, and the file written.
+//   --index N OUT.vxrf           one recording (N as listed by `vro device list`)
+//   --all DIR [--template T]     every recording into a folder; file names from
+//                                the template, else "name-00012.vxrf"
+#include "cli/verb.h"
+
+#include "core/construct/construct.h"
+#include "core/recording/recording.h"
+#include "core/template/filenameparser.h"
+#include "core/values/vro8utils.h"
+#include "device/vro8connect.h"
+#include "device/vro8device.h"
+#include "link/dvxporttable.h"
+#include "link/dvxv24connector.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+namespace vro::cli {
+
+namespace {
+
+std::atomic<TDvxV24Connector*> gDownloadConnector{nullptr};
+
+extern "C" void OnDownloadInterrupt(int)
+{
+    if (TDvxV24Connector* c = gDownloadConnector.load())
+        c->Cancel();
+}
+
+// The recorder's download as the recording model's source description.
+TDeviceRecordingData FromDownload(const TVro8Recording& rec)
+{
+    const TVro8Header& h = rec.Header();
+    TDeviceRecordingData d;
+    d.Name = h.Name;
+    d.Number = static_cast<std::int32_t>(h.Number);
+    d.StartTime = h.StartTime;
+    d.StopTime = h.StopTime;
+    d.Type = h.Type;
+    d.SimpleCurvMode = h.SimpleCurveMode;
+    d.SampleRate = h.SampleRate;
+    d.RecordCount = static_cast<std::int32_t>(std::min<std::uint32_t>(h.RecordCount, INT32_MAX));
+    d.PreTriggerCount = h.PreTriggerCount;
+    d.TriggerTime = h.TriggerTime;
+    d.TriggerState = h.TriggerStatus;
+    d.Comment = h.Comment;
+    for (const auto& c : h.Channels)
+        d.Channels.push_back(TDeviceChannelInfo{c.Input, c.SubChannel, c.Name, c.Unit, c.Decimals, c.LoRange,
+                                                c.HiRange, c.DataType});
+    // The recorder's display settings are not part of the download: every
+    // channel on the left axis, time on the horizontal one.
+    const std::size_t n = std::min<std::size_t>(d.Channels.size(), 31);
+    d.LeftYAxis = static_cast<std::int32_t>((1u << n) - 1);
+    d.XAxisIndex = -1;
+    d.Samples = rec.Samples();
+    return d;
+}
+
+struct TDownloadSession {
+    std::unique_ptr<TDvxV24Connector> connector;
+    std::unique_ptr<TVro8Device> device;
+
+    TDownloadSession(const std::string& port, std::int32_t baud)
+    {
+        auto& table = TDvxPortTable::Global();
+        const auto known = table.IndexOf(port);
+        const std::int32_t index = known ? *known : table.AssignFree(port);
+        connector = std::make_unique<TDvxV24Connector>();
+        connector->SetPortIndex(index);
+        connector->SetBaudrate(baud);
+        device = std::make_unique<TVro8Device>(*connector);
+        gDownloadConnector.store(connector.get());
+        std::signal(SIGINT, OnDownloadInterrupt);
+        const TVro8ConnectResult r = Vro8OpenAndConnect(*device);
+        if (!r.Connected)
+            throw std::runtime_error("no recorder: " + r.Error);
+    }
+    ~TDownloadSession()
+    {
+        gDownloadConnector.store(nullptr);
+        std::signal(SIGINT, SIG_DFL);
+    }
+
+    // Downloads directory entry `index` and builds the recording.
+    void Download(int index, TRecording& r, bool autoName, const std::string& fileName,
+                  const std::filesystem::path& folder)
+    {
+        auto& rec = device->Recording;
+        rec.StartLoad(index);
+        const auto start = std::chrono::steady_clock::now();
+        bool shown = false;
+        while (!connector->WaitAsyncEnded(200)) {
+            if (std::chrono::steady_clock::now() - start > std::chrono::seconds(1)) {
+                const auto total = connector->GetProgressTotal();
+                const auto done = connector->GetProgressDone();
+                if (total > 0) {
+                    std::fprintf(stderr, "\r%s: %3lld%%", rec.Header().Name.c_str(),
+                                 static_cast<long long>(done * 100 / total));
+                    shown = true;
+                }
+            }
+        }
+        if (shown)
+            std::fprintf(stderr, "\r%40s\r", "");
+        if (connector->IsCancelled())
+            throw std::runtime_error("cancelled");
+        if (rec.LoadState() != TVro8Recording::kLoaded)
+            throw std::runtime_error("download of recording " + std::to_string(index) +
+                                     " failed: " + connector->LastError());
+        FillFromDevice(r, FromDownload(rec), autoName, fileName, folder);
+        if (const int fault = CheckTimeStamps(r); fault != 0) {
+            std::cerr << r.DeviceRecordingName << ": " << (fault == 1 ? "faulty data" : "faulty time stamps")
+                      << " from sample " << r.TimeStampFaultIndex << ", repaired\n";
+            RepairTimeStamps(r);
+        }
+    }
+};
+
+std::string TemplateName(const std::string& pattern, const TVro8Entry& e)
+{
+    TFilenameParser p;
+    p.SetTemplate(pattern);
+    p.SetName(e.Name);
+    p.SetNumber(static_cast<std::int32_t>(e.Number));
+    p.SetDateTime(StampToDateTime(e.Date));
+    return p.Generate();
+}
+
+int Run(TArgs& args)
+{
+    const auto port = args.Option("--port");
+    const auto baud = static_cast<std::int32_t>(args.IntOption("--baud", 460800, 9600, 460800));
+    const auto index = static_cast<int>(args.IntOption("--index", -1, 0, 65535));
+    const auto all = args.Option("--all");
+    const auto templ = args.Option("--template");
+    args.CheckAllUsed(1);
+    if (!port)
+        throw EUsage("--port PATH is required");
+    if ((index >= 0) == all.has_value())
+        throw EUsage("give either --index N OUT.vxrf or --all DIR");
+    if (templ && !all)
+        throw EUsage("--template goes with --all");
+
+    TDownloadSession s(*port, baud);
+    s.device->Directory.RefreshRecordings();
+    if (index >= 0) {
+        const std::string out = args.Positional(0, "OUT.vxrf");
+        if (std::filesystem::path(out).extension() != ".vxrf")
+            throw EUsage("unsupported output format \"" + out + "\" (only .vxrf)");
+        if (index >= s.device->Directory.Count())
+            throw std::runtime_error("the recorder holds " + std::to_string(s.device->Directory.Count()) +
+                                     " recordings, no index " + std::to_string(index));
+        TRecording r;
+        s.Download(index, r, false, out, {});
+        r.SaveToFile();
+        std::cerr << out << ": " << r.ChannelCount << " channels, " << r.RecordCount << " samples\n";
+        return 0;
+    }
+    if (args.Positionals().size() > 0)
+        throw EUsage("--all DIR takes no OUT");
+    const std::filesystem::path dir(*all);
+    std::filesystem::create_directories(dir);
+    const int count = s.device->Directory.Count();
+    for (int i = 0; i < count; ++i) {
+        TRecording r;
+        const TVro8Entry& e = s.device->Directory.Entry(i);
+        if (templ) {
+            std::string name = TemplateName(*templ, e);
+            if (name.empty())
+                throw EUsage("--template gives an empty file name");
+            std::filesystem::path p = dir / (name + ".vxrf");
+            for (int k = 1; std::filesystem::exists(p); ++k)
+                p = dir / (name + "-" + std::to_string(k) + ".vxrf");
+            s.Download(i, r, false, p.string(), {});
+        } else {
+            s.Download(i, r, true, "", dir);
+        }
+        r.SaveToFile();
+        std::cout << r.FileName << "\n";
+    }
+    std::cerr << count << " recordings copied to " << dir.string() << "\n";
+    return 0;
+}
+
+} // namespace
+
+VRO_VERB({"device download",
+          "device download --port PATH [--baud B] (--index N OUT.vxrf | --all DIR [--template T])",
+          "read recordings out of the recorder and save them as recording files", Run});
+
+} // namespace vro::cli

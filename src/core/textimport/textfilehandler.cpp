@@ -479,6 +479,10 @@ void TTextFileHandler::Import(const TTextFileSettings& choice)
         if (fixedBuffer_.empty())
             CutFixedWidth();
         delim = '|';
+    } else if (!fixedBuffer_.empty()) {
+        // An earlier import cut the lines: back to the lines of the file.
+        fixedBuffer_.clear();
+        SplitLines();
     }
     const int firstData = GuessFirstDataLine(delim, false);
     if (static_cast<std::size_t>(firstData) >= Lines())

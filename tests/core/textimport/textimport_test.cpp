@@ -353,3 +353,20 @@ TEST(TextImport, LoadFileReadsTheFileItself)
     std::filesystem::remove(path);
     EXPECT_THROW(h.LoadFile(path), ETextImport);
 }
+
+TEST(TextImport, ImportAgainWithOtherChoices)
+{
+    TTextFileHandler h;
+    h.Load("x.txt", "t a\n0 1\n1 2\n2 3\n");
+    auto fixed = TTextFileSettings::FromAnalysis(h.Settings());
+    fixed.Separation = TColumnSeparation::FixedWidth;
+    h.Import(fixed);
+    EXPECT_EQ(h.ChannelCount(), 1);
+    EXPECT_EQ(h.Sensors()[0].Name, "a");
+    auto other = fixed;
+    other.Separation = TColumnSeparation::Other;
+    other.OtherDelimiter = " ";
+    h.Import(other);
+    EXPECT_EQ(h.ChannelCount(), 1);
+    EXPECT_EQ(h.Sensors()[0].Values, (std::vector<double>{1, 2, 3}));
+}

@@ -1,11 +1,12 @@
 #include "app/diag/v24logform.h"
 
-#include "app/diag/v24decode.h"
 #include "app/dialogs/messagedialog.h"
 #include "app/look/buttonlabel.h"
 #include "app/look/windowlayout.h"
 #include "core/util/atomicfile.h"
+#include "core/values/dvxdatautils.h"
 #include "link/dvxv24connector.h"
+#include "link/dvxv24logtext.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
@@ -144,11 +145,11 @@ void TDvxV24LogForm::ShowDetail(int row)
 {
     if (row < 0 || row >= mainList_->count())
         return;
-    const std::vector<std::string> lines = DecodeFrameLine(mainList_->item(row)->text().toStdString());
-    if (lines.empty())
-        return;
+    const auto lines = vro::DecodeFrameLogLine(mainList_->item(row)->text().toStdString());
+    if (!lines)
+        return; // not a frame line
     detailList_->clear();
-    detailList_->addItems(ToQt(lines));
+    detailList_->addItems(ToQt(*lines));
 }
 
 QString TDvxV24LogForm::SaveTo(const QString& fileName) const
@@ -237,35 +238,29 @@ TDvxV24MessageForm::TDvxV24MessageForm(vro::TDvxV24Connector& connector, QWidget
 QString TDvxV24MessageForm::Transmit()
 {
     QString error;
-    const auto number = ParseManualNumber(number_->text().toStdString());
+    // An unreadable number counts as -1 and so fails the range check.
+    const std::int32_t number = vro::StrToIntExDef(vro::DvxTrim(number_->text().toStdString()), -1);
     const QString addressText = address_->currentText();
     std::vector<std::string> lines;
     for (const QString& l : data_->toPlainText().split(QLatin1Char('\n')))
         lines.push_back(l.toStdString());
-    const TManualData data = ParseManualData(lines);
-    if (!number) {
-        error = QStringLiteral("Die Nachrichtennummer ist ungültig.");
-    } else if (addressText.isEmpty() || addressText.at(0).unicode() > 0xFF) {
-        error = QStringLiteral("Die Adresse ist ungültig.");
-    } else if (!data.error.empty()) {
-        error = QString::fromStdString(data.error);
-    } else {
-        try {
-            std::vector<std::uint8_t> answer(255);
-            const std::int32_t count = connector_.Transfer(static_cast<char>(addressText.at(0).unicode()), *number,
-                                                          answer, data.bytes);
-            answer.resize(static_cast<std::size_t>(std::clamp<std::int32_t>(count, 0, 255)));
-            QStringList out;
-            out << QString::fromStdString(DecodeHeaderLine()) << QString(38, QLatin1Char('='));
-            if (answer.empty())
-                out << QStringLiteral("no data");
-            else
-                out << ToQt(DecodeDataBytes(answer, '-'));
-            out << QString(38, QLatin1Char('='));
-            answer_->setPlainText(out.join(QLatin1Char('\n')));
-        } catch (const std::exception& e) {
-            error = QString::fromStdString(e.what());
-        }
+    try {
+        if (number < 0 || number > 255)
+            throw std::invalid_argument("Die Nachrichtennummer ist ungültig.");
+        if (addressText.isEmpty() || addressText.at(0).unicode() > 0xFF)
+            throw std::invalid_argument("Die Adresse ist ungültig.");
+        const std::vector<std::uint8_t> data = vro::ParseManualData(lines);
+        std::vector<std::uint8_t> answer(255);
+        const std::int32_t count = connector_.Transfer(static_cast<char>(addressText.at(0).unicode()),
+                                                      static_cast<std::uint8_t>(number), answer, data);
+        answer.resize(static_cast<std::size_t>(std::clamp<std::int32_t>(count, 0, 255)));
+        QStringList out;
+        out << QString::fromStdString(vro::DecodeHeaderLine()) << QString(38, QLatin1Char('='));
+        out << ToQt(vro::DecodeDataBytes(answer, vro::EDecodeWindow::Message));
+        out << QString(38, QLatin1Char('='));
+        answer_->setPlainText(out.join(QLatin1Char('\n')));
+    } catch (const std::exception& e) {
+        error = QString::fromStdString(e.what());
     }
     if (!error.isEmpty())
         MessageBox(error, {}, MB_OK | MB_ICONERROR);

@@ -15,8 +15,8 @@
 #include "app/main/recordingtext.h"
 #include "core/config/applicationconfig.h"
 #include "core/recording/recording.h"
-#include "link/dvxporttable.h"
-#include "link/dvxv24connector.h"
+#include "device/manager/vro8manager.h"
+#include "link/connection/dvxconnection.h"
 
 #include <QAction>
 #include <QApplication>
@@ -90,34 +90,51 @@ TMainForm::TMainForm(const TStartOptions& options, QWidget* parent) : QMainWindo
     connect(documents_.get(), &TDocuments::beforeAction, this, [](vro::TRecording&) {
         // The description pane commits its edits here once it exists.
     });
-    // 7. The connection's connector; the transfer log windows use it.
-    connector_ = std::make_unique<vro::TDvxV24Connector>(nullptr, [this](std::function<void()> fn) {
+    // 7. The connection with its connector and serial port; its log
+    // lines and completion handlers reach this thread as queued calls.
+    connection_ = std::make_unique<vro::TDvxConnection>(nullptr, [this](std::function<void()> fn) {
         QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
     });
-    if (!options_.port.isEmpty())
-        connector_->SetPortIndex(vro::TDvxPortTable::Global().AssignFree(options_.port.toStdString()));
+    connection_->SetConfig(&config_->List());
+    configUi_->onReloadConnection = [this] { connection_->LoadSettings(); };
     // 8. Active-recording refresh with the empty list.
     ActiveRecordingChanged();
     // 9. The first idle moment runs once the event loop is idle.
     QTimer::singleShot(0, this, &TMainForm::FirstIdle);
     // 10. Files may be dropped on the window.
     setAcceptDrops(true);
-    // 11. Texts; 12. settings.
+    // 11. Texts; 12. settings: configuration, recording manager, connection.
     ApplyTexts();
     config_->Load();
     documents_->LoadSettings();
+    connection_->LoadSettings();
     if (!options_.language.isEmpty())
         config_->SetLanguage(options_.language.toStdString());
+    if (!options_.port.isEmpty()) {
+        try {
+            connection_->SetPortPath(options_.port.toStdString());
+        } catch (const std::exception& e) {
+            portError_ = QString::fromStdString(e.what());
+        }
+    }
+    // 13. The device manager, which owns the one recorder object.
+    deviceManager_ = std::make_unique<vro::TVro8Manager>(*connection_, &documents_->Manager());
     connect(&idleTimer_, &QTimer::timeout, this, &TMainForm::IdleTick);
 }
 
 TMainForm::~TMainForm()
 {
     qApp->removeEventFilter(this);
+    documentList_->disconnect(this);
     if (logForm_)
         delete logForm_.data();
     if (memMonitor_)
         delete memMonitor_.data();
+    // The device manager refers to the connection and the documents; the
+    // configuration goes last.
+    deviceManager_.reset();
+    documents_.reset();
+    connection_.reset();
 }
 
 void TMainForm::BuildLayout()
@@ -273,6 +290,8 @@ void TMainForm::FirstIdle()
         ok = config_->RunStartupProtocol();
         if (ok) {
             ApplyTexts();
+            if (!portError_.isEmpty())
+                MessageBox(portError_, {}, MB_OK | MB_ICONERROR);
             if (!options_.file.isEmpty())
                 OpenFileByName(options_.file);
         }
@@ -426,9 +445,11 @@ void TMainForm::IdleTick()
         return;
     if (firstIdleDone_ && isVisible())
         StoreWindowPlacement(*config_, QStringLiteral("MainForm"), this);
-    // The device manager comes with the device work; until then there is no
-    // connection to report.
-    connectionStateLabel_->setText(FrameButtonCaption(Txt(621)));
+    if (deviceManager_ && deviceManager_->IsConnected())
+        connectionStateLabel_->setText(FrameButtonCaption(
+            Txt(622) + QLatin1Char(' ') + QString::fromStdString(deviceManager_->GetDescription())));
+    else
+        connectionStateLabel_->setText(FrameButtonCaption(Txt(621)));
     vro::TRecording* active = documents_->Active();
     recordingChangedLabel_->setText(active && !active->Saved ? Txt(128) : QString());
     if (!IsButtonLabelHeld())
@@ -491,7 +512,7 @@ void TMainForm::OnKey(int key)
 void TMainForm::OpenDiagnosis()
 {
     if (!logForm_)
-        logForm_ = new TDvxV24LogForm(*connector_);
+        logForm_ = new TDvxV24LogForm(connection_->Connector());
     logForm_->show();
     logForm_->raise();
 }
@@ -515,6 +536,11 @@ void TMainForm::ResetOptions()
 void TMainForm::SaveSettings()
 {
     documents_->RememberRecentFiles();
+    try {
+        connection_->SaveSettings();
+    } catch (const std::exception&) {
+        // The connection keys are lost for this run; the rest is still written.
+    }
     config_->Save(true);
 }
 

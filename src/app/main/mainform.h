@@ -27,8 +27,9 @@ class QSplitter;
 
 namespace vro {
 class TApplicationConfig;
-class TDvxV24Connector;
+class TDvxConnection;
 class TRecording;
+class TVro8Manager;
 } // namespace vro
 
 namespace vro::app {
@@ -41,7 +42,7 @@ class TQtConfigUi;
 struct TStartOptions {
     QString configFile;  // --config FILE; empty: the user's configuration folder
     QString language;    // --language de|en|fr; empty: as configured
-    QString port;        // --port PATH: the device the connection uses
+    QString port;        // --port PATH: the device the connection uses (a simulator's pseudo-terminal)
     QString file;        // the first plain argument: a file to open
     bool interactive = true; // false: no start-up questions (offscreen screenshot)
 };
@@ -70,6 +71,8 @@ public:
     QMenu* Menu(const QString& componentName) const;
     TDocuments& Documents() const { return *documents_; }
     vro::TApplicationConfig& Config() const { return *config_; }
+    vro::TDvxConnection& Connection() const { return *connection_; }
+    vro::TVro8Manager* DeviceManager() const { return deviceManager_.get(); }
     bool IsBlankShown() const;
     bool HasFinishedFirstIdle() const { return firstIdleDone_; }
     QString StatusConnectionText() const;
@@ -117,7 +120,8 @@ private:
     std::unique_ptr<TQtConfigUi> configUi_;
     std::unique_ptr<vro::TApplicationConfig> config_;
     std::unique_ptr<TDocuments> documents_;
-    std::unique_ptr<vro::TDvxV24Connector> connector_;
+    std::unique_ptr<vro::TDvxConnection> connection_;
+    std::unique_ptr<vro::TVro8Manager> deviceManager_;
 
     QFrame* mainPanel_ = nullptr;
     QSplitter* splitter_ = nullptr;
@@ -135,6 +139,7 @@ private:
     bool placementRestored_ = false;
     bool closing_ = false;
     bool quitAccepted_ = false;
+    QString portError_;
     TKeywordWatcher memMonitorWord_{QStringLiteral("MEMMONITOR")};
     TKeywordWatcher diagnoseWord_{QStringLiteral("DIAGNOSE")};
     QPointer<TDvxV24LogForm> logForm_;

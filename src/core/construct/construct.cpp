@@ -362,7 +362,7 @@ void FillFromTextFile(TRecording& r, const textimport::TTextFileHandler& s)
         ch.DeviceLoRange = ch.FullLoRange = FloatToRaw(c.Minimum, d);
         ch.DeviceHiRange = ch.FullHiRange = FloatToRaw(c.Maximum, d);
         ch.DeviceName = c.Name;
-        ch.MeasureUnit.clear();
+        ch.MeasureUnit = c.Unit;
         ch.Has32BitSize = c.Has32BitSize;
         ch.ResetCurrentRange();
         for (std::int32_t k = 0; k < r.RecordCount; ++k)

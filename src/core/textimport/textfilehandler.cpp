@@ -400,12 +400,30 @@ void TTextFileHandler::Load(std::string fileName, std::string content, const TTe
     Analyse();
 }
 
+// The text export may write the units in square brackets on the line after
+// the column titles; that line is no data: its units go to the columns.
+void TTextFileHandler::TakeUnitLine()
+{
+    unitLine_.clear();
+    hasUnitLine_ = false;
+    if (Lines() < 3)
+        return;
+    const std::string_view l = Trim(Line(1));
+    if (l.empty() || !(l[0] == '[' || (l.size() > 1 && l[0] == '"' && l[1] == '[')))
+        return;
+    unitLine_ = std::string(Line(1));
+    hasUnitLine_ = true;
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(base_ + 1));
+}
+
 void TTextFileHandler::Analyse()
 {
     SplitLines();
     base_ = overrides_.HeaderLine > 0 ? static_cast<std::size_t>(overrides_.HeaderLine - 1) : 0;
     if (base_ >= lines_.size() || Lines() < 2)
         throw ETextImport("No Data in File");
+    if (overrides_.HeaderLine != 0)
+        TakeUnitLine();
 
     settings_ = TTextImportSettings{};
     // First pass: the whole of line 0 must read as an integer.
@@ -468,6 +486,17 @@ void TTextFileHandler::CutFixedWidth()
     fixedBuffer_ = std::move(joined);
     for (std::size_t i = 0; i < lines_.size(); ++i)
         lines_[i] = std::string_view(fixedBuffer_).substr(spans[i].first, spans[i].second);
+    if (hasUnitLine_) {
+        std::string units;
+        bool firstPiece = true;
+        ForEachPiece(unitLine_, cuts, [&](std::string_view piece) {
+            if (!firstPiece)
+                units.push_back('|');
+            units.append(piece);
+            firstPiece = false;
+        });
+        unitLine_ = std::move(units);
+    }
 }
 
 void TTextFileHandler::Import(const TTextFileSettings& choice)
@@ -483,6 +512,8 @@ void TTextFileHandler::Import(const TTextFileSettings& choice)
         // An earlier import cut the lines: back to the lines of the file.
         fixedBuffer_.clear();
         SplitLines();
+        if (hasUnitLine_)
+            TakeUnitLine();
     }
     const int firstData = GuessFirstDataLine(delim, false);
     if (static_cast<std::size_t>(firstData) >= Lines())
@@ -559,6 +590,14 @@ void TTextFileHandler::Import(const TTextFileSettings& choice)
                 name = Latin1ToUtf8(name);
         }
         s.Name = name.empty() ? "Sensor " + ColumnLetters(c) : name;
+        if (hasUnitLine_) {
+            std::string_view unit = Unquote(GetField(unitLine_, delim, fieldOf[static_cast<std::size_t>(c)]));
+            if (unit.size() >= 2 && unit.front() == '[' && unit.back() == ']')
+                unit = Trim(unit.substr(1, unit.size() - 2));
+            s.Unit = std::string(unit);
+            if (!IsValidUtf8(s.Unit))
+                s.Unit = Latin1ToUtf8(s.Unit);
+        }
         s.Values.resize(records);
     }
 

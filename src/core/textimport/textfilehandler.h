@@ -80,6 +80,7 @@ struct TTextImportOverrides {
 // One data column.
 struct TFileSensor {
     std::string Name;
+    std::string Unit;           // from a units line ("[bar]"), else empty
     std::vector<double> Values; // NaN: no value
     int Decimals = 0;
     double Minimum = 0;
@@ -137,6 +138,7 @@ private:
 
     void Analyse();
     void SplitLines();
+    void TakeUnitLine();
     std::string_view Line(std::size_t i) const { return lines_[base_ + i]; }
     std::size_t Lines() const { return lines_.size() - base_; }
     int GuessFirstDataLine(char delimiter, bool wholeLine) const;
@@ -162,6 +164,8 @@ private:
     std::string_view data_;
     std::string fixedBuffer_;
     std::vector<std::string_view> lines_;
+    std::string unitLine_; // the units line of the text export, when there is one
+    bool hasUnitLine_ = false;
     std::size_t base_ = 0; // lines before the header line (command-line override)
     TTextImportSettings settings_;
     int firstDataLine_ = 0;

@@ -370,3 +370,26 @@ TEST(TextImport, ImportAgainWithOtherChoices)
     EXPECT_EQ(h.ChannelCount(), 1);
     EXPECT_EQ(h.Sensors()[0].Values, (std::vector<double>{1, 2, 3}));
 }
+
+TEST(TextImport, UnitsLineOfTheTextExport)
+{
+    // Tabs, "Separate row": titles, units in brackets, then the samples.
+    auto h = Import("Time\tPressure\tFlow\r\n[s]\t[bar]\t[l/min]\r\n0.00\t12.3\t45.67\r\n0.50\t12.4\t---\r\n"
+                    "1.00\t12.5\t45.69\r\n");
+    EXPECT_EQ(h.Settings().Delimiter, '\t');
+    EXPECT_EQ(h.RecordCount(), 3);
+    EXPECT_EQ(h.SampleRate(), 5000);
+    ASSERT_EQ(h.ChannelCount(), 2);
+    EXPECT_EQ(h.Sensors()[0].Name, "Pressure");
+    EXPECT_EQ(h.Sensors()[0].Unit, "bar");
+    EXPECT_EQ(h.Sensors()[1].Unit, "l/min");
+    EXPECT_TRUE(std::isnan(h.Sensors()[1].Values[1]));
+    // The same column-aligned, with an empty unit cell.
+    h = Import(" Time Pressure  Flow\n  [s]    [bar]      \n 0.00     12.3 45.67\n 0.50     12.4   ---\n"
+               " 1.00     12.5 45.69\n",
+               {}, [](TTextFileSettings& s) { s.Separation = TColumnSeparation::FixedWidth; });
+    ASSERT_EQ(h.ChannelCount(), 2);
+    EXPECT_EQ(h.Sensors()[0].Unit, "bar");
+    EXPECT_EQ(h.Sensors()[1].Unit, "");
+    EXPECT_EQ(h.Sensors()[1].Values[2], 45.69);
+}

@@ -1,7 +1,10 @@
 #include "device/vro8device.h"
 
 #include "core/util/bytes.h"
+#include "core/text/texts.h"
 #include "core/util/charset.h"
+#include "core/values/dvxdatetime.h"
+#include "core/values/vro8utils.h"
 #include "device/vro8online.h"
 #include "link/dvxv24connector.h"
 
@@ -354,6 +357,65 @@ void TVro8Recording::LoadSynchronous()
         loadState_.store(kFailed, std::memory_order_release);
         throw;
     }
+}
+
+std::string TVro8Recording::TriggerText(int event) const
+{
+    if (event < 0 || event >= static_cast<int>(kVro8HeaderTriggers))
+        throw EVro8Device(EVro8Status::IndexOutOfRange, "Trigger event " + std::to_string(event) + " out of range");
+    const TVro8TriggerEvent& e = decoded_.Triggers[static_cast<std::size_t>(event)];
+    if (e.ActiveState == 0)
+        return text(1152);
+    // The channel that gives decimals and unit: the first on the event's
+    // input, else the first channel.
+    const TVro8ChannelDescription* ch = nullptr;
+    for (const auto& c : decoded_.Channels)
+        if (c.Input == e.Sensor) {
+            ch = &c;
+            break;
+        }
+    if (!ch && !decoded_.Channels.empty())
+        ch = &decoded_.Channels.front();
+    const int decimals = ch && ch->Decimals <= 8 ? ch->Decimals : 0;
+    const std::string unit = ch ? ch->Unit : std::string();
+    // "Channel A" .. "Channel J" are texts 1117..1126; inputs beyond J get
+    // the letter in the same text rather than an unrelated text number.
+    auto channelText = [&]() {
+        if (e.Sensor <= 9)
+            return text(1117 + e.Sensor);
+        std::string t = text(1117);
+        if (!t.empty() && e.Sensor < 26)
+            t.back() = static_cast<char>('A' + e.Sensor);
+        return t;
+    };
+    std::string out;
+    switch (e.Source) {
+    case 0: return text(1112);
+    case 1: return text(e.Input != 0 ? 1114 : 1113) + text(e.Edge != 0 ? 1116 : 1115);
+    case 2:
+        return channelText() + text(e.Direction != 0 ? 1128 : 1127) + " " + RawToText(e.Value, decimals) + " " + unit;
+    case 3:
+        return channelText() + text(1129) + " " + RawToText(e.LoLimet, decimals) + text(1130) + " " +
+               RawToText(e.HiLimit, decimals) + " " + unit;
+    case 4:
+        out = std::to_string(e.Count) + text(1131);
+        if (e.Count > 1) {
+            out += text(1132);
+            if (e.Distance <= 8)
+                out += text(1134 + e.Distance);
+            if (e.StartMode > 0)
+                out += text(1133) + " " + DvxDateToText(StampToDateTime(e.StartDate)) + " " +
+                       DvxTimeToText(StampToDateTime(e.StartTime));
+        }
+        return out;
+    default: return std::string();
+    }
+}
+
+std::string TVro8Recording::CombinationText() const
+{
+    const std::int32_t c = decoded_.TriggerCombination;
+    return c >= 0 && c <= 4 ? text(1147 + c) : std::to_string(c);
 }
 
 // ---- remote recording ---------------------------------------------------------------------

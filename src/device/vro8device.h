@@ -137,6 +137,11 @@ public:
     static std::uint32_t DownloadByteTimeout(std::int32_t baudrate);
     std::int64_t ExpectedBytes() const { return static_cast<std::int64_t>(samples_.size()) * 2; }
 
+    // Text of trigger event 0..3 of the header, and of its trigger
+    // combination, from the text table (English, German or French).
+    std::string TriggerText(int event) const;
+    std::string CombinationText() const;
+
     // Sequential sample readers over the downloaded words.
     void ResetReadPosition() { reader_.ResetReadPosition(); }
     std::uint16_t ReadWord() { return reader_.ReadWord(); }

@@ -67,6 +67,14 @@ TVro8Setup::TVro8Setup(int comVersion) : comVersion_(comVersion)
 
 int TVro8Setup::ComVersion() const { return device_ ? device_->ComVersion() : comVersion_; }
 
+int TVro8Setup::Layout() const
+{
+    const int v = ComVersion();
+    if (v < 1 || v > 5)
+        throw EVro8Device(EVro8Status::NotIdentified, "The recorder has not been identified");
+    return v;
+}
+
 TVro8Device& TVro8Setup::RequireDevice() const
 {
     if (!device_)
@@ -411,16 +419,17 @@ void ReadSetup(TXmlReader& r, TVro8SetupData& d, int v)
 std::string TVro8Setup::SaveToString() const
 {
     TXmlWriter w;
-    WriteSetup(w, Data, ComVersion());
+    WriteSetup(w, Data, Layout());
     return w.TakeBuffer();
 }
 
 void TVro8Setup::SaveToFile(const std::filesystem::path& path) const
 {
+    const int v = Layout();
     TAtomicFile file(path);
     TXmlWriter w;
     w.AttachStream(file);
-    WriteSetup(w, Data, ComVersion());
+    WriteSetup(w, Data, v);
     file.Commit();
 }
 
@@ -429,7 +438,7 @@ void TVro8Setup::LoadFromString(std::string content)
     TXmlReader r;
     r.LoadFromString(std::move(content));
     TVro8SetupData next = Data;
-    ReadSetup(r, next, ComVersion());
+    ReadSetup(r, next, Layout());
     Data = next;
 }
 
@@ -438,7 +447,7 @@ void TVro8Setup::LoadFromFile(const std::filesystem::path& path)
     TXmlReader r;
     r.LoadFromFile(path);
     TVro8SetupData next = Data;
-    ReadSetup(r, next, ComVersion());
+    ReadSetup(r, next, Layout());
     Data = next;
 }
 

@@ -53,6 +53,9 @@ class TVro8Setup {
 public:
     explicit TVro8Setup(TVro8Device& device);
     explicit TVro8Setup(int comVersion);
+    // The description hooks refer to this object: no copies (copy Data instead).
+    TVro8Setup(const TVro8Setup&) = delete;
+    TVro8Setup& operator=(const TVro8Setup&) = delete;
 
     int ComVersion() const;
     bool HasDevice() const { return device_ != nullptr; }
@@ -106,6 +109,8 @@ public:
 private:
     void ReadInto(TVro8SetupData& data, const std::function<void()>& afterSensors);
     TVro8Device& RequireDevice() const;
+    // ComVersion, raising when a device's setup is used before identification.
+    int Layout() const;
 
     TVro8Device* device_ = nullptr;
     int comVersion_ = 0;

@@ -503,3 +503,19 @@ TEST(RecorderCommands, EndToEndOverAPseudoTerminal)
     ASSERT_EQ(rig.device->Recording.LoadState(), TVro8Recording::kLoaded);
     EXPECT_EQ(rig.device->Recording.Samples(), rig.recorder->Recordings()[2].Words);
 }
+
+TEST(RecorderCommands, TriggerTextsOfADownloadedHeader)
+{
+    TRecorderRig rig(3);
+    rig.Connect();
+    TVro8Device& d = *rig.device;
+    d.Directory.RefreshRecordings();
+    d.Recording.ReadHeader(2); // "Trigger run"
+    const std::string level = d.Recording.TriggerText(0);
+    EXPECT_EQ(level.rfind("Channel B rises to 50", 0), 0u) << level;
+    EXPECT_EQ(level.substr(level.size() - 4), " bar");
+    EXPECT_EQ(d.Recording.TriggerText(1), "Trigger input J switches on rising slope");
+    EXPECT_EQ(d.Recording.TriggerText(2), "Disabled");
+    EXPECT_EQ(d.Recording.CombinationText(), "1 and 2");
+    EXPECT_THROW(d.Recording.TriggerText(4), EVro8Device);
+}

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <unistd.h>
 
 namespace vro::test {
@@ -354,6 +355,87 @@ TEST(Descriptions, BlocksAndValuesBeyondTheirRange)
     EXPECT_NE(s.BaseDescription().find("TextErr-"), std::string::npos);
     EXPECT_NO_THROW(s.DisplayDescription());
     EXPECT_NO_THROW(s.RecordingDescription());
+}
+
+} // namespace
+} // namespace vro::test
+
+namespace vro::test {
+namespace {
+
+// The reference file was built apart from this code, from the file format.
+TEST(SetupFile, MatchesTheReferenceFileByteForByte)
+{
+    TVro8Setup s(4);
+    auto a = s.Data.Sensors.Sensor(0);
+    a.SetLoRange(-100);
+    a.SetHiRange(2500);
+    a.SetMUnit("bar");
+    a.SetName("P<1>&");
+    a.SetDecimals(1);
+    a.SetActiveState(true);
+    a.SetFactor(65537);
+    a.SetSubChannelMask(3);
+    a.SetMode(1);
+    a.SetSignal(3);
+    s.Data.Sensors.Sensor(7).SetSignal(10);
+    auto t = s.Data.Triggers.Event(0);
+    t.SetActiveState(true);
+    t.SetSource(4);
+    t.SetCount(3);
+    t.SetDistance(2);
+    t.SetStartMode(1);
+    t.SetStartDate(86400u * 9000);
+    t.SetStartTime(45000);
+    auto u = s.Data.Triggers.Event(1);
+    u.SetActiveState(true);
+    u.SetSource(2);
+    u.SetSensor(1);
+    u.SetSubChannel(2);
+    u.SetValue(-125);
+    u.SetDirection(1);
+    u.SetHiLimit(50);
+    u.SetLoLimet(-5);
+    s.Data.Triggers.SetCombination(1);
+    auto& r = s.Data.Recording;
+    r.SetRecordingType(1);
+    r.SetSampleRate(3);
+    r.SetDuration(2);
+    r.SetRecordingName("Run A");
+    r.SetTriggerPosition(5);
+    r.SetRecordingNumber(12);
+    s.Data.Base.SetFlowUnit(1);
+    s.Data.Base.SetPreassureUnit(2);
+    s.Data.Base.SetTemperatureUnit(1);
+    s.Data.Display.SetBar(1);
+    s.Data.Display.SetFilter(2);
+    s.Data.Display.SetMinMax(1);
+    auto c = s.Data.Can.Message(0);
+    c.SetMessageId(418);
+    c.SetLoRawRange(-5);
+    c.SetHiRawRange(1000);
+    c.SetDataOffset(2);
+    c.SetDataFormat(1);
+    c.SetByteOrder(1);
+    c.SetActive(true);
+    c.SetLoRange(-50);
+    c.SetHiRange(150);
+    c.SetDecimals(1);
+    c.SetName("P1");
+    c.SetUnit("bar");
+
+    std::ifstream in(fs::path(VRO_TEST_DATA).parent_path() / "device/setup/reference_v4.vxsf", std::ios::binary);
+    ASSERT_TRUE(in) << "reference file missing";
+    const std::string reference((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(s.SaveToString(), reference);
+    const fs::path p = TempFile("reference.vxsf");
+    s.SaveToFile(p);
+    std::ifstream written(p, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>()), reference);
+
+    TVro8Setup back(4);
+    back.LoadFromString(reference);
+    EXPECT_TRUE(back.Data == s.Data);
 }
 
 } // namespace

@@ -4,7 +4,10 @@
 // settings directory stores and restores whole setups.
 #include "device/setup/setup_support.h"
 
+#include "device/vro8connect.h"
+#include "link/dvxporttable.h"
 #include "sim/setupstore.h"
+#include "sim/simpty.h"
 
 #include <gtest/gtest.h>
 
@@ -153,6 +156,7 @@ TEST(SimFaults, SetupWithoutIdentificationOrDeviceRaises)
     rig.device->ForgetIdentification();
     TVro8Setup setup(*rig.device);
     EXPECT_THROW(setup.ReadAll(), EVro8Device);
+    EXPECT_THROW(setup.SaveToString(), EVro8Device); // no file of layout 0
     TVro8Setup fileOnly(3);
     EXPECT_THROW(fileOnly.WriteAll(), EVro8SetupBlock);
     EXPECT_THROW(TVro8Setup(6), EVro8SetupBlock);
@@ -179,6 +183,45 @@ TEST(SimFaults, DirectoryStatusErrorsRaiseWithTheirText)
     } catch (const EVro8Device& e) {
         EXPECT_STREQ(e.what(), "    3: Load Setup From Directory");
     }
+}
+
+} // namespace
+} // namespace vro::test
+
+namespace vro::test {
+namespace {
+
+// End to end over a pseudo-terminal and the serial port.
+TEST(SimPty, SetupWrittenAndReadBackOverASerialPort)
+{
+    std::string why;
+    if (!sim::TSimPty::Available(why))
+        GTEST_SKIP() << "no pseudo-terminals: " << why;
+    sim::TSimPty pty;
+    sim::TSimProfile profile;
+    profile.ComVersion = 5;
+    auto recorder = std::make_shared<sim::TSimRecorder>(profile);
+    sim::TSimulator simulator(pty.Master());
+    auto service = std::make_unique<sim::TSimRecorderService>(simulator, pty.Master(), recorder);
+    simulator.Start();
+    {
+        TDvxV24Connector connector;
+        connector.SetPortIndex(TDvxPortTable::Global().AssignFree(pty.SlavePath()));
+        connector.SetBaudrate(460800);
+        connector.Open();
+        TVro8Device device(connector);
+        ASSERT_TRUE(Vro8Connect(device).Connected);
+        TVro8Setup out(device);
+        FillSetup(out.Data, 5, 4);
+        out.WriteAll();
+        TVro8Setup in(device);
+        in.ReadAll();
+        ExpectSameOnLayout(out.Data, in.Data, 5);
+        EXPECT_EQ(recorder->Block(100).size(), 300u);
+        EXPECT_EQ(recorder->Block(101).size(), 68u);
+    }
+    simulator.Stop();
+    service.reset();
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 // the system's own message and a non-zero exit status.
 #include "cli/verb.h"
 
+#include "core/construct/construct.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -125,6 +127,8 @@ void PrintHelp(std::ostream& out)
 
 int main(int argc, char** argv)
 {
+    // Every verb that loads a recording also reads the older recording formats.
+    vro::InstallLegacyLoader();
     std::vector<std::string> words(argv + 1, argv + argc);
     if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
         PrintHelp(words.empty() ? std::cerr : std::cout);

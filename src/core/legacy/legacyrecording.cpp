@@ -109,7 +109,9 @@ public:
             if (static_cast<std::size_t>(channelCount) != present.size())
                 throw ECorruptedFile("channel count " + std::to_string(channelCount) + " differs from the " +
                                      std::to_string(present.size()) + " present inputs");
-            r.xAxis_ = GetI32(f_, kV3XAxis) - 1;
+            // Stored as channel + 1; anything outside the channels is the time axis.
+            const std::int64_t x = static_cast<std::int64_t>(GetI32(f_, kV3XAxis)) - 1;
+            r.xAxis_ = x >= 0 && x < channelCount ? static_cast<std::int32_t>(x) : -1;
             r.leftAxis_ = GetI32(f_, kV3Left);
             r.rightAxis_ = GetI32(f_, kV3Right);
             r.preTrigger_ = GetI32(f_, kV3PreTrigger);
@@ -140,6 +142,9 @@ public:
             throw ECorruptedFile("the file holds " + std::to_string(available) + " data bytes, " +
                                  std::to_string(recordCount) + " records need " + std::to_string(n * perRecord));
         r.recordCount_ = static_cast<std::int32_t>(recordCount);
+        // A pretrigger count outside the samples names no sample: none.
+        if (r.preTrigger_ < 0 || r.preTrigger_ > r.recordCount_)
+            r.preTrigger_ = 0;
 
         // Sample arrays in input order; each channel takes the array of its input.
         std::array<std::size_t, 8> arrayOffset{};

@@ -339,3 +339,20 @@ TEST(CodePage, ConvertsEveryByteToOneCharacter)
     EXPECT_EQ(vro::CodePageToUtf8("\xB5", TCodePage::Oem437), "\xE2\x95\xA1");
     EXPECT_EQ(vro::CodePageToUtf8("\x81\xFC", TCodePage::Win1252), "\xC2\x81\xC3\xBC");
 }
+
+TEST(LegacyRecording, OutOfRangeAxisAndPretriggerBecomeNeutral)
+{
+    auto b = Variant3File();
+    b.I32(1575, INT32_MIN);
+    b.I32(1587, 3); // beyond the 2 records
+    auto r = Read(b);
+    EXPECT_EQ(r.XAxisIndex(), -1);
+    EXPECT_EQ(r.PreTriggerCount(), 0);
+    b.I32(1575, 3); // channel 2 of 2 channels
+    b.I32(1587, -5);
+    r = Read(b);
+    EXPECT_EQ(r.XAxisIndex(), -1);
+    EXPECT_EQ(r.PreTriggerCount(), 0);
+    b.I32(1575, 0);
+    EXPECT_EQ(Read(b).XAxisIndex(), -1);
+}

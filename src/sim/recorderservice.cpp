@@ -1,5 +1,6 @@
 #include "sim/recorderservice.h"
 
+#include "sim/recorderfiles.h"
 #include "sim/simsetup.h"
 
 #include <chrono>
@@ -148,7 +149,8 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
     "recorder",
     {{"--com-version", "N  recorder layout version 1..5 (default 3)", false},
      {"--ident", "TEXT  identification text (default \"VRO8K-M V2.10\")", false},
-     {"--online-interval-ms", "MS  one online record every MS milliseconds (default 2)", false}},
+     {"--online-interval-ms", "MS  one online record every MS milliseconds (default 2)", false},
+     {"--recordings", "DIR  serve the .vxrf files of DIR as the recorder's memory", false}},
     [](TSimulator& sim, const TSimOptionValues& values) {
         TSimProfile profile;
         profile.ComVersion = IntOption(values, "--com-version", 3, 1, 5);
@@ -156,6 +158,13 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
             profile.IdentText = it->second;
         profile.Online.Interval = std::chrono::milliseconds(IntOption(values, "--online-interval-ms", 2, 1, 10000));
         auto recorder = std::make_shared<TSimRecorder>(profile);
+        if (auto it = values.find("--recordings"); it != values.end()) {
+            auto recordings = LoadSimRecordings(it->second, profile.ComVersion);
+            recorder->ClearMemory();
+            for (auto& r : recordings)
+                recorder->AddRecording(std::move(r));
+            recorder->AddSetup("Default setup", 1);
+        }
         TSimRecorderService::InstallHandlers(sim, recorder);
         std::lock_guard<std::mutex> l(registryMutex);
         Registry()[&sim] = recorder;

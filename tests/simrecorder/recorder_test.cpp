@@ -2,6 +2,9 @@
 // and positions per layout, the memory's lists and handles, the remote
 // state machine, the online stream and the switchable faults.
 #include "sim/recorder.h"
+#include "sim/recorderfiles.h"
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -283,4 +286,23 @@ TEST(SimRecorder, FirmwareAreasByOffset)
     EXPECT_EQ(back[19], 0x11);
     EXPECT_NE(back[20], 0x11); // bytes 20..23 differ on read-back, as the recorder's do
     EXPECT_EQ(back[24], 0x11);
+}
+
+TEST(SimRecorder, RecordingFilesBecomeTheMemory)
+{
+    const auto recs = LoadSimRecordings(std::filesystem::path(VRO_TEST_DATA) / "recordings", 1);
+    ASSERT_EQ(recs.size(), 2u);
+    for (const auto& r : recs) {
+        SCOPED_TRACE(r.Name);
+        EXPECT_LE(r.Channels.size(), 10u);
+        EXPECT_GE(r.RecordCount, 1u);
+        EXPECT_EQ(r.Words.size(), static_cast<std::size_t>(r.WordsPerRecord()) * r.RecordCount);
+        for (const auto& c : r.Channels) {
+            EXPECT_LE(c.LoRange, c.HiRange);
+            EXPECT_GE(c.LoRange, -32768); // layout 1 carries 16-bit ranges
+            EXPECT_LE(c.HiRange, 32767);
+        }
+    }
+    EXPECT_THROW(LoadSimRecordings("/nonexistent-folder", 3), std::runtime_error);
+    EXPECT_THROW(LoadSimRecordings(std::filesystem::path(VRO_TEST_DATA) / "no-such", 3), std::runtime_error);
 }

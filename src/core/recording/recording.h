@@ -400,7 +400,8 @@ public:
     // loader when one is set, else fails with "Unknown File".
     void LoadFromFile(const std::filesystem::path& name);
     // The same from bytes in memory (the file's whole content); `name`
-    // becomes FileName.
+    // becomes FileName. Only recording files: the foreign loader is not
+    // asked. A failed load leaves the recording empty (no channels).
     void LoadFromMemory(std::span<const std::uint8_t> bytes, const std::string& name);
     // Writes FileName through a temporary file; runs SaveWithNameCheck first
     // when NameConfirmed is false and a host is set. Raises ERecording (text

@@ -7,12 +7,14 @@
 // --screenshot runs offscreen without the single-instance hand-off, opens
 // FILE, waits until the window has run its start-up and is laid out, writes a
 // PNG of the whole main window and exits.
+#include "app/dialogs/messagedialog.h"
 #include "app/main/mainform.h"
 #include "app/main/singleinstance.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QPixmap>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -27,6 +29,7 @@ struct TArguments {
     QString screenshot;
     QSize size{1024, 640};
     QString error;
+    bool help = false;
 };
 
 TArguments ParseArguments(int argc, char** argv)
@@ -41,7 +44,9 @@ TArguments ParseArguments(int argc, char** argv)
     };
     for (int i = 1; i < argc && a.error.isEmpty(); ++i) {
         const char* arg = argv[i];
-        if (!std::strcmp(arg, "--language")) {
+        if (!std::strcmp(arg, "--help") || !std::strcmp(arg, "-h")) {
+            a.help = true;
+        } else if (!std::strcmp(arg, "--language")) {
             a.options.language = value(i, arg);
             if (a.error.isEmpty() && a.options.language != QStringLiteral("de") &&
                 a.options.language != QStringLiteral("en") && a.options.language != QStringLiteral("fr"))
@@ -73,6 +78,12 @@ int Screenshot(QApplication& app, const TArguments& a)
 {
     TStartOptions options = a.options;
     options.interactive = false;
+    SetNonInteractive(true); // nobody can answer a dialog offscreen
+    // Without --config the run keeps its settings in a folder of its own, so
+    // that the user's configuration (first run, crash marker) stays untouched.
+    QTemporaryDir settings;
+    if (options.configFile.isEmpty())
+        options.configFile = settings.filePath(QStringLiteral("vrowin-screenshot.vxacf"));
     TMainForm window(options);
     window.resize(a.size);
     window.show();
@@ -88,8 +99,8 @@ int Screenshot(QApplication& app, const TArguments& a)
             } else {
                 result = 0;
             }
-            // Nothing is asked on the way out: the screenshot run keeps no settings.
-            window.hide();
+            // A normal close, so that the configuration ends as after any run.
+            window.close();
             app.quit();
         });
     });
@@ -102,16 +113,21 @@ int Screenshot(QApplication& app, const TArguments& a)
 int main(int argc, char** argv)
 {
     const TArguments args = ParseArguments(argc, argv);
+    if (args.help) {
+        std::printf("usage: vrowin [--language de|en|fr] [--config FILE] [--port PATH] [FILE]\n"
+                    "       vrowin --screenshot OUT.png [--size WxH] [options] [FILE]\n");
+        return 0;
+    }
+    if (!args.error.isEmpty()) {
+        std::fprintf(stderr, "vrowin: %s\n", qPrintable(args.error));
+        return 2;
+    }
     if (!args.screenshot.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VROWIN"));
     QApplication::setApplicationDisplayName(QStringLiteral("VROWIN"));
     QApplication::setDesktopFileName(QStringLiteral("vrowin"));
-    if (!args.error.isEmpty()) {
-        std::fprintf(stderr, "vrowin: %s\n", qPrintable(args.error));
-        return 2;
-    }
     if (!args.screenshot.isEmpty())
         return Screenshot(app, args);
 

@@ -109,6 +109,19 @@ private slots:
         QVERIFY(list.findChild<QLabel*>(QStringLiteral("Image"))->isHidden());
     }
 
+    void nonInteractiveRunsAnswerWithoutAWindow()
+    {
+        QCOMPARE(NonInteractiveAnswer(mbYes | mbNo), int(mrNo));
+        QCOMPARE(NonInteractiveAnswer(mbYes | mbNo | mbCancel), int(mrCancel));
+        QCOMPARE(NonInteractiveAnswer(mbOK | mbCancel), int(mrOk));
+        QCOMPARE(NonInteractiveAnswer(0), int(mrOk));
+        QCOMPARE(NonInteractiveAnswer(mbAbort | mbRetry | mbIgnore), int(mrAbort));
+        SetNonInteractive(true);
+        QCOMPARE(MessageBox(QStringLiteral("File x can't be opened."), {}, MB_YESNO), int(mrNo));
+        QVERIFY(!QApplication::activeModalWidget());
+        SetNonInteractive(false);
+    }
+
     void timeoutClosesWithItsResult()
     {
         QCOMPARE(ShowMessageDialog({}, QStringLiteral("T"), miNone, {}, mbOK | mbCancel, -1, -1, mrIgnore, 30),

@@ -13,6 +13,8 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <cstdio>
+
 namespace vro::app {
 
 unsigned MessageBoxButtons(unsigned flags)
@@ -185,9 +187,39 @@ void TDvxMessageForm::closeEvent(QCloseEvent* event)
     }
 }
 
+namespace {
+bool gNonInteractive = false;
+}
+
+void SetNonInteractive(bool on) { gNonInteractive = on; }
+bool IsNonInteractive() { return gNonInteractive; }
+
+int NonInteractiveAnswer(unsigned buttons)
+{
+    if ((buttons & 0x3FFu) == 0 || (buttons & mbOK))
+        return mrOk;
+    if (buttons & mbCancel)
+        return mrCancel;
+    if (buttons & mbNo)
+        return mrNo;
+    const struct { unsigned bit; int result; } order[] = {
+        {mbYes, mrYes}, {mbAbort, mrAbort}, {mbRetry, mrRetry}, {mbIgnore, mrIgnore},
+        {mbAll, mrAll}, {mbNoToAll, mrNoToAll}, {mbYesToAll, mrYesToAll},
+    };
+    for (const auto& o : order)
+        if (buttons & o.bit)
+            return o.result;
+    return mrOk;
+}
+
 int ShowMessageDialog(const QString& heading, const QString& text, TMessageIcon icon, const QStringList& list,
                       unsigned buttons, int x, int y, int timeoutResult, int timeoutMs)
 {
+    if (gNonInteractive) {
+        std::fprintf(stderr, "vrowin: %s%s%s\n", qPrintable(heading), heading.isEmpty() ? "" : ": ",
+                     qPrintable(text));
+        return NonInteractiveAnswer(buttons);
+    }
     TDvxMessageForm form(heading, text, icon, list, buttons, timeoutResult, timeoutMs,
                          QApplication::activeWindow());
     form.PlaceAt(x, y);

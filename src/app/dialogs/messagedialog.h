@@ -70,6 +70,13 @@ private:
     QTimer timer_;
 };
 
+// Runs without a person in front of the screen (the offscreen screenshot):
+// message dialogs are written to standard error instead of being shown and
+// answer with OK, else Cancel, else No, else their first button.
+void SetNonInteractive(bool on);
+bool IsNonInteractive();
+int NonInteractiveAnswer(unsigned buttons);
+
 // Shows the dialog modally and returns its result.
 int ShowMessageDialog(const QString& heading, const QString& text, TMessageIcon icon, const QStringList& list,
                       unsigned buttons, int x = -1, int y = -1, int timeoutResult = mrNone, int timeoutMs = 0);

@@ -2,8 +2,12 @@
 // seven value columns) into floating-point columns, compared with pandas'
 // read_csv on the same file in the same run (Debian's python3-pandas).
 // Both sides read the file from disk and produce every column as doubles;
-// ours also runs the delimiter, header and time-column analysis.
+// ours also runs the delimiter, header and time-column analysis. Both are
+// timed as the best of five runs, wall clock and processor time.
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -74,6 +78,35 @@ void BM_TextImportToRecording(benchmark::State& state)
 }
 BENCHMARK(BM_TextImportToRecording)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+struct TTimes {
+    double Wall = 0; // best of five, seconds
+    double Cpu = 0;  // process time of the same runs, best of five
+};
+
+double CpuNow()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+// Our import timed the way the pandas side is timed: the best of five.
+TTimes OurSeconds()
+{
+    TTimes best{1e9, 1e9};
+    for (int k = 0; k < 5; ++k) {
+        const auto t = std::chrono::steady_clock::now();
+        const double c = CpuNow();
+        vro::textimport::TTextFileHandler h;
+        h.LoadFile(CsvPath());
+        h.Import(vro::textimport::TTextFileSettings::FromAnalysis(h.Settings()));
+        benchmark::DoNotOptimize(h.Sensors().data());
+        best.Wall = std::min(best.Wall, std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count());
+        best.Cpu = std::min(best.Cpu, CpuNow() - c);
+    }
+    return best;
+}
+
 struct TPandas {
     double Wall = 0; // best of five, seconds
     double Cpu = 0;  // process time of the same runs, best of five
@@ -106,8 +139,9 @@ int main(int argc, char** argv)
     WriteCsv();
     auto c = vro::bench::RunAll(argc, argv);
     const TPandas pandas = PandasSeconds();
-    const double ours = c.seconds["BM_TextImport/iterations:5"];
-    const double oursCpu = c.cpuSeconds["BM_TextImport/iterations:5"];
+    const TTimes best = OurSeconds();
+    const double ours = best.Wall;
+    const double oursCpu = best.Cpu;
     const double toRecording = c.seconds["BM_TextImportToRecording/iterations:3"];
     std::filesystem::remove(CsvPath());
     std::fprintf(stderr,

@@ -210,7 +210,7 @@ std::string TVro8Manager::Finish(std::unique_ptr<TRecording> recording, bool sav
 std::string TVro8Manager::DownloadRemoteRecording(bool saveToFile)
 {
     // The recorder answers again only once it has stored the recording.
-    connector_.SetByteTimeout(20000);
+    connector_.SetByteTimeout(StoreWaitMs);
     Ping();
     connector_.RestoreByteTimeout();
     device_->RemoteRecording.LoadSynchronous();

@@ -62,6 +62,9 @@ public:
     std::string SeriesBaseName;
     std::int32_t SeriesNumber = 1;
     std::string RecordingComment;
+    // How long DownloadRemoteRecording waits per byte for the recorder to
+    // answer again after it has stored a recording.
+    std::uint32_t StoreWaitMs = 20000;
 
     // Identifies the recorder on the open port; never raises.
     void Connect();

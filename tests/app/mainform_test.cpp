@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
@@ -389,6 +390,56 @@ private slots:
         QCOMPARE(form->Documents().Count(), 1);
         emit file->aboutToShow();
         QVERIFY(!form->Action(QStringLiteral("RecentFile1Item"))->isVisible());
+    }
+
+    void openImportAndSaveAsThroughTheMenus()
+    {
+        auto form = StartForm({});
+        const QString rec = SampleRecording(QStringLiteral("menu.vxrf"));
+        auto pickFile = [](const QString& file) {
+            return [file](QWidget* w) {
+                auto* dialog = qobject_cast<QFileDialog*>(w);
+                QVERIFY(dialog);
+                dialog->selectFile(file);
+                QMetaObject::invokeMethod(dialog, "accept");
+            };
+        };
+        AnswerNextModal(pickFile(rec));
+        form->Action(QStringLiteral("x06xOpenMenuItem"))->trigger();
+        QCOMPARE(form->Documents().Count(), 1);
+
+        // Import a delimited text file: the file dialog, then the settings dialog.
+        const QString text = TempDir() + QStringLiteral("/values.txt");
+        {
+            QFile f(text);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("time;pressure;flow\n0.0;1.5;10\n0.5;1.7;11\n1.0;1.9;12\n1.5;2.1;13\n");
+        }
+        AnswerNextModal([&](QWidget* w) {
+            pickFile(text)(w);
+            ClickInNextModal(QStringLiteral("OkLabel"));
+        });
+        form->Action(QStringLiteral("x67xImportItem"))->trigger();
+        QCOMPARE(form->Documents().Count(), 2);
+        vro::TRecording* imported = form->Documents().Active();
+        QCOMPARE(imported->ChannelCount, 2);
+        QCOMPARE(imported->RecordCount, 4);
+        QVERIFY(!imported->Saved);
+        QVERIFY(form->PropertiesPane()->toPlainText().contains(QStringLiteral("pressure")));
+
+        // Save as: the save dialog names the file; the recording is saved.
+        const QString target = TempDir() + QStringLiteral("/imported");
+        AnswerNextModal(pickFile(target));
+        form->Action(QStringLiteral("x08xSaveAsMenuItem"))->trigger();
+        QVERIFY(imported->Saved);
+        QVERIFY(QFileInfo::exists(target + QStringLiteral(".vxrf")));
+        form->IdleTick();
+        QCOMPARE(form->StatusChangedText(), QString());
+        // Activating the first document through the document list.
+        auto* list = form->findChild<QListWidget*>(QStringLiteral("DocumentListBox"));
+        QCOMPARE(list->count(), 2);
+        list->setCurrentRow(0);
+        QCOMPARE(form->Documents().ActiveIndex(), 0);
     }
 
     void fileDialogFilterAddsUpperCase()

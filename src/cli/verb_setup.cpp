@@ -197,6 +197,10 @@ int Put(TArgs& a)
     session.Connect();
     TVro8Setup setup(*session.device);
     setup.LoadFromFile(in); // converted to the connected recorder's layout
+    const std::optional<int> written = TVro8Setup::FileComVersion(in);
+    if (written && *written != session.device->ComVersion())
+        std::cerr << "note: the file was written for layout " << *written << ", converted to layout "
+                  << session.device->ComVersion() << "\n";
     setup.WriteAll();
     std::cout << "setup from " << in << " written to the recorder (layout " << session.device->ComVersion() << ")\n";
     return 0;

@@ -273,6 +273,13 @@ T FieldInt(const TXmlReader& r, std::string_view name)
     return static_cast<T>(static_cast<std::uint64_t>(v));
 }
 
+// A signal code: any number; one beyond the input's list converts to 0.
+int Code(const TXmlReader& r, std::string_view name)
+{
+    const std::int64_t c = r.ReadInt64(name, 0);
+    return c < 0 || c > INT_MAX ? -1 : static_cast<int>(c);
+}
+
 std::uint32_t FieldDate(const TXmlReader& r, std::string_view name)
 {
     return static_cast<std::uint32_t>(DateTimeToStamp(r.ReadDateTime(name, 0)));
@@ -324,13 +331,12 @@ void ReadSetup(TXmlReader& r, TVro8SetupData& d, int v)
                 s.SetMUnit(r.ReadString("MUnit", ""));
                 s.SetName(r.ReadString("Name", ""));
                 s.SetDecimals(FieldInt<std::uint16_t>(r, "Decimals"));
-                s.SetActiveState(FieldInt<std::int32_t>(r, "ActiveState") == 1);
+                s.SetActiveState(r.ReadInt64("ActiveState", 0) == 1);
                 s.SetFactor(FieldInt<std::uint32_t>(r, "Factor"));
                 s.SetSubChannelMask(FieldInt<std::int32_t>(r, "SubChannelMask"));
                 s.SetMode(FieldInt<std::uint16_t>(r, "Mode"));
-                const int code = r.HasAttribute("Signal2")
-                                     ? ConvertSignal(FieldInt<std::int32_t>(r, "Signal2"), 4, v, s.Letter())
-                                     : ConvertSignal(FieldInt<std::int32_t>(r, "Signal"), 2, v, s.Letter());
+                const int code = r.HasAttribute("Signal2") ? ConvertSignal(Code(r, "Signal2"), 4, v, s.Letter())
+                                                           : ConvertSignal(Code(r, "Signal"), 2, v, s.Letter());
                 s.SetSignal(static_cast<std::uint16_t>(code));
             });
         } else if (name == "TriggerSetup") {
@@ -343,7 +349,7 @@ void ReadSetup(TXmlReader& r, TVro8SetupData& d, int v)
                 if (!IsElement(r, "Trigger") || next >= TVro8TriggerSetup::kEvents)
                     return; // events beyond the fourth are ignored
                 TVro8TriggerEventWrapper t = d.Triggers.Event(next++);
-                t.SetActiveState(FieldInt<std::int32_t>(r, "ActiveState") == 1);
+                t.SetActiveState(r.ReadInt64("ActiveState", 0) == 1);
                 t.SetSource(FieldInt<std::uint16_t>(r, "Source"));
                 t.SetInput(FieldInt<std::uint16_t>(r, "Input"));
                 t.SetEdge(FieldInt<std::uint16_t>(r, "Edge"));

@@ -202,6 +202,9 @@ TEST(HostileFile, BrokenOrForeignDocumentsAreRefused)
                           "</RecordingSetup>"));
     EXPECT_EQ(s.Data.Sensors.Sensor(0).Signal(), 0);
     EXPECT_EQ(s.Data.Recording.RecordingType(), 9);
+    s.LoadFromString(Wrap("<SensorSetup><Sensor Signal=\"99999999999\" ActiveState=\"4294967297\" /></SensorSetup>"));
+    EXPECT_EQ(s.Data.Sensors.Sensor(0).Signal(), 0);
+    EXPECT_FALSE(s.Data.Sensors.Sensor(0).ActiveState());
     EXPECT_FALSE(s.RecordingDescription().empty());
 }
 

@@ -8,6 +8,7 @@
 #include "app/look/captions.h"
 #include "app/look/colors.h"
 #include "app/look/fieldcheck.h"
+#include "app/look/windowlayout.h"
 #include "app_support.h"
 #include "core/text/texts.h"
 
@@ -288,6 +289,29 @@ private slots:
         ClickInNextModal(QStringLiteral("OkLabel"));
         edit->setText(QStringLiteral("toolong"));
         QVERIFY(!CheckTextField(edit, 3));
+
+        edit->setText(QStringLiteral("2,5"));
+        QVERIFY(CheckFloatField(edit, 0, 10));
+        AnswerNextModal([&](QWidget* m) {
+            shown = m->findChild<QLabel*>(QStringLiteral("MessageLabel"))->text();
+            vro::apptest::ClickChild(m, QStringLiteral("OkLabel"));
+        });
+        edit->setText(QStringLiteral("12.5"));
+        QVERIFY(!CheckFloatField(edit, 0, 10));
+        QVERIFY(shown.contains(QStringLiteral("10")));
+        QVERIFY(IsFieldMarkedFailing(edit));
+    }
+
+    void formLookupBringsTheFirstMatchToTheFront()
+    {
+        QVERIFY(!BringFormToFront<TDvxProgressForm>());
+        TDvxProgressForm a, b;
+        a.setObjectName(QStringLiteral("first"));
+        b.setObjectName(QStringLiteral("second"));
+        TDvxProgressForm* found =
+            BringFormToFront<TDvxProgressForm>([](TDvxProgressForm* f) { return f->objectName() == "second"; });
+        QCOMPARE(found, &b);
+        QVERIFY(b.isVisible());
     }
 
     void captionRuleOnWidgetsSkipsFrames()

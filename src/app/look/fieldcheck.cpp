@@ -7,6 +7,9 @@
 
 #include <QLineEdit>
 
+#include <cmath>
+#include <cstdio>
+
 namespace vro::app {
 
 void MarkFieldValid(QWidget* field, bool valid)
@@ -51,6 +54,40 @@ bool CheckTimeSpanField(QLineEdit* field, std::int64_t minSeconds, std::int64_t 
 {
     std::string text = field->text().toStdString();
     const std::string error = vro::CheckTimeSpanText(text, minSeconds, maxSeconds);
+    return Apply(field, text, error);
+}
+
+namespace {
+std::string FillLimit(const char* format, const std::string& limit)
+{
+    std::string text = format;
+    const auto pos = text.find("%d");
+    if (pos != std::string::npos)
+        text.replace(pos, 2, limit);
+    return text;
+}
+
+std::string LimitText(double v)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+}
+} // namespace
+
+bool CheckFloatField(QLineEdit* field, double min, double max)
+{
+    std::string text = field->text().toStdString();
+    std::string error = vro::CheckEmptyText(text);
+    if (error.empty()) {
+        const double v = vro::StrToFloatExDef(text, std::nan(""));
+        if (std::isnan(v))
+            error = vro::LibraryTexts().IllegalCharError;
+        else if (v > max)
+            error = FillLimit(vro::LibraryTexts().GreaterThanError, LimitText(max));
+        else if (v < min)
+            error = FillLimit(vro::LibraryTexts().LessThanError, LimitText(min));
+    }
     return Apply(field, text, error);
 }
 

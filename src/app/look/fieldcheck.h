@@ -22,6 +22,8 @@ bool CheckField(QWidget* field, const QString& errorText);
 bool CheckFixField(QLineEdit* field, int decimals, std::int64_t min, std::int64_t max);
 // Time-span check ("3d 5h 10m 12s") with limits in seconds.
 bool CheckTimeSpanField(QLineEdit* field, std::int64_t minSeconds, std::int64_t maxSeconds);
+// Floating point (either decimal separator) within min..max.
+bool CheckFloatField(QLineEdit* field, double min, double max);
 // Not empty and at most maxLength characters.
 bool CheckTextField(QLineEdit* field, int maxLength);
 

@@ -42,4 +42,32 @@ TButtonLabel* AddBottomButton(TDialogFrame& frame, const QString& objectName, co
 // Window caption of dialogs: one blank followed by the application title.
 QString DialogCaption();
 
+// The first top-level window of class T (for which `test` holds, when given),
+// brought to the front and restored when minimised; null when there is none.
+template <typename T, typename Test = bool (*)(T*)>
+T* BringFormToFront(Test test = nullptr);
+
+} // namespace vro::app
+
+#include <QApplication>
+
+namespace vro::app {
+
+template <typename T, typename Test>
+T* BringFormToFront(Test test)
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        T* form = qobject_cast<T*>(w);
+        if (!form || (test && !test(form)))
+            continue;
+        if (form->isMinimized())
+            form->showNormal();
+        form->show();
+        form->raise();
+        form->activateWindow();
+        return form;
+    }
+    return nullptr;
+}
+
 } // namespace vro::app

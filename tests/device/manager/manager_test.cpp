@@ -225,7 +225,7 @@ TEST(DeviceManager, DownloadFailuresReachTheCaller)
     rig.simulator->SetSilent(true);
     rig.connection->Connector().SetByteTimeout(100);
     rig.manager->SeriesBaseName = (fs::temp_directory_path() / "never.vxrf").string();
-    // The 20 s wait for the recorder is part of the call; keep it short here.
+    rig.manager->StoreWaitMs = 200;
     EXPECT_ANY_THROW(rig.manager->DownloadRemoteRecording(true));
     EXPECT_FALSE(fs::exists(fs::temp_directory_path() / "never-001.vxrf"));
 }
@@ -257,6 +257,7 @@ TEST(DeviceManager, OnlineRunBecomesARecordingFile)
     TVro8OnlineRecording& o = rig.manager->Device().OnlineRecording();
     o.Now = [] { return 45000.5; };
     o.RecordingType = 0;
+    o.SimpleCurvMode = 1; // a rolling ring: the run goes on past its length
     o.ChannelCount = 2;
     o.BufferLength = 50;
     o.SetDisplayWidth(20);
@@ -268,7 +269,7 @@ TEST(DeviceManager, OnlineRunBecomesARecordingFile)
         const auto rec = OnlineRecord({static_cast<std::int16_t>(k), static_cast<std::int16_t>(-k)});
         bytes.insert(bytes.end(), rec.begin(), rec.end());
     }
-    while (!bytes.empty())
+    for (int k = 0; k < 70 && !bytes.empty(); ++k)
         o.PollFrom([&] {
             if (bytes.empty())
                 throw std::runtime_error("no byte");
@@ -276,6 +277,8 @@ TEST(DeviceManager, OnlineRunBecomesARecordingFile)
             bytes.pop_front();
             return b;
         });
+    ASSERT_TRUE(bytes.empty());
+    ASSERT_TRUE(o.Wrapped());
     const fs::path folder = TempFolder("online");
     rig.manager->SeriesBaseName = (folder / "Online.vxrf").string();
     rig.manager->SeriesNumber = 7;

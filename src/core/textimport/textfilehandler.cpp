@@ -58,12 +58,51 @@ std::string Step3(double step)
 
 } // namespace
 
+namespace {
+// End of the field that starts at `start`: the next delimiter outside a
+// double-quoted cell (a quote inside such a cell is doubled), so a cell that
+// holds the delimiter stays one field.
+std::size_t FieldEnd(std::string_view line, char delimiter, std::size_t start)
+{
+    std::size_t p = start;
+    while (p < line.size() && line[p] == ' ')
+        ++p;
+    if (p < line.size() && line[p] == '"') {
+        for (++p; p < line.size(); ++p) {
+            if (line[p] != '"')
+                continue;
+            if (p + 1 < line.size() && line[p + 1] == '"') {
+                ++p;
+                continue;
+            }
+            ++p;
+            break;
+        }
+    } else {
+        p = start;
+    }
+    const auto e = line.find(delimiter, p);
+    return e == std::string_view::npos ? line.size() : e;
+}
+} // namespace
+
 std::string_view GetField(std::string_view line, char delimiter, int n)
 {
     if (n < 0)
         return {};
     if (delimiter == 0)
         return n == 0 ? Trim(line) : std::string_view{};
+    if (line.find('"') != std::string_view::npos) {
+        std::size_t start = 0;
+        for (int k = 0;; ++k) {
+            const std::size_t end = FieldEnd(line, delimiter, start);
+            if (k == n)
+                return Trim(line.substr(start, end - start));
+            if (end >= line.size())
+                return {};
+            start = end + 1;
+        }
+    }
     std::size_t start = 0;
     for (int k = 0; k < n; ++k) {
         const auto p = line.find(delimiter, start);
@@ -79,6 +118,15 @@ int CountFields(std::string_view line, char delimiter)
 {
     if (delimiter == 0)
         return 1;
+    if (line.find('"') != std::string_view::npos) {
+        int n = 1;
+        for (std::size_t start = 0;; ++n) {
+            const std::size_t end = FieldEnd(line, delimiter, start);
+            if (end >= line.size())
+                return n;
+            start = end + 1;
+        }
+    }
     return 1 + static_cast<int>(std::count(line.begin(), line.end(), delimiter));
 }
 
@@ -586,6 +634,9 @@ void TTextFileHandler::Import(const TTextFileSettings& choice)
         std::string name;
         if (first == 1) {
             name = std::string(Unquote(GetField(Line(0), delim, fieldOf[static_cast<std::size_t>(c)])));
+            // A quote inside a quoted cell is written doubled.
+            for (std::size_t q = name.find("\"\""); q != std::string::npos; q = name.find("\"\"", q + 1))
+                name.erase(q, 1);
             if (!IsValidUtf8(name))
                 name = Latin1ToUtf8(name);
         }

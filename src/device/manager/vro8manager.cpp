@@ -49,6 +49,9 @@ TDeviceRecordingData DeviceRecordingData(const TVro8Recording& recording)
     d.Channels.reserve(h.Channels.size());
     for (const TVro8ChannelDescription& c : h.Channels)
         d.Channels.push_back(ChannelInfo(c));
+    for (std::size_t i = 0; i < d.TriggerTexts.size() && i < kVro8HeaderTriggers; ++i)
+        d.TriggerTexts[i] = recording.TriggerText(static_cast<int>(i));
+    d.CombinationText = recording.CombinationText();
     d.Samples = recording.Samples();
     return d;
 }

@@ -1,6 +1,7 @@
 // The device manager against the simulated recorder over the in-memory
 // port pair: identification, the one automatic reconnection, the ping, and
 // recordings made from a remote recording and from an online run.
+#include "core/construct/construct.h"
 #include "core/recording/recording.h"
 #include "core/text/texts.h"
 #include "device/manager/vro8manager.h"
@@ -210,6 +211,11 @@ TEST(DeviceManager, FinishedRemoteRecordingBecomesTheNextFileOfTheSeries)
         r.LoadFromFile(name);
         EXPECT_EQ(r.RecordCount, 120);
         EXPECT_EQ(r.Comment, "Pump 3, after repair");
+        const TDeviceRecordingData data = DeviceRecordingData(rig.manager->Device().Recording);
+        EXPECT_EQ(data.TriggerTexts[0], rig.manager->Device().Recording.TriggerText(0));
+        EXPECT_FALSE(data.TriggerTexts[3].empty());
+        EXPECT_FALSE(data.CombinationText.empty());
+        EXPECT_EQ(data.Samples.size(), rig.manager->Device().Recording.Samples().size());
     }
     EXPECT_EQ(rig.manager->SeriesNumber, 3);
     EXPECT_EQ(rig.connection->Connector().GetByteTimeout(), TDvxV24Connector::kDefaultByteTimeout);

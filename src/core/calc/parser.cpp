@@ -333,7 +333,13 @@ inline void UnaryBlock(int op, double* x, int count)
 } // namespace
 
 // Built for AVX2 and for the baseline; the loader picks what the processor has.
-__attribute__((target_clones("avx2", "default")))
+// ThreadSanitizer cannot run the loader's resolver before it is itself set up.
+#if defined(__SANITIZE_THREAD__)
+#define VRO_TARGET_CLONES
+#else
+#define VRO_TARGET_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+VRO_TARGET_CLONES
 void TParser::EvaluateBlock(const TBlockSource& source, std::int64_t first, int count, double* out) const
 {
     count = std::clamp(count, 0, kBlockSize);

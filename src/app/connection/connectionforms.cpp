@@ -384,8 +384,6 @@ void TDvxV24ExtendedSettingsForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    connection_.Close();
-    setResult(mrCancel);
     QDialog::closeEvent(event);
 }
 
@@ -532,14 +530,6 @@ void TDvxConnectionForm::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-void TDvxConnectionForm::closeEvent(QCloseEvent* event)
-{
-    // The dialog has no cancel: closing it is OK.
-    connection_.AutoConnect = autoConnect_->isChecked();
-    setResult(mrOk);
-    QDialog::closeEvent(event);
 }
 
 TDvxConnectionForm* OpenConnectionDialog() { return gOpenForm.data(); }

@@ -93,6 +93,9 @@ public:
     TButtonLabel* CancelLabel() const { return cancel_; }
     std::int32_t CheckedMode() const;
 
+    // Escape and the window's close button: Cancel, or the end of a running search.
+    void reject() override { CancelOrStop(); }
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -143,9 +146,11 @@ public:
     QCheckBox* AutoConnectCheckBox() const { return autoConnect_; }
     TButtonLabel* OkLabel() const { return ok_; }
 
+    // The dialog has no cancel: Escape and the close button are OK.
+    void reject() override { Ok(); }
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     vro::TDvxConnection& connection_;

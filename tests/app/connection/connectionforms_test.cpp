@@ -206,6 +206,16 @@ private slots:
         QVERIFY(!OpenConnectionDialog());
     }
 
+    void closingTheDialogsIsOkAndCancel()
+    {
+        TRig rig;
+        OnNextModal([](QWidget* m) { m->close(); });
+        QCOMPARE(ShowConnectionDialog(*rig.connection, *rig.manager), int(mrOk));
+        OnNextModal([](QWidget* m) { m->close(); });
+        QCOMPARE(ShowPortSettings(*rig.connection), int(mrCancel));
+        QVERIFY(!rig.connection->IsOpen());
+    }
+
     void portSettingsListsCancelAndFailedTest()
     {
         auto ports = std::make_unique<TListedPorts>();

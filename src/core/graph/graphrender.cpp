@@ -43,7 +43,7 @@ std::vector<std::int32_t> ColumnCounts(std::int32_t first, std::int32_t last, st
 }
 
 TColumns ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues& array, std::int32_t first,
-                        std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid)
+                        std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid, bool blockAligned)
 {
     const auto counts = ColumnCounts(first, last, w);
     TColumns out(counts.size());
@@ -54,10 +54,34 @@ TColumns ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorVal
     const std::int64_t shift = shifted ? channel.TimeShift : 0;
     const std::int64_t size = shifted ? std::min(channel.Values.size(), array.size()) : array.size();
     const std::span<const std::int32_t> data(array.data(), static_cast<std::size_t>(size));
+    // The samples read are those at the column boundaries (partial blocks);
+    // asking the memory for the boundary a few columns ahead hides most of
+    // the latency of these scattered reads on long recordings.
+    constexpr std::size_t kAhead = 4;
+    std::vector<std::int64_t> starts(counts.size() + 1);
+    starts[0] = first;
+    for (std::size_t c = 0; c < counts.size(); ++c)
+        starts[c + 1] = starts[c] + counts[c];
+    auto prefetch = [&](std::size_t c) {
+        if (!pyramid || blockAligned || c >= starts.size())
+            return;
+        const std::int64_t k = starts[c] - shift;
+        for (std::int64_t j = k - 64; j <= k + 64; j += 16)
+            if (j >= 0 && j < size)
+                __builtin_prefetch(data.data() + j);
+    };
+    for (std::size_t c = 0; c < kAhead; ++c)
+        prefetch(c);
     std::int64_t i = first;
     for (std::size_t c = 0; c < counts.size(); ++c) {
-        const std::int64_t a = std::max<std::int64_t>(i - shift, 0);
-        const std::int64_t b = std::min<std::int64_t>(i + counts[c] - shift, size);
+        prefetch(c + kAhead);
+        std::int64_t a = std::max<std::int64_t>(i - shift, 0);
+        std::int64_t b = std::min<std::int64_t>(i + counts[c] - shift, size);
+        if (blockAligned && pyramid && counts[c] >= 4 * TMinMaxPyramid::BlockSize) {
+            constexpr std::int64_t B = TMinMaxPyramid::BlockSize;
+            a = (a + B / 2) / B * B;
+            b = b >= size ? size : (b + B / 2) / B * B;
+        }
         if (a < b)
             out[c] = pyramid ? pyramid->Query(data, a, b) : PlainMinMax(data, a, b);
         i += counts[c];
@@ -256,8 +280,8 @@ void TGraphRenderer::DrawEnvelope(const TCommonView& view, int channel, TGraphCa
         // minimum to the highest maximum of its samples.
         const auto& pmin = view.Pyramids().For(channel * 3 + 1, ch.MinValues);
         const auto& pmax = view.Pyramids().For(channel * 3 + 2, ch.MaxValues);
-        const TColumns lo = ChannelColumns(ch, ch.MinValues, first, last, view.XExtent, &pmin);
-        const TColumns hi = ChannelColumns(ch, ch.MaxValues, first, last, view.XExtent, &pmax);
+        const TColumns lo = ChannelColumns(ch, ch.MinValues, first, last, view.XExtent, &pmin, true);
+        const TColumns hi = ChannelColumns(ch, ch.MaxValues, first, last, view.XExtent, &pmax, true);
         for (std::size_t c = 0; c < lo.size(); ++c) {
             if (lo[c].Empty() || hi[c].Empty())
                 continue;

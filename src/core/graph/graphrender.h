@@ -44,8 +44,12 @@ std::vector<std::int32_t> ColumnCounts(std::int32_t first, std::int32_t last, st
 
 // Column extremes of one array (values, or min / max values) of a channel,
 // time-shifted as GetValue reads it. `pyramid` may be null (plain pass).
+// With `blockAligned` (envelopes only) the column boundaries move to the
+// nearest 64-sample block boundary when a column holds several blocks, so
+// that only the pyramid is read, never the samples themselves.
 TColumns ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues& array, std::int32_t first,
-                        std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid);
+                        std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid,
+                        bool blockAligned = false);
 
 // The vertical strokes of the column drawing (x, top, x, bottom) for the
 // column extremes, each reaching over to its neighbour's range.

@@ -29,11 +29,19 @@ TMinMax RawRange(const std::int32_t* p, std::int64_t n)
     return r;
 }
 
-TMinMax BlockRange(const std::vector<TMinMax>& level, std::int64_t first, std::int64_t last)
+template <typename TLevel>
+TMinMax BlockRange(const TLevel& level, std::int64_t first, std::int64_t last)
 {
+    std::int32_t lo = kBig, hi = kNoValue;
+    const std::int32_t* mn = level.Min.data();
+    const std::int32_t* mx = level.Max.data();
+    for (std::int64_t i = first; i < last; ++i) {
+        lo = mn[i] < lo ? mn[i] : lo;
+        hi = mx[i] > hi ? mx[i] : hi;
+    }
     TMinMax r;
-    for (std::int64_t i = first; i < last; ++i)
-        r.Add(level[static_cast<std::size_t>(i)]);
+    r.Min = lo;
+    r.Max = hi;
     return r;
 }
 
@@ -78,7 +86,8 @@ void TMinMaxPyramid::BuildFrom(std::span<const std::int32_t> data, std::size_t f
     std::size_t below = n; // entries of the level below
     std::size_t from = firstBlock;
     for (std::size_t level = 0;; ++level) {
-        const std::size_t blocks = (below + BlockSize - 1) / BlockSize;
+        const std::size_t fan = level == 0 ? BlockSize : FanOut;
+        const std::size_t blocks = (below + fan - 1) / fan;
         if (blocks <= 1 && level > 0) {
             levels_.resize(level);
             break;
@@ -86,17 +95,20 @@ void TMinMaxPyramid::BuildFrom(std::span<const std::int32_t> data, std::size_t f
         if (levels_.size() <= level)
             levels_.emplace_back();
         auto& cur = levels_[level];
-        cur.resize(blocks);
+        cur.Min.resize(blocks);
+        cur.Max.resize(blocks);
         for (std::size_t b = std::min(from, blocks); b < blocks; ++b) {
-            const std::size_t a = b * BlockSize;
-            const std::size_t e = std::min(below, a + BlockSize);
-            if (level == 0)
-                cur[b] = RawRange(data.data() + a, static_cast<std::int64_t>(e - a));
-            else
-                cur[b] = BlockRange(levels_[level - 1], static_cast<std::int64_t>(a), static_cast<std::int64_t>(e));
+            const std::size_t a = b * fan;
+            const std::size_t e = std::min(below, a + fan);
+            const TMinMax m = level == 0
+                                  ? RawRange(data.data() + a, static_cast<std::int64_t>(e - a))
+                                  : BlockRange(levels_[level - 1], static_cast<std::int64_t>(a),
+                                               static_cast<std::int64_t>(e));
+            cur.Min[b] = m.Min;
+            cur.Max[b] = m.Max;
         }
         below = blocks;
-        from = from / BlockSize;
+        from = from / FanOut;
         if (blocks <= 1)
             break;
     }
@@ -120,14 +132,14 @@ TMinMax TMinMaxPyramid::Query(std::span<const std::int32_t> data, std::int64_t f
     // Whole blocks [a, b) of level k; climb while a coarser level fits.
     for (std::size_t k = 0; k < levels_.size(); ++k) {
         const auto& level = levels_[k];
-        const std::int64_t a2 = (a + BlockSize - 1) / BlockSize;
-        const std::int64_t b2 = b / BlockSize;
+        const std::int64_t a2 = (a + FanOut - 1) / FanOut;
+        const std::int64_t b2 = b / FanOut;
         if (k + 1 >= levels_.size() || a2 >= b2) {
             r.Add(BlockRange(level, a, b));
             return r;
         }
-        r.Add(BlockRange(level, a, a2 * BlockSize));
-        r.Add(BlockRange(level, b2 * BlockSize, b));
+        r.Add(BlockRange(level, a, a2 * FanOut));
+        r.Add(BlockRange(level, b2 * FanOut, b));
         a = a2;
         b = b2;
     }
@@ -138,7 +150,7 @@ std::size_t TMinMaxPyramid::MemoryBytes() const
 {
     std::size_t s = 0;
     for (const auto& l : levels_)
-        s += l.capacity() * sizeof(TMinMax);
+        s += (l.Min.capacity() + l.Max.capacity()) * sizeof(std::int32_t);
     return s;
 }
 

@@ -1,6 +1,7 @@
 // Block minima and maxima of one sample array, in levels: level 0 holds one
-// (min, max) pair per 64 samples, level 1 one per 64 level-0 blocks (4096
-// samples), and so on. The extremes of any index range then come from the
+// (min, max) pair per 64 samples, level 1 one per 8 level-0 blocks (512
+// samples), level 2 one per 4096 samples, and so on (3.6 % of the samples'
+// memory in all). The extremes of any index range then come from the
 // samples of at most two partial blocks per level plus whole blocks of the
 // coarsest level that fits, so a column of the graph costs the same for
 // ten samples or ten million.
@@ -44,6 +45,8 @@ class TMinMaxPyramid {
 public:
     static constexpr int BlockShift = 6;
     static constexpr std::int64_t BlockSize = std::int64_t(1) << BlockShift; // 64
+    // Each higher level combines this many blocks of the level below.
+    static constexpr std::int64_t FanOut = 8;
 
     // Builds all levels for `data`.
     void Build(std::span<const std::int32_t> data);
@@ -60,8 +63,14 @@ public:
 
 private:
     void BuildFrom(std::span<const std::int32_t> data, std::size_t firstBlock0);
+    // One level: block minima and maxima in two arrays, so that combining
+    // a run of blocks is a plain vector loop.
+    struct TLevel {
+        std::vector<std::int32_t> Min, Max;
+        std::size_t Size() const { return Min.size(); }
+    };
     std::size_t count_ = 0;
-    std::vector<std::vector<TMinMax>> levels_;
+    std::vector<TLevel> levels_;
 };
 
 } // namespace vro::graph

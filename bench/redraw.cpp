@@ -1,0 +1,127 @@
+// Full redraw of a 1920 × 1080 graph with 32 channels and min/max envelopes,
+// (a) 100,000 and (b) 10,000,000 samples per channel, at full view and at
+// three zoom levels (a tenth, a hundredth, a thousandth of the samples).
+// Figures: the worst case of each size in milliseconds per redraw, and the
+// memory of the min/max pyramids relative to the sample arrays.
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+#include "app/graph/qtgraphcanvas.h"
+#include "core/graph/graphview.h"
+#include "figures.h"
+
+using namespace vro;
+
+namespace {
+
+constexpr int kChannels = 32;
+constexpr int kWidth = 1920, kHeight = 1080;
+
+std::unique_ptr<TRecording> MakeRecording(int samples)
+{
+    auto r = std::make_unique<TRecording>();
+    r->ChannelCount = kChannels;
+    r->RecordCount = samples;
+    r->HasMinMaxValues = true;
+    r->ShowTableMinMax = 1; // every envelope drawn
+    r->SampleRate = 1;
+    r->CreateChannelObjects();
+    std::uint32_t seed = 12345;
+    for (int c = 0; c < kChannels; ++c) {
+        auto& ch = r->Channel(c);
+        ch.DeviceName = "C" + std::to_string(c);
+        ch.Decimals = 1;
+        ch.FullLoRange = ch.CurrentLoRange = 0;
+        ch.FullHiRange = ch.CurrentHiRange = 10000;
+        ch.ColorIndex = c % 10;
+        for (int i = 0; i < samples; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            const double slow = std::sin((i >> 10) * 0.001 * (c + 1));
+            const int v = 5000 + static_cast<int>(3000 * slow) + static_cast<int>(seed >> 24) - 128;
+            ch.Values[static_cast<std::size_t>(i)] = v;
+            ch.MinValues[static_cast<std::size_t>(i)] = v - 100;
+            ch.MaxValues[static_cast<std::size_t>(i)] = v + 100;
+        }
+    }
+    r->Time->ResetRange();
+    return r;
+}
+
+struct TCase {
+    std::unique_ptr<TRecording> Recording;
+    graph::TGraphicView View;
+    QImage Image{kWidth, kHeight, QImage::Format_RGB32};
+};
+
+std::map<int, std::unique_ptr<TCase>>& Cases()
+{
+    static std::map<int, std::unique_ptr<TCase>> cases;
+    return cases;
+}
+
+TCase& CaseFor(int samples)
+{
+    auto& c = Cases()[samples];
+    if (!c) {
+        c = std::make_unique<TCase>();
+        c->Recording = MakeRecording(samples);
+        c->View.SetRecording(c->Recording.get());
+        c->View.SetSize(kWidth, kHeight, nullptr);
+    }
+    return *c;
+}
+
+void Redraw(TCase& c)
+{
+    QPainter p(&c.Image);
+    app::RenderGraph(c.View, p, QPoint(0, 0));
+}
+
+// zoom: 1 full view, 10, 100, 1000: that part of the samples, in the middle.
+void BM_Redraw(benchmark::State& state)
+{
+    const int samples = static_cast<int>(state.range(0));
+    const int zoom = static_cast<int>(state.range(1));
+    TCase& c = CaseFor(samples);
+    const std::int64_t span = samples / zoom;
+    const std::int64_t lo = (samples - span) / 2;
+    c.Recording->Time->SetRange(lo, lo + span);
+    Redraw(c); // pyramids are built once, on the first redraw of a recording
+    for (auto _ : state)
+        Redraw(c);
+}
+BENCHMARK(BM_Redraw)
+    ->ArgsProduct({{100000, 10000000}, {1, 10, 100, 1000}})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.5);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    auto c = bench::RunAll(argc, argv);
+    double worst100k = 0, worst10m = 0;
+    for (const auto& [name, sec] : c.seconds) {
+        const double ms = sec * 1e3;
+        if (name.find("/100000/") != std::string::npos)
+            worst100k = std::max(worst100k, ms);
+        else if (name.find("/10000000/") != std::string::npos)
+            worst10m = std::max(worst10m, ms);
+    }
+    bench::Figure("redraw_ms_100k", worst100k, "ms");
+    bench::Figure("redraw_ms_10m", worst10m, "ms");
+    if (Cases().count(10000000)) {
+        TCase& big = *Cases()[10000000];
+        const double sampleBytes = 3.0 * kChannels * 10000000.0 * sizeof(std::int32_t);
+        bench::Figure("pyramid_memory_percent", 100.0 * big.View.Pyramids().MemoryBytes() / sampleBytes, "%");
+    }
+    return 0;
+}

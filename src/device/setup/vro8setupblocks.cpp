@@ -275,7 +275,14 @@ void TVro8RecordingSetup::SetSimpleCurvMode(std::uint16_t v) { PutLE(std::span<s
 std::uint16_t TVro8RecordingSetup::TriggerPosition() const { return GetLE<std::uint16_t>(bytes_, 12); }
 void TVro8RecordingSetup::SetTriggerPosition(std::uint16_t v) { PutLE(std::span<std::uint8_t>(bytes_), 12, v); }
 std::string TVro8RecordingSetup::RecordingName() const { return GetBufferString(32, bytes_, 14); }
-void TVro8RecordingSetup::SetRecordingName(const std::string& v) { PutBufferString(DvxTrim(v), 32, bytes_, 14); }
+void TVro8RecordingSetup::SetRecordingName(const std::string& v)
+{
+    // Trimmed, cut to 32 characters, and trimmed again as it stands in the
+    // block (the cut or the conversion to ISO-8859-1 may leave blanks or
+    // control characters at the end), so that a stored name reads back trimmed.
+    PutBufferString(DvxTrim(v), 32, bytes_, 14);
+    PutBufferString(DvxTrim(RecordingName()), 32, bytes_, 14);
+}
 
 void TVro8RecordingSetup::Decode(std::span<const std::uint8_t> in)
 {

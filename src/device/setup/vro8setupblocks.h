@@ -217,7 +217,7 @@ public:
     std::uint16_t TriggerPosition() const;
     void SetTriggerPosition(std::uint16_t v);
     std::string RecordingName() const;
-    // Trimmed, then cut to 32 characters.
+    // Trimmed, cut to 32 characters, and trimmed again after the cut.
     void SetRecordingName(const std::string& v);
 
     const std::array<std::uint8_t, kSize>& Bytes() const { return bytes_; }

@@ -181,6 +181,8 @@ TEST(Fields, CharacterFieldsAreCutAndPaddedAndTheRecordingNameTrimmed)
     TVro8RecordingSetup r;
     r.SetRecordingName("   " + std::string(40, 'n') + "  ");
     EXPECT_EQ(r.RecordingName(), std::string(32, 'n'));
+    r.SetRecordingName(std::string(31, 'n') + "\x01\x80 x"); // cut after the control character
+    EXPECT_EQ(r.RecordingName(), std::string(31, 'n'));
     r.SetRecordingName("  short  ");
     EXPECT_EQ(r.RecordingName(), "short");
     EXPECT_EQ(r.Bytes()[14 + 5], 0);

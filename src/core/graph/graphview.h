@@ -166,7 +166,7 @@ public:
     void LoadSettings(const TIniList& list);
     void SaveSettings(TIniList& list) const;
 
-private:
+    // Changed set and the recording unsaved (after any change of what is shown).
     void MarkChanged();
 };
 

@@ -317,6 +317,13 @@ void TGraphicFrame::ProcessChanges()
     RefreshLabels();
 }
 
+void TGraphicFrame::DataChanged()
+{
+    view_->Pyramids().Clear();
+    view_->MarkChanged();
+    ProcessChanges();
+}
+
 void TGraphicFrame::Relayout()
 {
     if (layout())

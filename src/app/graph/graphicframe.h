@@ -52,6 +52,9 @@ public:
     void KeyDown(int& key, Qt::KeyboardModifiers shift);
     // When the view reports a change: lay out anew and redraw.
     void ProcessChanges();
+    // After samples were changed in place: the min/max pyramids are built
+    // anew and the graph redraws fully.
+    void DataChanged();
     void Relayout();
     void RebuildYAxes();
     void RebuildLegend();

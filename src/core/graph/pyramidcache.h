@@ -1,6 +1,8 @@
 // The min/max pyramids of the channels of the recording on view, built on
 // first use and extended when a channel grows. The cache knows an array by
-// its address and length; code that changes samples in place calls Clear.
+// its address, its length and a fingerprint of 64 spread samples, so that a
+// channel computed anew in place (filter, formula) is seen; code that changes
+// single samples in place calls Clear.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +24,7 @@ private:
     struct TEntry {
         const std::int32_t* Data = nullptr;
         std::size_t Size = 0;
+        std::uint64_t Print = 0;
         TMinMaxPyramid Pyramid;
     };
     std::vector<TEntry> entries_;

@@ -1,5 +1,6 @@
 #include "core/graph/graphrender.h"
 #include "core/graph/minmaxpyramid.h"
+#include "core/graph/pyramidcache.h"
 #include "core/values/vro8utils.h"
 #include "graph_support.h"
 
@@ -126,4 +127,21 @@ TEST(Columns, PyramidColumnsEqualPlainColumnsOnRandomWindowsAndShifts)
             }
         }
     }
+}
+
+TEST(PyramidCache, SeesAChannelComputedAnewInPlaceAndGrowth)
+{
+    std::vector<std::int32_t> d(10000, 5);
+    TPyramidCache cache;
+    EXPECT_EQ(cache.For(0, d).Query(d, 0, 10000), (TMinMax{5, 5}));
+    for (auto& v : d)
+        v = 7; // e.g. a filter written over the same array
+    EXPECT_EQ(cache.For(0, d).Query(d, 0, 10000), (TMinMax{7, 7}));
+    d.reserve(20000);
+    const auto* before = d.data();
+    d.push_back(9);
+    if (d.data() == before) // grown in place: extended, not rebuilt
+        EXPECT_EQ(cache.For(0, d).Query(d, 9990, 10001), (TMinMax{7, 9}));
+    cache.Clear();
+    EXPECT_EQ(cache.For(0, d).Query(d, 0, 10001), (TMinMax{7, 9}));
 }

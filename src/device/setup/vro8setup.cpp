@@ -86,14 +86,12 @@ TVro8Device& TVro8Setup::RequireDevice() const
 
 // ---- recorder ----------------------------------------------------------------------------------
 
-void TVro8Setup::ReadInto(TVro8SetupData& d, const std::function<void()>& afterSensors)
+void TVro8Setup::ReadInto(TVro8SetupData& d)
 {
     TVro8Device& dev = RequireDevice();
     const int v = dev.ComVersion();
     TVro8SetupBlocks& b = dev.SetupBlocks;
     d.Sensors.Decode(v, b.ReadBlock(EVro8Block::Sensor));
-    if (afterSensors)
-        afterSensors();
     d.Triggers.Decode(v, b.ReadBlock(EVro8Block::Trigger));
     d.Recording.Decode(b.ReadBlock(EVro8Block::Recording));
     d.Base.Decode(b.ReadBlock(EVro8Block::Base));
@@ -109,7 +107,7 @@ void TVro8Setup::ReadInto(TVro8SetupData& d, const std::function<void()>& afterS
 void TVro8Setup::ReadAll()
 {
     TVro8SetupData next = Data;
-    ReadInto(next, {});
+    ReadInto(next);
     Data = next;
 }
 

@@ -107,7 +107,7 @@ public:
     std::string SignalTypeName(int index) const;
 
 private:
-    void ReadInto(TVro8SetupData& data, const std::function<void()>& afterSensors);
+    void ReadInto(TVro8SetupData& data);
     TVro8Device& RequireDevice() const;
     // ComVersion, raising when a device's setup is used before identification.
     int Layout() const;

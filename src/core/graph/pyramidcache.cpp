@@ -26,7 +26,10 @@ const TMinMaxPyramid& TPyramidCache::For(int slot, std::span<const std::int32_t>
         slot = 0;
     if (entries_.size() <= static_cast<std::size_t>(slot))
         entries_.resize(static_cast<std::size_t>(slot) + 1);
-    TEntry& e = entries_[static_cast<std::size_t>(slot)];
+    auto& slotEntry = entries_[static_cast<std::size_t>(slot)];
+    if (!slotEntry)
+        slotEntry = std::make_unique<TEntry>();
+    TEntry& e = *slotEntry;
     const std::uint64_t print = Fingerprint(data);
     if (e.Data != data.data() || data.size() < e.Size || (data.size() == e.Size && print != e.Print)) {
         e.Pyramid.Build(data);
@@ -43,7 +46,8 @@ std::size_t TPyramidCache::MemoryBytes() const
 {
     std::size_t s = 0;
     for (const auto& e : entries_)
-        s += e.Pyramid.MemoryBytes();
+        if (e)
+            s += e->Pyramid.MemoryBytes();
     return s;
 }
 

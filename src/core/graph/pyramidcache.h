@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -16,6 +17,7 @@ namespace vro::graph {
 class TPyramidCache {
 public:
     // The pyramid for `data` (slot: channel × 3 + array: 0 values, 1 min, 2 max).
+    // The reference stays valid while other slots are asked for.
     const TMinMaxPyramid& For(int slot, std::span<const std::int32_t> data);
     void Clear() { entries_.clear(); }
     std::size_t MemoryBytes() const;
@@ -27,7 +29,7 @@ private:
         std::uint64_t Print = 0;
         TMinMaxPyramid Pyramid;
     };
-    std::vector<TEntry> entries_;
+    std::vector<std::unique_ptr<TEntry>> entries_;
 };
 
 } // namespace vro::graph

@@ -145,3 +145,13 @@ TEST(PyramidCache, SeesAChannelComputedAnewInPlaceAndGrowth)
     cache.Clear();
     EXPECT_EQ(cache.For(0, d).Query(d, 0, 10001), (TMinMax{7, 9}));
 }
+
+TEST(PyramidCache, ReferencesSurviveRequestsForOtherSlots)
+{
+    std::vector<std::int32_t> a(5000, 1), b(5000, 2);
+    TPyramidCache cache;
+    const TMinMaxPyramid& pa = cache.For(1, a);
+    for (int slot = 2; slot < 100; ++slot)
+        cache.For(slot, b);
+    EXPECT_EQ(pa.Query(a, 0, 5000), (TMinMax{1, 1}));
+}

@@ -7,6 +7,7 @@
 #include "app/look/apptext.h"
 #include "app/main/documents.h"
 #include "app/main/keywordwatcher.h"
+#include "app/graph/graphicframe.h"
 #include "app/main/mainform.h"
 #include "app/main/mainmenu.h"
 #include "app/main/placement.h"
@@ -101,6 +102,10 @@ private slots:
         auto form = StartForm(o);
         QTRY_COMPARE(form->Documents().Count(), 1);
         QVERIFY(!form->IsBlankShown());
+        // The graph shows the recording; the properties pane comes from the View menu.
+        QVERIFY(form->GraphicFrame()->isVisible());
+        QVERIFY(!form->PropertiesPane()->isVisible());
+        form->Action(QStringLiteral("x17xViewPropertiesMenuItem"))->trigger();
         QVERIFY(form->PropertiesPane()->isVisible());
         vro::TRecording* r = form->Documents().Active();
         QVERIFY(r);
@@ -109,8 +114,15 @@ private slots:
         QVERIFY(form->Action(QStringLiteral("x17xViewPropertiesMenuItem"))->isChecked());
         QVERIFY(form->Action(QStringLiteral("x07xSaveMenuItem"))->isEnabled());
         QVERIFY(form->Action(QStringLiteral("x12xCloseAllMenuItem"))->isEnabled());
-        // The graphic pane is not there: Graph and Edit stay disabled.
+        // Graph and Edit follow the graphic pane: enabled while it shows, disabled when hidden.
+        QVERIFY(form->Menu(QStringLiteral("x32xGraphicMenuItem"))->isEnabled());
+        QVERIFY(form->Menu(QStringLiteral("x49xEditMenuItem"))->isEnabled());
+        form->Action(QStringLiteral("x15xViewGraphicMenuItem"))->trigger();
+        QVERIFY(!form->GraphicFrame()->isVisible());
         QVERIFY(!form->Menu(QStringLiteral("x32xGraphicMenuItem"))->isEnabled());
+        QVERIFY(!form->Menu(QStringLiteral("x49xEditMenuItem"))->isEnabled());
+        form->Action(QStringLiteral("x15xViewGraphicMenuItem"))->trigger();
+        QVERIFY(form->GraphicFrame()->isVisible());
         // Unsaved changes show the marker on the next idle moment.
         r->Saved = false;
         form->IdleTick();

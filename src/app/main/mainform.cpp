@@ -1,6 +1,12 @@
 #include "app/main/mainform.h"
 
+#include "app/calc/channelforms.h"
+#include "app/connection/connectionforms.h"
 #include "app/dialogs/messagedialog.h"
+#include "app/export/exportforms.h"
+#include "app/graph/graph.h"
+#include "app/graph/graphicframe.h"
+#include "app/table/tableframe.h"
 #include "app/diag/v24logform.h"
 #include "app/look/apptext.h"
 #include "app/look/buttonlabel.h"
@@ -43,17 +49,24 @@ namespace {
 
 // Actions that exist in the menu but whose functions come with later work.
 const char* const kNotYetBuilt[] = {
-    "x10xExportMenuItem", "x68xExportAllMenuItem", "x69xMergeRecordingsItem", "x24xPrintMenuItem",
-    "x15xViewGraphicMenuItem", "x16xViewTableMenuItem", "x18xViewDescriptionMenuItem",
-    "x42xFullScaleMenuItem", "x41xScaleMenuItem", "x50xScaleSettingsMenuItem", "x43xSettingsMenuItem",
-    "x37xMagniffierMenuItem", "x38xInversMagnifierMenuItem", "x39xHandMenuItem", "x40xNavigationMenuItem",
-    "x44xBackMenuItem", "x45xForwardMenuItem", "x25xSnapshotMenuItem", "x26xSnapshotListMenuItem",
-    "x34xRulerMenuItem", "x35xCaliperMenuItem", "x36xTrackerMenuItem", "x66xDeltaTrackerItem",
+    "x69xMergeRecordingsItem", "x24xPrintMenuItem", "x18xViewDescriptionMenuItem",
+    "x50xScaleSettingsMenuItem", "x43xSettingsMenuItem",
     "x46xRemarkMenuItem", "x47xRemarkListMenuItem", "x31xTakePictureMenuItem",
-    "x27xCurvesOverlayMenuItem", "x55xTimeShiftMenuItem", "x51xCalcNewChannelFormelMenuItem",
-    "x52xCalcNewChannelFilterMenuItem", "x53xDeleteChannelMenuItem", "x59xConnectionMenuItem",
-    "x56xQvDeviceMenuItem", "x21xOptionsMenuItem", "x23xAboutMenuItem",
+    "x27xCurvesOverlayMenuItem", "x56xQvDeviceMenuItem", "x21xOptionsMenuItem", "x23xAboutMenuItem",
 };
+
+// Graph menu entries and the graphic pane's command labels they run.
+const std::pair<const char*, const char*> kGraphCommands[] = {
+    {"x42xFullScaleMenuItem", "FullScaleLabel"},   {"x41xScaleMenuItem", "ScaleLabel"},
+    {"x37xMagniffierMenuItem", "MagnifierLabel"},  {"x38xInversMagnifierMenuItem", "InversMagnifierLabel"},
+    {"x39xHandMenuItem", "HandLabel"},             {"x40xNavigationMenuItem", "NavigationLabel"},
+    {"x44xBackMenuItem", "BackwardsLabel"},        {"x45xForwardMenuItem", "ForwardLabel"},
+    {"x25xSnapshotMenuItem", "SnapshotLabel"},     {"x26xSnapshotListMenuItem", "SnapshotListLabel"},
+    {"x34xRulerMenuItem", "RulerLabel"},           {"x35xCaliperMenuItem", "CaliperLabel"},
+    {"x36xTrackerMenuItem", "TrackerLabel"},       {"x66xDeltaTrackerItem", "DeltaTrackerLabel"},
+};
+
+enum TChannelCommand { ccCalc, ccFilter, ccTimeShift, ccDelete };
 
 bool IsNotYetBuilt(const QString& name)
 {
@@ -108,6 +121,7 @@ TMainForm::TMainForm(const TStartOptions& options, QWidget* parent) : QMainWindo
     config_->Load();
     documents_->LoadSettings();
     connection_->LoadSettings();
+    LoadExportSettings(exportParameter_, config_->List());
     if (!options_.language.isEmpty())
         config_->SetLanguage(options_.language.toStdString());
     if (!options_.port.isEmpty()) {
@@ -176,13 +190,28 @@ void TMainForm::BuildLayout()
     stack->setStackingMode(QStackedLayout::StackAll);
     blankShape_ = MakePanel(QStringLiteral("BlankShape"), WindowBackgroundColor(), rightPanel_);
     stack->addWidget(blankShape_);
-    propertiesPane_ = new QPlainTextEdit(rightPanel_);
+    // The panes of the active recording, one above the other: graph, table, properties.
+    paneSplitter_ = new QSplitter(Qt::Vertical, rightPanel_);
+    paneSplitter_->setObjectName(QStringLiteral("PaneSplitter"));
+    paneSplitter_->setChildrenCollapsible(false);
+    graphicFrame_ = new TGraphicFrame(paneSplitter_);
+    tableFrame_ = new TTableFrame(paneSplitter_);
+    propertiesPane_ = new QPlainTextEdit(paneSplitter_);
     propertiesPane_->setObjectName(QStringLiteral("PropertiesPane"));
     propertiesPane_->setReadOnly(true);
     propertiesPane_->setLineWrapMode(QPlainTextEdit::NoWrap);
     propertiesPane_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    propertiesPane_->hide();
-    stack->addWidget(propertiesPane_);
+    paneSplitter_->addWidget(graphicFrame_);
+    paneSplitter_->addWidget(tableFrame_);
+    paneSplitter_->addWidget(propertiesPane_);
+    paneSplitter_->setStretchFactor(0, 3);
+    paneSplitter_->setStretchFactor(1, 2);
+    paneSplitter_->setStretchFactor(2, 1);
+    tableFrame_->setProperty("vroWanted", false);
+    propertiesPane_->setProperty("vroWanted", false);
+    graphicFrame_->setProperty("vroWanted", true);
+    paneSplitter_->hide();
+    stack->addWidget(paneSplitter_);
     splitter_->addWidget(leftPanel_);
     splitter_->addWidget(rightPanel_);
     splitter_->setStretchFactor(0, 0);
@@ -241,10 +270,24 @@ void TMainForm::ConnectMenu()
     on("x11xCloseMenuItem", [this] { documents_->Close(); });
     on("x12xCloseAllMenuItem", [this] { documents_->CloseAll(); });
     on("x13xQuitMenuItem", [this] { close(); });
-    on("x17xViewPropertiesMenuItem", [this] {
-        ShowPropertiesPane(true);
-        RefreshMenuState();
+    on("x15xViewGraphicMenuItem", [this] { ShowPane(graphicFrame_, !graphicFrame_->property("vroWanted").toBool()); });
+    on("x16xViewTableMenuItem", [this] { ShowPane(tableFrame_, !tableFrame_->property("vroWanted").toBool()); });
+    on("x17xViewPropertiesMenuItem", [this] { ShowPane(propertiesPane_, !propertiesPane_->property("vroWanted").toBool()); });
+    for (const auto& [item, label] : kGraphCommands) {
+        const QString name = QString::fromLatin1(label);
+        on(item, [this, name] { graphicFrame_->RunCommand(name); });
+    }
+    on("x51xCalcNewChannelFormelMenuItem", [this] { RunChannelCommand(ccCalc); });
+    on("x52xCalcNewChannelFilterMenuItem", [this] { RunChannelCommand(ccFilter); });
+    on("x55xTimeShiftMenuItem", [this] { RunChannelCommand(ccTimeShift); });
+    on("x53xDeleteChannelMenuItem", [this] { RunChannelCommand(ccDelete); });
+    on("x10xExportMenuItem", [this] {
+        if (vro::TRecording* r = documents_->Active())
+            RunExport(*r, exportParameter_, this);
     });
+    on("x68xExportAllMenuItem", [this] { RunExportFolder(exportParameter_, this); });
+    on("x59xConnectionMenuItem", [this] { OpenConnection(); });
+    connect(connectionStateLabel_, &TButtonLabel::clicked, this, [this] { Run([this] { OpenConnection(); }); });
     on("x58xReferenceMenuItem", [this] { documents_->ReferenceDialog(); });
     on("x28xExtractRecordingMenuItem", [this] { documents_->Extract(); });
     on("x61xResetToStandart", [this] { ResetOptions(); });
@@ -356,12 +399,116 @@ void TMainForm::dropEvent(QDropEvent* event)
 
 bool TMainForm::IsBlankShown() const { return !blankShape_->isHidden(); }
 
-void TMainForm::ShowPropertiesPane(bool show)
+void TMainForm::ShowPropertiesPane(bool show) { ShowPane(propertiesPane_, show); }
+
+void TMainForm::ShowPane(QWidget* pane, bool show)
 {
-    propertiesPane_->setVisible(show);
-    if (show)
+    pane->setProperty("vroWanted", show);
+    RefreshPanes();
+    RefreshMenuState();
+}
+
+void TMainForm::RefreshPanes()
+{
+    vro::TRecording* active = documents_ ? documents_->Active() : nullptr;
+    const bool any = active != nullptr;
+    paneSplitter_->setVisible(any);
+    blankShape_->setVisible(!any);
+    for (QWidget* pane : {static_cast<QWidget*>(graphicFrame_), static_cast<QWidget*>(tableFrame_),
+                          static_cast<QWidget*>(propertiesPane_)})
+        pane->setVisible(any && pane->property("vroWanted").toBool());
+    if (any)
         RefreshPropertiesPane();
-    blankShape_->setVisible(!show);
+    if (any && tableFrame_->isVisible())
+        tableFrame_->Refresh();
+}
+
+std::vector<int> TMainForm::DrawnChannels() const
+{
+    std::vector<int> out;
+    for (std::int32_t c : graphicFrame_->View().DrawList)
+        out.push_back(c);
+    return out;
+}
+
+void TMainForm::RunChannelCommand(int kind)
+{
+    vro::TRecording* r = documents_->Active();
+    if (!r)
+        return;
+    const auto changed = [this] {
+        graphicFrame_->View().MarkChanged();
+        graphicFrame_->ProcessChanges();
+        tableFrame_->Refresh();
+        documents_->Manager().Refresh();
+    };
+    const bool adds = kind == ccCalc || kind == ccFilter;
+    if (adds && r->ChannelCount >= vro::TRecording::MaxChannels) {
+        MessageBox(Txt(136), {}, MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (adds && !CheckDerivedChannelAllowed(*r, kind == ccCalc))
+        return;
+    // The view history stays as it is while the dialog runs; the state it
+    // leaves behind is added afterwards.
+    r->History.Locked = true;
+    struct TUnlock {
+        vro::TRecording& r;
+        ~TUnlock() { r.History.Locked = false; }
+    } unlock{*r};
+    switch (kind) {
+    case ccCalc: {
+        TCalcChannelForm form(*r, this);
+        form.changed = changed;
+        form.exec();
+        break;
+    }
+    case ccFilter: {
+        TFilterChannelForm form(*r, this);
+        form.changed = changed;
+        form.exec();
+        break;
+    }
+    case ccTimeShift: {
+        if (r->HasTimeStamps) {
+            MessageBox(Txt(467), Txt(463), MB_OK | MB_ICONERROR);
+            return;
+        }
+        if (r->XAxisIndex >= 0) {
+            MessageBox(Txt(468), Txt(463), MB_OK | MB_ICONERROR);
+            return;
+        }
+        const std::vector<int> drawn = DrawnChannels();
+        if (drawn.empty()) {
+            MessageBox(Txt(469), Txt(463), MB_OK | MB_ICONWARNING);
+            return;
+        }
+        TTimeShiftForm form(*r, drawn, graphicFrame_->Graph() ? graphicFrame_->Graph()->width() : 0, this);
+        form.changed = changed;
+        form.exec();
+        break;
+    }
+    case ccDelete: {
+        if (r->HasTimeStamps) {
+            MessageBox(Txt(467), Txt(449), MB_OK | MB_ICONERROR);
+            return;
+        }
+        TDeleteChannelForm form(*r, this);
+        form.changed = changed;
+        form.exec();
+        break;
+    }
+    }
+    r->History.Locked = false;
+    changed();
+    graphicFrame_->RebuildYAxes();
+    graphicFrame_->RebuildLegend();
+    RefreshMenuState();
+}
+
+void TMainForm::OpenConnection()
+{
+    ShowConnectionDialog(*connection_, *deviceManager_, this, mainPanel_->mapToGlobal(QPoint(100, 0)));
 }
 
 void TMainForm::RefreshPropertiesPane()
@@ -394,9 +541,10 @@ void TMainForm::ActiveRecordingChanged()
     if (!documents_)
         return;
     vro::TRecording* active = documents_->Active();
-    // Until the graph pane exists, an active recording shows in the
-    // properties pane; without one only the blank area is left.
-    ShowPropertiesPane(active != nullptr);
+    // The views never own the recording: they are handed the active one.
+    graphicFrame_->SetRecording(active);
+    tableFrame_->SetRecording(active);
+    RefreshPanes();
     RefreshMenuState();
 }
 
@@ -406,14 +554,16 @@ void TMainForm::RefreshMenuState()
     for (const char* name : {"x07xSaveMenuItem", "x08xSaveAsMenuItem", "x09xSaveAllMenuItem",
                              "x11xCloseMenuItem", "x12xCloseAllMenuItem", "x17xViewPropertiesMenuItem"})
         Action(QString::fromLatin1(name))->setEnabled(hasActive);
-    // The graphic pane is not built yet, so it is never visible: the Graph and
-    // Edit menus stay disabled, as the rules say for a hidden graphic pane.
-    const bool graphicVisible = false;
+    // The Graph and Edit menus work on the graphic pane: without it they are disabled.
+    const bool graphicVisible = hasActive && graphicFrame_->property("vroWanted").toBool();
     Menu(QStringLiteral("x14xViewMenuItem"))->setEnabled(hasActive);
     Menu(QStringLiteral("x32xGraphicMenuItem"))->setEnabled(hasActive && graphicVisible);
     Menu(QStringLiteral("x49xEditMenuItem"))->setEnabled(hasActive && graphicVisible);
-    Action(QStringLiteral("x17xViewPropertiesMenuItem"))->setChecked(!propertiesPane_->isHidden());
+    Action(QStringLiteral("x17xViewPropertiesMenuItem"))->setChecked(propertiesPane_->property("vroWanted").toBool());
+    Action(QStringLiteral("x16xViewTableMenuItem"))->setChecked(tableFrame_->property("vroWanted").toBool());
     Action(QStringLiteral("x15xViewGraphicMenuItem"))->setChecked(graphicVisible);
+    for (const char* name : {"x10xExportMenuItem", "x15xViewGraphicMenuItem", "x16xViewTableMenuItem"})
+        Action(QString::fromLatin1(name))->setEnabled(hasActive);
     RefreshDocumentList();
 }
 
@@ -536,6 +686,7 @@ void TMainForm::ResetOptions()
 void TMainForm::SaveSettings()
 {
     documents_->RememberRecentFiles();
+    SaveExportSettings(exportParameter_, config_->List());
     try {
         connection_->SaveSettings();
     } catch (const std::exception&) {

@@ -10,6 +10,7 @@
 
 #include "app/diag/v24logform.h"
 #include "app/main/keywordwatcher.h"
+#include "core/export/exportparameter.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -36,6 +37,8 @@ namespace vro::app {
 
 class TButtonLabel;
 class TDocuments;
+class TGraphicFrame;
+class TTableFrame;
 class TDvxV24LogForm;
 class TQtConfigUi;
 
@@ -78,6 +81,9 @@ public:
     QString StatusConnectionText() const;
     QString StatusChangedText() const;
     QPlainTextEdit* PropertiesPane() const { return propertiesPane_; }
+    TGraphicFrame* GraphicFrame() const { return graphicFrame_; }
+    TTableFrame* TableFrame() const { return tableFrame_; }
+    vro::TExportParameter& ExportParameter() { return exportParameter_; }
     TDvxV24LogForm* LogForm() const { return logForm_; }
     QWidget* MemMonitor() const { return memMonitor_; }
 
@@ -105,6 +111,12 @@ private:
     void FirstIdle();
     void FillRecentFiles();
     void ShowPropertiesPane(bool show);
+    void ShowPane(QWidget* pane, bool show);
+    void RefreshPanes();
+    void RunChannelCommand(int kind);
+    void OpenConnection();
+    // The channels the graph draws, for the time-shift dialog.
+    std::vector<int> DrawnChannels() const;
     void RefreshPropertiesPane();
     void RefreshDocumentList();
     void RefreshDocumentListMarks();
@@ -131,6 +143,10 @@ private:
     QFrame* blankShape_ = nullptr;
     QListWidget* documentList_ = nullptr;
     QPlainTextEdit* propertiesPane_ = nullptr;
+    QSplitter* paneSplitter_ = nullptr;
+    TGraphicFrame* graphicFrame_ = nullptr;
+    TTableFrame* tableFrame_ = nullptr;
+    vro::TExportParameter exportParameter_;
     TButtonLabel* connectionStateLabel_ = nullptr;
     QLabel* recordingChangedLabel_ = nullptr;
 

@@ -9,6 +9,7 @@
 // vro device online: an online measurement of S seconds on the PC, its live
 // values on standard error, saved as a recording (FillFromOnline).
 #include "cli/verb.h"
+#include "device/manager/vro8manager.h"
 
 #include "core/construct/construct.h"
 #include "core/recording/recording.h"
@@ -39,35 +40,6 @@ extern "C" void OnDownloadInterrupt(int)
 {
     if (TDvxV24Connector* c = gDownloadConnector.load())
         c->Cancel();
-}
-
-// The recorder's download as the recording model's source description.
-TDeviceRecordingData FromDownload(const TVro8Recording& rec)
-{
-    const TVro8Header& h = rec.Header();
-    TDeviceRecordingData d;
-    d.Name = h.Name;
-    d.Number = static_cast<std::int32_t>(h.Number);
-    d.StartTime = h.StartTime;
-    d.StopTime = h.StopTime;
-    d.Type = h.Type;
-    d.SimpleCurvMode = h.SimpleCurveMode;
-    d.SampleRate = h.SampleRate;
-    d.RecordCount = static_cast<std::int32_t>(std::min<std::uint32_t>(h.RecordCount, INT32_MAX));
-    d.PreTriggerCount = h.PreTriggerCount;
-    d.TriggerTime = h.TriggerTime;
-    d.TriggerState = h.TriggerStatus;
-    d.Comment = h.Comment;
-    for (const auto& c : h.Channels)
-        d.Channels.push_back(TDeviceChannelInfo{c.Input, c.SubChannel, c.Name, c.Unit, c.Decimals, c.LoRange,
-                                                c.HiRange, c.DataType});
-    // The recorder's display settings are not part of the download: every
-    // channel on the left axis, time on the horizontal one.
-    const std::size_t n = std::min<std::size_t>(d.Channels.size(), 31);
-    d.LeftYAxis = static_cast<std::int32_t>((1u << n) - 1);
-    d.XAxisIndex = -1;
-    d.Samples = rec.Samples();
-    return d;
 }
 
 struct TDownloadSession {
@@ -121,7 +93,7 @@ struct TDownloadSession {
         if (rec.LoadState() != TVro8Recording::kLoaded)
             throw std::runtime_error("download of recording " + std::to_string(index) +
                                      " failed: " + connector->LastError());
-        FillFromDevice(r, FromDownload(rec), autoName, fileName, folder);
+        FillFromDevice(r, DeviceRecordingData(rec), autoName, fileName, folder);
         if (const int fault = CheckTimeStamps(r); fault != 0) {
             std::cerr << r.DeviceRecordingName << ": " << (fault == 1 ? "faulty data" : "faulty time stamps")
                       << " from sample " << r.TimeStampFaultIndex << ", repaired\n";
@@ -196,36 +168,6 @@ int Run(TArgs& args)
     return 0;
 }
 
-// The online stream's rings as the recording model's source description.
-TOnlineRecordingData FromOnline(TVro8OnlineRecording& o, const TVro8Measurement& m, std::int32_t type)
-{
-    TOnlineRecordingData d;
-    d.StartTime = o.StartTime();
-    d.StopTime = o.StopTime();
-    d.RecordingType = static_cast<std::uint8_t>(type);
-    d.SimpleCurvMode = o.SimpleCurvMode;
-    d.SampleRate = o.SampleRate;
-    d.PreTriggerCount = o.PreCount();
-    d.TriggerState = o.TriggerState();
-    d.TriggerTime = o.TriggerTime();
-    const int n = o.ChannelCount;
-    for (int i = 0; i < n; ++i) {
-        const auto& c = m.Channel(i);
-        d.Channels.push_back(TDeviceChannelInfo{c.Input, c.SubChannel, c.Name, c.Unit, c.Decimals, c.LoRange,
-                                                c.HiRange, c.DataType});
-        d.DisplayRanges.emplace_back(c.LoRange, c.HiRange);
-    }
-    d.LeftYAxis = static_cast<std::int32_t>((1u << std::min(n, 31)) - 1);
-    d.XAxisIndex = -1;
-    d.BufferLength = o.BufferLength;
-    d.WriteIndex = o.WriteIndex();
-    d.Values.assign(static_cast<std::size_t>(n), std::vector<std::int32_t>(static_cast<std::size_t>(o.BufferLength)));
-    for (int c = 0; c < n; ++c)
-        for (std::int32_t i = 0; i < o.BufferLength; ++i)
-            d.Values[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] = o.Value(c, i);
-    return d;
-}
-
 int RunOnline(TArgs& args)
 {
     const auto port = args.Option("--port");
@@ -281,7 +223,7 @@ int RunOnline(TArgs& args)
     if (count < 1)
         throw std::runtime_error("the online measurement delivered no samples");
     TRecording r;
-    FillFromOnline(r, FromOnline(o, m, 0), count);
+    FillFromOnline(r, OnlineRecordingData(o, m), count);
     r.FileName = out;
     r.NameConfirmed = true;
     r.SaveToFile();

@@ -333,8 +333,9 @@ inline void UnaryBlock(int op, double* x, int count)
 } // namespace
 
 // Built for AVX2 and for the baseline; the loader picks what the processor has.
-// ThreadSanitizer cannot run the loader's resolver before it is itself set up.
-#if defined(__SANITIZE_THREAD__)
+// ThreadSanitizer cannot run the loader's resolver before it is itself set up,
+// and clang's clones of a member function do not link; both get the baseline.
+#if defined(__SANITIZE_THREAD__) || defined(__clang__)
 #define VRO_TARGET_CLONES
 #else
 #define VRO_TARGET_CLONES __attribute__((target_clones("avx2", "default")))

@@ -152,6 +152,24 @@ std::string SafeValue(std::string_view raw)
 }
 } // namespace
 
+namespace {
+// Section and key names are written back as element and attribute names, so
+// only XML-style names are taken from a file (a letter or "_" first, then
+// letters, digits, "_", "-", "." or ":"; bytes of other scripts allowed).
+bool IsPlainName(std::string_view name)
+{
+    if (name.empty())
+        return false;
+    auto letter = [](unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80; };
+    if (!letter(static_cast<unsigned char>(name[0])))
+        return false;
+    for (unsigned char c : name)
+        if (!letter(c) && !(c >= '0' && c <= '9') && c != '-' && c != '.' && c != ':')
+            return false;
+    return true;
+}
+} // namespace
+
 void TIniList::LoadFromXml(TXmlReader& reader, std::string_view root)
 {
     try {
@@ -166,9 +184,12 @@ void TIniList::LoadFromXml(TXmlReader& reader, std::string_view root)
     while (reader.NextInLevel()) {
         if (reader.Kind() != xkEmpty)
             throw EConfigError("NonEmpty tags found in XML-Stream");
+        if (!IsPlainName(reader.Name()))
+            continue; // a damaged entry: left out rather than saved back altered
         SelectSection(reader.Name());
         for (const auto& [k, v] : reader.Attributes())
-            SetLine(k, SafeValue(v));
+            if (IsPlainName(k))
+                SetLine(k, SafeValue(v));
     }
     current_ = keep;
 }

@@ -74,7 +74,8 @@ function(vro_test name)
     endforeach()
   else()
     add_executable(${name} ${srcs} ${helpers})
-    target_link_libraries(${name} PRIVATE ${T_DEPS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+    # libcrypto last: static core libraries that need it may come late in the link line.
+    target_link_libraries(${name} PRIVATE ${T_DEPS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads OpenSSL::Crypto)
     target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/tests")
     target_compile_definitions(${name} PRIVATE VRO_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
                                                VRO_BINARY_DIR="${PROJECT_BINARY_DIR}")

@@ -19,6 +19,20 @@ std::int32_t ColumnY(const TRecordingSensorWrapper& ch, std::int32_t raw, std::i
     return h + RoundY(-f * h);
 }
 
+// Working arrays of a redraw, kept from one redraw to the next so that a
+// redraw allocates nothing once the sizes are known: a fresh allocation of
+// these sizes each time costs page faults that outweigh the drawing.
+struct TScratch {
+    TColumns Columns, Low, High;
+    std::vector<TSegment> Lines, Markers;
+};
+
+TScratch& Scratch()
+{
+    thread_local TScratch scratch;
+    return scratch;
+}
+
 } // namespace
 
 std::vector<std::int32_t> ColumnCounts(std::int32_t first, std::int32_t last, std::int32_t w)
@@ -26,27 +40,18 @@ std::vector<std::int32_t> ColumnCounts(std::int32_t first, std::int32_t last, st
     std::vector<std::int32_t> k;
     if (w <= 0)
         return k;
-    const std::int64_t span = std::max<std::int64_t>(std::int64_t(last) - first, 0);
-    const std::int64_t base = span / w, rest = span % w;
-    std::int64_t acc = 0;
     k.reserve(static_cast<std::size_t>(w));
-    for (std::int32_t c = 0; c < w; ++c) {
-        std::int64_t n = base;
-        acc += rest;
-        if (acc > w) {
-            ++n;
-            acc -= w;
-        }
-        k.push_back(static_cast<std::int32_t>(n));
-    }
+    TColumnSplit split(first, last, w);
+    for (std::int32_t c = 0; c < w; ++c)
+        k.push_back(split.Next());
     return k;
 }
 
-TColumns ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues& array, std::int32_t first,
-                        std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid, bool blockAligned)
+void ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues& array, std::int32_t first,
+                    std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid, TColumns& out,
+                    const TQuantizer* same)
 {
-    const auto counts = ColumnCounts(first, last, w);
-    TColumns out(counts.size());
+    out.assign(static_cast<std::size_t>(std::max(w, 0)), TMinMax{});
     const TRecording& owner = channel.Owner();
     // GetValue moves the index back by the shift; its bounds come from the
     // value array when shifted, else from the array itself.
@@ -54,45 +59,48 @@ TColumns ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorVal
     const std::int64_t shift = shifted ? channel.TimeShift : 0;
     const std::int64_t size = shifted ? std::min(channel.Values.size(), array.size()) : array.size();
     const std::span<const std::int32_t> data(array.data(), static_cast<std::size_t>(size));
-    // The samples read are those at the column boundaries (partial blocks);
-    // asking the memory for the boundary a few columns ahead hides most of
-    // the latency of these scattered reads on long recordings.
-    constexpr std::size_t kAhead = 4;
-    std::vector<std::int64_t> starts(counts.size() + 1);
-    starts[0] = first;
-    for (std::size_t c = 0; c < counts.size(); ++c)
-        starts[c + 1] = starts[c] + counts[c];
-    auto prefetch = [&](std::size_t c) {
-        if (!pyramid || blockAligned || c >= starts.size())
-            return;
-        const std::int64_t k = starts[c] - shift;
-        for (std::int64_t j = k - 64; j <= k + 64; j += 16)
-            if (j >= 0 && j < size)
-                __builtin_prefetch(data.data() + j);
+    TColumnSplit split(first, last, w);
+    // With several blocks to a column a query reads the memory next to the
+    // column boundaries, far apart: asking for the boundary a few columns
+    // ahead overlaps these waits instead of taking them one after the other.
+    constexpr int kAhead = 8;
+    const bool sparse = pyramid && std::int64_t(last) - first >= std::int64_t(2) * TMinMaxPyramid::BlockSize * std::max(w, 1);
+    TColumnSplit ahead(first, last, w);
+    std::int64_t next = first - shift;
+    auto prefetch = [&] {
+        next += ahead.Next();
+        pyramid->Prefetch(data, next);
     };
-    for (std::size_t c = 0; c < kAhead; ++c)
-        prefetch(c);
+    if (sparse)
+        for (int k = 0; k < kAhead; ++k)
+            prefetch();
     std::int64_t i = first;
-    for (std::size_t c = 0; c < counts.size(); ++c) {
-        prefetch(c + kAhead);
-        std::int64_t a = std::max<std::int64_t>(i - shift, 0);
-        std::int64_t b = std::min<std::int64_t>(i + counts[c] - shift, size);
-        if (blockAligned && pyramid && counts[c] >= 4 * TMinMaxPyramid::BlockSize) {
-            constexpr std::int64_t B = TMinMaxPyramid::BlockSize;
-            a = (a + B / 2) / B * B;
-            b = b >= size ? size : (b + B / 2) / B * B;
-        }
+    for (std::size_t c = 0; c < out.size(); ++c) {
+        if (sparse)
+            prefetch();
+        const std::int32_t n = split.Next();
+        const std::int64_t a = std::max<std::int64_t>(i - shift, 0);
+        const std::int64_t b = std::min<std::int64_t>(i + n - shift, size);
         if (a < b)
-            out[c] = pyramid ? pyramid->Query(data, a, b) : PlainMinMax(data, a, b);
-        i += counts[c];
+            out[c] = pyramid ? pyramid->Query(data, a, b, same) : PlainMinMax(data, a, b);
+        i += n;
     }
+}
+
+TColumns ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues& array, std::int32_t first,
+                        std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid, const TQuantizer* same)
+{
+    TColumns out;
+    ChannelColumns(channel, array, first, last, w, pyramid, out, same);
     return out;
 }
 
-std::vector<TSegment> ColumnStrokes(const TRecordingSensorWrapper& ch, const TColumns& columns, std::int32_t h,
-                                    std::int32_t controlHeight)
+std::int32_t TColumnRows::Row(std::int32_t raw) const { return ColumnY(channel_, raw, h_); }
+
+void ColumnStrokes(const TRecordingSensorWrapper& ch, const TColumns& columns, std::int32_t h,
+                   std::int32_t controlHeight, std::vector<TSegment>& s)
 {
-    std::vector<TSegment> s;
+    s.clear();
     s.reserve(columns.size());
     std::int32_t prevLow = controlHeight, prevHigh = -1;
     for (std::size_t c = 0; c < columns.size(); ++c) {
@@ -113,6 +121,13 @@ std::vector<TSegment> ColumnStrokes(const TRecordingSensorWrapper& ch, const TCo
         prevLow = yMin;
         prevHigh = yMax;
     }
+}
+
+std::vector<TSegment> ColumnStrokes(const TRecordingSensorWrapper& ch, const TColumns& columns, std::int32_t h,
+                                    std::int32_t controlHeight)
+{
+    std::vector<TSegment> s;
+    ColumnStrokes(ch, columns, h, controlHeight, s);
     return s;
 }
 
@@ -240,17 +255,21 @@ void TGraphRenderer::DrawChannel(const TCommonView& view, int channel, TGraphCan
         return;
     const auto& ch = r->Channel(channel);
     const TRgb color = view.ChannelColor(channel);
+    TScratch& w = Scratch();
     if (UsesColumns(view, channel)) {
         const auto& pyr = view.Pyramids().For(channel * 3, ch.Values);
-        const TColumns cols =
-            ChannelColumns(ch, ch.Values, r->Time->FirstIndex, r->Time->LastIndex, view.XExtent, &pyr);
-        canvas.Lines(ColumnStrokes(ch, cols, view.YExtent, view.YExtent + 1), color);
+        const TColumnRows rows(ch, view.YExtent);
+        ChannelColumns(ch, ch.Values, r->Time->FirstIndex, r->Time->LastIndex, view.XExtent, &pyr, w.Columns,
+                       &rows);
+        ColumnStrokes(ch, w.Columns, view.YExtent, view.YExtent + 1, w.Lines);
+        canvas.Lines(w.Lines, color);
         return;
     }
-    std::vector<TSegment> lines, markers;
-    ChannelPolyline(view, channel, lines, markers);
-    canvas.Lines(lines, color);
-    canvas.Markers(markers, color);
+    w.Lines.clear();
+    w.Markers.clear();
+    ChannelPolyline(view, channel, w.Lines, w.Markers);
+    canvas.Lines(w.Lines, color);
+    canvas.Markers(w.Markers, color);
 }
 
 void TGraphRenderer::DrawEnvelope(const TCommonView& view, int channel, TGraphCanvas& canvas) const
@@ -260,7 +279,9 @@ void TGraphRenderer::DrawEnvelope(const TCommonView& view, int channel, TGraphCa
         return;
     const auto& ch = r->Channel(channel);
     const std::int32_t controlW = view.XExtent + 1, controlH = view.YExtent + 1;
-    std::vector<TSegment> lines;
+    TScratch& w = Scratch();
+    std::vector<TSegment>& lines = w.Lines;
+    lines.clear();
     auto stroke = [&](std::int32_t x, std::int32_t yLow, std::int32_t yHigh) {
         if (yLow == NoValue || yHigh == NoValue || yHigh >= controlH || yLow < 0)
             return;
@@ -280,13 +301,15 @@ void TGraphRenderer::DrawEnvelope(const TCommonView& view, int channel, TGraphCa
         // minimum to the highest maximum of its samples.
         const auto& pmin = view.Pyramids().For(channel * 3 + 1, ch.MinValues);
         const auto& pmax = view.Pyramids().For(channel * 3 + 2, ch.MaxValues);
-        const TColumns lo = ChannelColumns(ch, ch.MinValues, first, last, view.XExtent, &pmin, true);
-        const TColumns hi = ChannelColumns(ch, ch.MaxValues, first, last, view.XExtent, &pmax, true);
-        for (std::size_t c = 0; c < lo.size(); ++c) {
-            if (lo[c].Empty() || hi[c].Empty())
+        const TEnvelopeRows rows(ch, view.YExtent);
+        ChannelColumns(ch, ch.MinValues, first, last, view.XExtent, &pmin, w.Low, &rows);
+        ChannelColumns(ch, ch.MaxValues, first, last, view.XExtent, &pmax, w.High, &rows);
+        lines.reserve(3 * w.Low.size());
+        for (std::size_t c = 0; c < w.Low.size(); ++c) {
+            if (w.Low[c].Empty() || w.High[c].Empty())
                 continue;
-            const std::int32_t yl = ch.ScaleValue(lo[c].Min, 0, view.YExtent);
-            const std::int32_t yh = ch.ScaleValue(hi[c].Max, 0, view.YExtent);
+            const std::int32_t yl = ch.ScaleValue(w.Low[c].Min, 0, view.YExtent);
+            const std::int32_t yh = ch.ScaleValue(w.High[c].Max, 0, view.YExtent);
             stroke(static_cast<std::int32_t>(c), view.YExtent - yl, view.YExtent - yh);
         }
     } else {

@@ -8,6 +8,7 @@
 // Lines include both end points.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -38,23 +39,75 @@ public:
 // One column's extremes (empty when the column holds no value).
 using TColumns = std::vector<TMinMax>;
 
-// The sample counts of the W columns over the window: span = last - first,
-// base = span div W, the rest spread by the accumulator rule.
+// The sample counts of the W columns over the window, one after the other:
+// span = last - first, base = span div W, the rest spread by the
+// accumulator rule.
+class TColumnSplit {
+public:
+    TColumnSplit(std::int32_t first, std::int32_t last, std::int32_t w)
+        : w_(std::max(w, 1)), span_(std::max<std::int64_t>(std::int64_t(last) - first, 0)),
+          base_(span_ / w_), rest_(span_ % w_)
+    {
+    }
+    std::int32_t Next()
+    {
+        std::int64_t n = base_;
+        acc_ += rest_;
+        if (acc_ > w_) {
+            ++n;
+            acc_ -= w_;
+        }
+        return static_cast<std::int32_t>(n);
+    }
+
+private:
+    std::int64_t w_, span_, base_, rest_, acc_ = 0;
+};
 std::vector<std::int32_t> ColumnCounts(std::int32_t first, std::int32_t last, std::int32_t w);
 
 // Column extremes of one array (values, or min / max values) of a channel,
 // time-shifted as GetValue reads it. `pyramid` may be null (plain pass).
-// With `blockAligned` (envelopes only) the column boundaries move to the
-// nearest 64-sample block boundary when a column holds several blocks, so
-// that only the pyramid is read, never the samples themselves.
+// Either way the result is that of the plain pass over the samples; with
+// `same` (pyramid only) each extreme may differ from it within one step of
+// the quantizer, which is all a drawing needs.
 TColumns ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues& array, std::int32_t first,
                         std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid,
-                        bool blockAligned = false);
+                        const TQuantizer* same = nullptr);
+void ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues& array, std::int32_t first,
+                    std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid, TColumns& out,
+                    const TQuantizer* same = nullptr);
+
+// The pixel rows of the column drawing (ColumnStrokes) and of the envelope
+// strokes, as quantizers.
+class TColumnRows : public TQuantizer {
+public:
+    TColumnRows(const TRecordingSensorWrapper& channel, std::int32_t h) : channel_(channel), h_(h) {}
+    std::int32_t Row(std::int32_t raw) const;
+    bool Same(std::int32_t a, std::int32_t b) const override { return Row(a) == Row(b); }
+
+private:
+    const TRecordingSensorWrapper& channel_;
+    std::int32_t h_;
+};
+class TEnvelopeRows : public TQuantizer {
+public:
+    TEnvelopeRows(const TRecordingSensorWrapper& channel, std::int32_t h) : channel_(channel), h_(h) {}
+    bool Same(std::int32_t a, std::int32_t b) const override
+    {
+        return channel_.ScaleValue(a, 0, h_) == channel_.ScaleValue(b, 0, h_);
+    }
+
+private:
+    const TRecordingSensorWrapper& channel_;
+    std::int32_t h_;
+};
 
 // The vertical strokes of the column drawing (x, top, x, bottom) for the
 // column extremes, each reaching over to its neighbour's range.
 std::vector<TSegment> ColumnStrokes(const TRecordingSensorWrapper& channel, const TColumns& columns,
                                     std::int32_t h, std::int32_t controlHeight);
+void ColumnStrokes(const TRecordingSensorWrapper& channel, const TColumns& columns, std::int32_t h,
+                   std::int32_t controlHeight, std::vector<TSegment>& out);
 
 // The outcode of a point against 0..W × 0..H (16 for no value).
 int Outcode(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h);

@@ -41,6 +41,15 @@ struct TMinMax {
 // Plain pass over data[first, last), no values skipped.
 TMinMax PlainMinMax(std::span<const std::int32_t> data, std::int64_t first, std::int64_t last);
 
+// A monotone mapping of values onto steps (pixel rows, for the graph):
+// Same(a, b) tells whether a and b land on the same step. Monotone means
+// that every value between two values of one step lands on that step too.
+class TQuantizer {
+public:
+    virtual ~TQuantizer() = default;
+    virtual bool Same(std::int32_t a, std::int32_t b) const = 0;
+};
+
 class TMinMaxPyramid {
 public:
     static constexpr int BlockShift = 6;
@@ -55,7 +64,17 @@ public:
     // level and the new blocks are computed.
     void Extend(std::span<const std::int32_t> data);
     // Extremes of data[first, last); indices are clamped to the array.
-    TMinMax Query(std::span<const std::int32_t> data, std::int64_t first, std::int64_t last) const;
+    // With `same`, a returned extreme may differ from the true one within
+    // the same step of the quantizer (what a caller that maps values to
+    // pixel rows needs), which saves most reads of samples.
+    TMinMax Query(std::span<const std::int32_t> data, std::int64_t first, std::int64_t last,
+                  const TQuantizer* same = nullptr) const;
+
+    // Asks the memory for what queries ending or starting at sample index
+    // `boundary` will read (the sample block there and the block extremes
+    // next to it on the finer levels), so that a caller walking along
+    // adjacent windows can overlap these reads with its work.
+    void Prefetch(std::span<const std::int32_t> data, std::int64_t boundary) const;
 
     std::size_t SampleCount() const { return count_; }
     std::size_t MemoryBytes() const;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 using namespace vro;
@@ -125,6 +126,89 @@ TEST(Columns, PyramidColumnsEqualPlainColumnsOnRandomWindowsAndShifts)
                 }
                 ASSERT_EQ(plain[c], m);
             }
+        }
+    }
+}
+
+namespace {
+
+// Values onto buckets of a fixed width: the coarse steps make queries skip
+// nearly every partial block, so a wrong skip would show.
+struct TBuckets : TQuantizer {
+    std::int32_t Width;
+    explicit TBuckets(std::int32_t w) : Width(w) {}
+    std::int64_t Step(std::int32_t v) const
+    {
+        const std::int64_t x = v;
+        return x >= 0 ? x / Width : (x - Width + 1) / Width;
+    }
+    bool Same(std::int32_t a, std::int32_t b) const override { return Step(a) == Step(b); }
+};
+
+} // namespace
+
+TEST(MinMaxPyramid, QuantizedQueriesLandOnThePlainPassSteps)
+{
+    std::mt19937 rng(11);
+    // Noise over a slow ramp: the extremes of a window sit near its ends,
+    // in the partial blocks, which is where skipping could go wrong.
+    std::vector<std::int32_t> d(400000);
+    std::uniform_int_distribution<std::int32_t> noise(-300, 300);
+    for (std::size_t i = 0; i < d.size(); ++i)
+        d[i] = static_cast<std::int32_t>(i / 50) + noise(rng);
+    for (std::size_t i = 1000; i < d.size(); i += 997)
+        d[i] = NoValue;
+    TMinMaxPyramid p;
+    p.Build(d);
+    std::uniform_int_distribution<std::int64_t> pos(0, static_cast<std::int64_t>(d.size()));
+    for (std::int32_t width : {1, 7, 100, 5000}) {
+        const TBuckets q(width);
+        for (int k = 0; k < 2000; ++k) {
+            std::int64_t a = pos(rng), b = pos(rng);
+            if (a > b)
+                std::swap(a, b);
+            const TMinMax plain = PlainMinMax(d, a, b);
+            const TMinMax fast = p.Query(d, a, b, &q);
+            ASSERT_EQ(fast.Empty(), plain.Empty());
+            if (plain.Empty())
+                continue;
+            ASSERT_TRUE(q.Same(fast.Min, plain.Min)) << width << " " << a << " " << b;
+            ASSERT_TRUE(q.Same(fast.Max, plain.Max)) << width << " " << a << " " << b;
+            // Never outside the true range: the skipped part only narrows it.
+            ASSERT_GE(fast.Min, plain.Min);
+            ASSERT_LE(fast.Max, plain.Max);
+        }
+        if (width == 1) // steps of one value: exactly the plain pass
+            for (int k = 0; k < 200; ++k) {
+                const std::int64_t a = pos(rng), b = a + 70000;
+                ASSERT_EQ(p.Query(d, a, b, &q), PlainMinMax(d, a, b));
+            }
+    }
+}
+
+TEST(Columns, StrokesWithPixelRowSkippingEqualThePlainStrokes)
+{
+    std::mt19937 rng(5);
+    auto r = graphtest::MakeRecording(1, 300000);
+    auto& ch = r->Channel(0);
+    ch.CurrentLoRange = -2000;
+    ch.CurrentHiRange = 8000;
+    std::uniform_int_distribution<std::int32_t> noise(-150, 150);
+    for (std::size_t i = 0; i < ch.Values.size(); ++i)
+        ch.Values[i] = static_cast<std::int32_t>(3000 * std::sin(i * 2e-5)) + noise(rng);
+    TMinMaxPyramid p;
+    p.Build(ch.Values);
+    std::uniform_int_distribution<std::int32_t> pos(0, 299999);
+    for (int k = 0; k < 100; ++k) {
+        std::int32_t a = pos(rng), b = pos(rng);
+        if (a > b)
+            std::swap(a, b);
+        for (std::int32_t h : {99, 1079}) {
+            const TColumnRows rows(ch, h);
+            const std::int32_t w = 300 + k * 13;
+            const TColumns fast = ChannelColumns(ch, ch.Values, a, b, w, &p, &rows);
+            const TColumns plain = ChannelColumns(ch, ch.Values, a, b, w, nullptr);
+            ASSERT_EQ(ColumnStrokes(ch, fast, h, h + 1), ColumnStrokes(ch, plain, h, h + 1)) << a << " " << b;
         }
     }
 }

@@ -5,20 +5,15 @@
 // command run; transfers that take longer than a second show a progress bar
 // on standard error. Ctrl-C cancels a running transfer between two
 // exchanges, so the recorder is left at a frame boundary and stays usable.
+#include "cli/devicesession.h"
 #include "cli/verb.h"
 
-#include "device/vro8connect.h"
 #include "device/vro8device.h"
-#include "link/dvxporttable.h"
 #include "link/dvxv24connector.h"
 
 #include <nlohmann/json.hpp>
 
-#include <atomic>
-#include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <ctime>
 #include <iostream>
 #include <memory>
 
@@ -28,112 +23,11 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-std::atomic<bool> gInterrupted{false};
-std::atomic<TDvxV24Connector*> gConnector{nullptr};
-static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<TDvxV24Connector*>::is_always_lock_free);
-
-extern "C" void OnInterrupt(int)
-{
-    // Only lock-free atomic stores: safe in a signal handler. The connector
-    // tests its cancel flag between exchanges.
-    gInterrupted.store(true);
-    if (TDvxV24Connector* c = gConnector.load())
-        c->Cancel();
-}
-
-class EInterrupted : public std::runtime_error {
-public:
-    EInterrupted() : std::runtime_error("cancelled") {}
-};
-
-void CheckInterrupted()
-{
-    if (gInterrupted.load())
-        throw EInterrupted();
-}
-
-// Progress on standard error, shown once a transfer has taken a second.
-class TProgress {
-public:
-    explicit TProgress(TDvxV24Connector& c) : c_(c), start_(std::chrono::steady_clock::now())
-    {
-        c_.SetOnProgress([this](int perMille) { Show(perMille); });
-    }
-    ~TProgress()
-    {
-        c_.SetOnProgress({});
-        if (shown_)
-            std::fprintf(stderr, "\r%60s\r", "");
-    }
-    void Show(int perMille)
-    {
-        if (std::chrono::steady_clock::now() - start_ < std::chrono::seconds(1))
-            return;
-        shown_ = true;
-        const int filled = perMille * 40 / 1000;
-        std::fprintf(stderr, "\r[%-40s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(),
-                     perMille / 10);
-        std::fflush(stderr);
-    }
-
-private:
-    TDvxV24Connector& c_;
-    std::chrono::steady_clock::time_point start_;
-    bool shown_ = false;
-};
-
-// The open, identified recorder of one verb run.
-struct TSession {
-    std::unique_ptr<TDvxV24Connector> connector;
-    std::unique_ptr<TVro8Device> device;
+// The session of one verb run, with its --json flag.
+struct TSession : TDeviceSession {
     bool json = false;
-
-    explicit TSession(TArgs& args)
-    {
-        const auto port = args.Option("--port");
-        const auto baud = static_cast<std::int32_t>(args.IntOption("--baud", 460800, 9600, 460800));
-        json = args.Flag("--json");
-        if (!port)
-            throw EUsage("--port PATH is required");
-        // The port layer opens ports by number: the path gets one.
-        auto& table = TDvxPortTable::Global();
-        const auto known = table.IndexOf(*port);
-        const std::int32_t index = known ? *known : table.AssignFree(*port);
-        connector = std::make_unique<TDvxV24Connector>();
-        connector->SetPortIndex(index);
-        connector->SetBaudrate(baud);
-        device = std::make_unique<TVro8Device>(*connector);
-    }
-    void Connect()
-    {
-        gConnector.store(connector.get());
-        std::signal(SIGINT, OnInterrupt);
-        const TVro8ConnectResult r = Vro8OpenAndConnect(*device);
-        CheckInterrupted();
-        if (!r.Connected)
-            throw std::runtime_error("no recorder: " + r.Error);
-    }
-    ~TSession()
-    {
-        gConnector.store(nullptr);
-        std::signal(SIGINT, SIG_DFL);
-    }
-    // A multi-packet read ended by Ctrl-C shows as cancelled.
-    void AfterTransfer() const
-    {
-        CheckInterrupted();
-    }
+    explicit TSession(TArgs& args) : TDeviceSession(args), json(args.Flag("--json")) {}
 };
-
-std::string StampText(std::uint32_t stamp)
-{
-    const std::time_t t = static_cast<std::time_t>(stamp) + 946684800;
-    std::tm tm{};
-    gmtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-    return buf;
-}
 
 // A raw value at its decimals ("-12.50" for -1250 at 2).
 std::string RawText(std::int64_t raw, int decimals)
@@ -160,7 +54,6 @@ void PrintJson(const json& j) { std::cout << j.dump(2) << "\n"; }
 
 int Run(TArgs& args, const std::function<void(TSession&)>& body, std::size_t positionals = 0)
 {
-    gInterrupted.store(false);
     TSession s(args);
     args.CheckAllUsed(positionals);
     try {
@@ -171,14 +64,14 @@ int Run(TArgs& args, const std::function<void(TSession&)>& body, std::size_t pos
         std::cerr << "vro device: cancelled\n";
         return 130;
     } catch (const EDvxV24Error& e) {
-        if (gInterrupted.load()) {
+        if (TDeviceSession::Interrupted()) {
             std::cerr << "vro device: cancelled\n";
             return 130;
         }
         std::cerr << e.what() << (e.Detail().empty() ? "" : ": " + e.Detail()) << "\n";
         return 1;
     } catch (const EVro8Device& e) {
-        if (gInterrupted.load()) {
+        if (TDeviceSession::Interrupted()) {
             std::cerr << "vro device: cancelled\n";
             return 130;
         }
@@ -190,7 +83,7 @@ int Run(TArgs& args, const std::function<void(TSession&)>& body, std::size_t pos
 int Identify(TArgs& args)
 {
     return Run(args, [](TSession& s) {
-        const TVro8Ident& id = s.device->Ident();
+        const TVro8Ident& id = s.Device().Ident();
         if (s.json) {
             PrintJson({{"IdentText", id.IdentText}, {"ComVersion", id.ComVersion}, {"HardwareVariant", id.HardwareVariant}});
             return;
@@ -203,7 +96,7 @@ int Identify(TArgs& args)
 int Channels(TArgs& args)
 {
     return Run(args, [](TSession& s) {
-        auto& m = s.device->Measurement;
+        auto& m = s.Device().Measurement;
         m.ReadChannels();
         if (s.json) {
             json list = json::array();
@@ -227,11 +120,11 @@ int Values(TArgs& args)
 {
     const auto count = args.IntOption("--count", 1, 1, 1000000);
     return Run(args, [count](TSession& s) {
-        auto& m = s.device->Measurement;
+        auto& m = s.Device().Measurement;
         m.ReadChannels();
         json readings = json::array();
         for (long long n = 0; n < count; ++n) {
-            CheckInterrupted();
+            TDeviceSession::CheckInterrupted();
             m.ReadCurrentValues();
             json reading = json::array();
             std::string line;
@@ -260,15 +153,15 @@ int List(TArgs& args)
 {
     const bool setups = args.Flag("--setups");
     return Run(args, [setups](TSession& s) {
-        auto& dir = s.device->Directory;
+        auto& dir = s.Device().Directory;
         {
-            TProgress progress(*s.connector);
+            TProgress progress(s.Connector());
             if (setups)
                 dir.RefreshSetups();
             else
                 dir.RefreshRecordings();
         }
-        s.AfterTransfer();
+        TDeviceSession::CheckInterrupted();
         if (s.json) {
             json list = json::array();
             for (int i = 0; i < dir.Count(); ++i) {
@@ -291,18 +184,18 @@ int ReadHeader(TArgs& args)
     if (index < 0)
         throw EUsage("--index N is required");
     return Run(args, [index](TSession& s) {
-        s.device->Directory.RefreshRecordings();
+        s.Device().Directory.RefreshRecordings();
         {
-            TProgress progress(*s.connector);
-            s.device->Recording.ReadHeader(index);
+            TProgress progress(s.Connector());
+            s.Device().Recording.ReadHeader(index);
         }
-        s.AfterTransfer();
-        const TVro8Header& h = s.device->Recording.Header();
+        TDeviceSession::CheckInterrupted();
+        const TVro8Header& h = s.Device().Recording.Header();
         json channels = json::array();
         for (const auto& c : h.Channels)
             channels.push_back(ChannelJson(c));
         json triggers = json::array();
-        const int events = s.device->ComVersion() == 5 ? 2 : 4;
+        const int events = s.Device().ComVersion() == 5 ? 2 : 4;
         for (int t = 0; t < events; ++t) {
             const auto& e = h.Triggers[static_cast<std::size_t>(t)];
             triggers.push_back({{"StartDate", e.StartDate}, {"StartTime", e.StartTime}, {"ActiveState", e.ActiveState},

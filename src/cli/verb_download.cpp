@@ -8,6 +8,7 @@
 //                                the template, else "name-00012.vxrf"
 // vro device online: an online measurement of S seconds on the PC, its live
 // values on standard error, saved as a recording (FillFromOnline).
+#include "cli/devicesession.h"
 #include "cli/verb.h"
 #include "device/manager/vro8manager.h"
 
@@ -15,16 +16,12 @@
 #include "core/recording/recording.h"
 #include "core/template/filenameparser.h"
 #include "core/values/vro8utils.h"
-#include "device/vro8connect.h"
 #include "device/vro8device.h"
 #include "device/vro8online.h"
 #include "core/text/texts.h"
-#include "link/dvxporttable.h"
 #include "link/dvxv24connector.h"
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -34,51 +31,22 @@ namespace vro::cli {
 
 namespace {
 
-std::atomic<TDvxV24Connector*> gDownloadConnector{nullptr};
-
-extern "C" void OnDownloadInterrupt(int)
-{
-    if (TDvxV24Connector* c = gDownloadConnector.load())
-        c->Cancel();
-}
-
-struct TDownloadSession {
-    std::unique_ptr<TDvxV24Connector> connector;
-    std::unique_ptr<TVro8Device> device;
-
-    TDownloadSession(const std::string& port, std::int32_t baud)
-    {
-        auto& table = TDvxPortTable::Global();
-        const auto known = table.IndexOf(port);
-        const std::int32_t index = known ? *known : table.AssignFree(port);
-        connector = std::make_unique<TDvxV24Connector>();
-        connector->SetPortIndex(index);
-        connector->SetBaudrate(baud);
-        device = std::make_unique<TVro8Device>(*connector);
-        gDownloadConnector.store(connector.get());
-        std::signal(SIGINT, OnDownloadInterrupt);
-        const TVro8ConnectResult r = Vro8OpenAndConnect(*device);
-        if (!r.Connected)
-            throw std::runtime_error("no recorder: " + r.Error);
-    }
-    ~TDownloadSession()
-    {
-        gDownloadConnector.store(nullptr);
-        std::signal(SIGINT, SIG_DFL);
-    }
+// The session of a download, connected at once.
+struct TDownloadSession : TDeviceSession {
+    TDownloadSession(const std::string& port, std::int32_t baud) : TDeviceSession(port, baud) { Connect(); }
 
     // Downloads directory entry `index` and builds the recording.
     void Download(int index, TRecording& r, bool autoName, const std::string& fileName,
                   const std::filesystem::path& folder)
     {
-        auto& rec = device->Recording;
+        auto& rec = Device().Recording;
         rec.StartLoad(index);
         const auto start = std::chrono::steady_clock::now();
         bool shown = false;
-        while (!connector->WaitAsyncEnded(200)) {
+        while (!Connector().WaitAsyncEnded(200)) {
             if (std::chrono::steady_clock::now() - start > std::chrono::seconds(1)) {
-                const auto total = connector->GetProgressTotal();
-                const auto done = connector->GetProgressDone();
+                const auto total = Connector().GetProgressTotal();
+                const auto done = Connector().GetProgressDone();
                 if (total > 0) {
                     std::fprintf(stderr, "\r%s: %3lld%%", rec.Header().Name.c_str(),
                                  static_cast<long long>(done * 100 / total));
@@ -88,11 +56,11 @@ struct TDownloadSession {
         }
         if (shown)
             std::fprintf(stderr, "\r%40s\r", "");
-        if (connector->IsCancelled())
+        if (Connector().IsCancelled())
             throw std::runtime_error("cancelled");
         if (rec.LoadState() != TVro8Recording::kLoaded)
             throw std::runtime_error("download of recording " + std::to_string(index) +
-                                     " failed: " + connector->LastError());
+                                     " failed: " + Connector().LastError());
         FillFromDevice(r, DeviceRecordingData(rec), autoName, fileName, folder);
         if (const int fault = CheckTimeStamps(r); fault != 0) {
             std::cerr << r.DeviceRecordingName << ": " << (fault == 1 ? "faulty data" : "faulty time stamps")
@@ -128,13 +96,13 @@ int Run(TArgs& args)
         throw EUsage("--template goes with --all");
 
     TDownloadSession s(*port, baud);
-    s.device->Directory.RefreshRecordings();
+    s.Device().Directory.RefreshRecordings();
     if (index >= 0) {
         const std::string out = args.Positional(0, "OUT.vxrf");
         if (std::filesystem::path(out).extension() != ".vxrf")
             throw EUsage("unsupported output format \"" + out + "\" (only .vxrf)");
-        if (index >= s.device->Directory.Count())
-            throw std::runtime_error("the recorder holds " + std::to_string(s.device->Directory.Count()) +
+        if (index >= s.Device().Directory.Count())
+            throw std::runtime_error("the recorder holds " + std::to_string(s.Device().Directory.Count()) +
                                      " recordings, no index " + std::to_string(index));
         TRecording r;
         s.Download(index, r, false, out, {});
@@ -146,10 +114,10 @@ int Run(TArgs& args)
         throw EUsage("--all DIR takes no OUT");
     const std::filesystem::path dir(*all);
     std::filesystem::create_directories(dir);
-    const int count = s.device->Directory.Count();
+    const int count = s.Device().Directory.Count();
     for (int i = 0; i < count; ++i) {
         TRecording r;
-        const TVro8Entry& e = s.device->Directory.Entry(i);
+        const TVro8Entry& e = s.Device().Directory.Entry(i);
         if (templ) {
             std::string name = TemplateName(*templ, e);
             if (name.empty())
@@ -184,11 +152,11 @@ int RunOnline(TArgs& args)
         throw EUsage("unsupported output format \"" + out + "\" (only .vxrf)");
 
     TDownloadSession s(*port, baud);
-    auto& m = s.device->Measurement;
+    auto& m = s.Device().Measurement;
     m.ReadChannels();
     if (m.ChannelCount() < 1)
         throw std::runtime_error(text(1154));
-    auto& o = s.device->OnlineRecording();
+    auto& o = s.Device().OnlineRecording();
     const std::int64_t interval = TVro8SampleData::Row(rate).Interval; // 0.1 ms
     o.RecordingType = 0;
     o.SampleRate = rate;
@@ -200,7 +168,7 @@ int RunOnline(TArgs& args)
     const auto end = start + std::chrono::seconds(seconds);
     auto nextShow = start;
     try {
-        while (o.Running() && std::chrono::steady_clock::now() < end && !s.connector->IsCancelled()) {
+        while (o.Running() && std::chrono::steady_clock::now() < end && !s.Connector().IsCancelled()) {
             o.Poll();
             if (std::chrono::steady_clock::now() >= nextShow && o.RecordCount() > 0) {
                 nextShow += std::chrono::milliseconds(500);

@@ -8,19 +8,15 @@
 // has no connected channels, so inputs read "No sensor detected" the way the
 // setup editor shows an empty input. Ctrl-C ends a transfer between two
 // exchanges.
+#include "cli/devicesession.h"
 #include "cli/verb.h"
 
 #include "device/setup/vro8setup.h"
-#include "device/vro8connect.h"
 #include "device/vro8device.h"
-#include "link/dvxporttable.h"
 #include "link/dvxv24connector.h"
 
 #include <nlohmann/json.hpp>
 
-#include <atomic>
-#include <csignal>
-#include <ctime>
 #include <iostream>
 #include <memory>
 
@@ -29,48 +25,6 @@ namespace vro::cli {
 namespace {
 
 using json = nlohmann::ordered_json;
-
-std::atomic<TDvxV24Connector*> gSetupConnector{nullptr};
-
-extern "C" void OnSetupInterrupt(int)
-{
-    if (TDvxV24Connector* c = gSetupConnector.load())
-        c->Cancel();
-}
-
-// The open, identified recorder of one verb run.
-struct TSetupSession {
-    std::unique_ptr<TDvxV24Connector> connector;
-    std::unique_ptr<TVro8Device> device;
-
-    explicit TSetupSession(TArgs& args)
-    {
-        const auto port = args.Option("--port");
-        const auto baud = static_cast<std::int32_t>(args.IntOption("--baud", 460800, 9600, 460800));
-        if (!port)
-            throw EUsage("--port PATH is required");
-        auto& table = TDvxPortTable::Global();
-        const auto known = table.IndexOf(*port);
-        const std::int32_t index = known ? *known : table.AssignFree(*port);
-        connector = std::make_unique<TDvxV24Connector>();
-        connector->SetPortIndex(index);
-        connector->SetBaudrate(baud);
-        device = std::make_unique<TVro8Device>(*connector);
-    }
-    void Connect()
-    {
-        gSetupConnector.store(connector.get());
-        std::signal(SIGINT, OnSetupInterrupt);
-        const TVro8ConnectResult r = Vro8OpenAndConnect(*device);
-        if (!r.Connected)
-            throw std::runtime_error("no recorder: " + r.Error);
-    }
-    ~TSetupSession()
-    {
-        gSetupConnector.store(nullptr);
-        std::signal(SIGINT, SIG_DFL);
-    }
-};
 
 // Descriptions use CR LF between lines; the terminal wants LF.
 std::string Lines(std::string s)
@@ -81,16 +35,6 @@ std::string Lines(std::string s)
 }
 
 // A recorder time stamp as "YYYY-MM-DD hh:mm:ss" (the recorder's clock, no zone).
-std::string StampText(std::uint32_t stamp)
-{
-    const std::time_t t = static_cast<std::time_t>(stamp) + 946684800;
-    std::tm tm{};
-    gmtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-    return buf;
-}
-
 std::string Letter(int i) { return std::string(1, static_cast<char>('A' + i)); }
 
 int Show(TArgs& a)
@@ -178,41 +122,41 @@ int Show(TArgs& a)
 
 int Get(TArgs& a)
 {
-    TSetupSession session(a);
+    TDeviceSession session(a);
     a.CheckAllUsed(1);
     const std::string out = a.Positional(0, "OUT.vxsf");
     session.Connect();
-    TVro8Setup setup(*session.device);
+    TVro8Setup setup(session.Device());
     setup.ReadAll();
     setup.SaveToFile(out);
-    std::cout << "setup of layout " << session.device->ComVersion() << " written to " << out << "\n";
+    std::cout << "setup of layout " << session.Device().ComVersion() << " written to " << out << "\n";
     return 0;
 }
 
 int Put(TArgs& a)
 {
-    TSetupSession session(a);
+    TDeviceSession session(a);
     a.CheckAllUsed(1);
     const std::string in = a.Positional(0, "IN.vxsf");
     session.Connect();
-    TVro8Setup setup(*session.device);
+    TVro8Setup setup(session.Device());
     setup.LoadFromFile(in); // converted to the connected recorder's layout
     const std::optional<int> written = TVro8Setup::FileComVersion(in);
-    if (written && *written != session.device->ComVersion())
+    if (written && *written != session.Device().ComVersion())
         std::cerr << "note: the file was written for layout " << *written << ", converted to layout "
-                  << session.device->ComVersion() << "\n";
+                  << session.Device().ComVersion() << "\n";
     setup.WriteAll();
-    std::cout << "setup from " << in << " written to the recorder (layout " << session.device->ComVersion() << ")\n";
+    std::cout << "setup from " << in << " written to the recorder (layout " << session.Device().ComVersion() << ")\n";
     return 0;
 }
 
 int List(TArgs& a)
 {
-    TSetupSession session(a);
+    TDeviceSession session(a);
     const bool asJson = a.Flag("--json");
     a.CheckAllUsed(0);
     session.Connect();
-    TVro8Directory& dir = session.device->Directory;
+    TVro8Directory& dir = session.Device().Directory;
     dir.RefreshSetups();
     if (asJson) {
         json list = json::array();

@@ -2,73 +2,24 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "support/vroprocess.h"
 
-#include <cstdio>
+#include <fcntl.h>
+
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 
-namespace {
-
-const std::string kVro = std::string(VRO_BINARY_DIR) + "/src/cli/vro";
-
-// `vro simulate` in a child process; its first output line is the port.
-struct TSimulateProcess {
-    pid_t pid = -1;
-    std::string port;
-    explicit TSimulateProcess(const std::string& comVersion)
-    {
-        int out[2];
-        if (::pipe(out) != 0)
-            return;
-        pid = ::fork();
-        if (pid == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            ::close(out[1]);
-            ::execl(kVro.c_str(), kVro.c_str(), "simulate", "--com-version", comVersion.c_str(), nullptr);
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        char c;
-        while (::read(out[0], &c, 1) == 1 && c != '\n')
-            port += c;
-        ::close(out[0]);
-    }
-    ~TSimulateProcess()
-    {
-        if (pid > 0) {
-            ::kill(pid, SIGTERM);
-            int status = 0;
-            ::waitpid(pid, &status, 0);
-        }
-    }
-};
-
-// Runs vro with the arguments; its standard output and exit status.
-std::pair<std::string, int> RunVro(const std::string& args)
-{
-    std::string out;
-    FILE* p = ::popen((kVro + " " + args + " 2>/dev/null").c_str(), "r");
-    if (!p)
-        return {"", -1};
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    const int status = ::pclose(p);
-    return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-}
-
-} // namespace
+using vro::test::kVro;
+using vro::test::RunVro;
+using vro::test::TSimulateProcess;
 
 TEST(VroDevice, VerbsAgainstVroSimulate)
 {
     if (!std::filesystem::exists(kVro))
         GTEST_SKIP() << "the vro program is not built: " << kVro;
-    TSimulateProcess sim("2");
+    TSimulateProcess sim({"--com-version", "2"});
     ASSERT_FALSE(sim.port.empty());
     const std::string port = " --port " + sim.port;
 
@@ -110,4 +61,48 @@ TEST(VroDevice, VerbsAgainstVroSimulate)
 
     EXPECT_EQ(RunVro("device read-header --index 5 --json" + port).second, 1);
     EXPECT_EQ(RunVro("device identify").second, 2); // --port is required
+}
+
+// Ctrl-C in the middle of a run ends the verb with status 130 and the
+// cancel message, and leaves the recorder answering the next one.
+TEST(VroDevice, CtrlCCancelsAndLeavesTheRecorderUsable)
+{
+    if (!std::filesystem::exists(kVro))
+        GTEST_SKIP() << "the vro program is not built: " << kVro;
+    TSimulateProcess sim({"--com-version", "3"});
+    ASSERT_FALSE(sim.port.empty());
+    int err[2];
+    ASSERT_EQ(::pipe(err), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(err[1], 2);
+        ::close(err[0]);
+        ::close(err[1]);
+        const int devnull = ::open("/dev/null", O_WRONLY);
+        ::dup2(devnull, 1);
+        ::execl(kVro.c_str(), kVro.c_str(), "device", "values", "--count", "100000", "--port", sim.port.c_str(),
+                nullptr);
+        ::_exit(127);
+    }
+    ::close(err[1]);
+    // Let it connect and read values for a while, then press Ctrl-C.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ASSERT_EQ(::kill(pid, SIGINT), 0);
+    std::string errors;
+    char buf[512];
+    for (ssize_t n; (n = ::read(err[0], buf, sizeof buf)) > 0;)
+        errors.append(buf, static_cast<std::size_t>(n));
+    ::close(err[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal instead of cancelling";
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_NE(errors.find("cancelled"), std::string::npos) << errors;
+
+    auto [id, rc] = RunVro("device identify --json --port " + sim.port);
+    ASSERT_EQ(rc, 0);
+    EXPECT_EQ(nlohmann::json::parse(id)["ComVersion"], 3);
+    auto [values, rc2] = RunVro("device values --count 2 --json --port " + sim.port);
+    ASSERT_EQ(rc2, 0);
+    EXPECT_EQ(nlohmann::json::parse(values).size(), 2u);
 }

@@ -8,79 +8,16 @@
 #include "core/construct/construct.h"
 #include "core/text/texts.h"
 #include "core/values/vro8utils.h"
-#include "device/vro8connect.h"
+#include "device/manager/vro8manager.h"
 #include "device/vro8device.h"
-#include "link/dvxv24connector.h"
-#include "link/dvxv24memoryport.h"
 #include "sim/recorder.h"
-#include "sim/recorderservice.h"
-#include "sim/simulator.h"
+#include "support/recorderrig.h"
 
 using namespace vro;
 
 namespace {
 
-struct TRig {
-    explicit TRig(int comVersion)
-    {
-        sim::TSimProfile profile;
-        profile.ComVersion = comVersion;
-        far = pair.TakeB();
-        far->OpenEnd();
-        recorder = std::make_shared<sim::TSimRecorder>(profile);
-        simulator = std::make_unique<sim::TSimulator>(*far);
-        service = std::make_unique<sim::TSimRecorderService>(*simulator, *far, recorder);
-        simulator->Start();
-        connector = std::make_unique<TDvxV24Connector>(pair.TakeA());
-        connector->SetBaudrate(460800);
-        connector->Open();
-        device = std::make_unique<TVro8Device>(*connector);
-    }
-    ~TRig()
-    {
-        device.reset();
-        simulator->Stop();
-        service.reset();
-        simulator.reset();
-        connector.reset();
-    }
-    bool Download(int index)
-    {
-        device->Recording.StartLoad(index);
-        return connector->WaitAsyncEnded(120000) && device->Recording.LoadState() == TVro8Recording::kLoaded;
-    }
-
-    TDvxV24MemoryPortPair pair;
-    std::unique_ptr<TDvxV24MemoryPort> far;
-    std::shared_ptr<sim::TSimRecorder> recorder;
-    std::unique_ptr<sim::TSimulator> simulator;
-    std::unique_ptr<sim::TSimRecorderService> service;
-    std::unique_ptr<TDvxV24Connector> connector;
-    std::unique_ptr<TVro8Device> device;
-};
-
-// The download as FillFromDevice's source (what the device window hands over).
-TDeviceRecordingData FromDownload(const TVro8Recording& rec)
-{
-    const TVro8Header& h = rec.Header();
-    TDeviceRecordingData d;
-    d.Name = h.Name;
-    d.Number = static_cast<std::int32_t>(h.Number);
-    d.StartTime = h.StartTime;
-    d.StopTime = h.StopTime;
-    d.Type = h.Type;
-    d.SimpleCurvMode = h.SimpleCurveMode;
-    d.SampleRate = h.SampleRate;
-    d.RecordCount = static_cast<std::int32_t>(h.RecordCount);
-    d.PreTriggerCount = h.PreTriggerCount;
-    d.TriggerTime = h.TriggerTime;
-    d.TriggerState = h.TriggerStatus;
-    d.Comment = h.Comment;
-    for (const auto& c : h.Channels)
-        d.Channels.push_back({c.Input, c.SubChannel, c.Name, c.Unit, c.Decimals, c.LoRange, c.HiRange, c.DataType});
-    d.Samples = rec.Samples();
-    return d;
-}
+using TRig = test::TRecorderRig;
 
 // What the simulator holds, decoded on its own: per record the stamp, the
 // state and per channel value, min and max.
@@ -133,9 +70,9 @@ TEST_P(FillFromDeviceEveryLayout, MatchesTheSimulatorSampleBySample)
     for (int i = 0; i < rig.device->Directory.Count(); ++i) {
         const auto& s = recs[static_cast<std::size_t>(i)];
         SCOPED_TRACE(s.Name);
-        ASSERT_TRUE(rig.Download(i)) << rig.connector->LastError();
+        ASSERT_EQ(rig.Download(i, 120000), TVro8Recording::kLoaded) << rig.connector->LastError();
         TRecording r;
-        FillFromDevice(r, FromDownload(rig.device->Recording), false, "", {});
+        FillFromDevice(r, DeviceRecordingData(rig.device->Recording), false, "", {});
         EXPECT_EQ(r.RecordingSource, 0);
         EXPECT_EQ(r.DeviceRecordingNumber, static_cast<std::int32_t>(s.Number));
         EXPECT_EQ(r.RecordingType, s.Type & 0x0F);
@@ -185,7 +122,7 @@ TEST(FillFromDevice, UnderLinkFaultsTheRecordingIsExact)
     rig.simulator->ClearFaults();
     ASSERT_EQ(rig.device->Recording.LoadState(), TVro8Recording::kLoaded) << rig.connector->LastError();
     TRecording r;
-    FillFromDevice(r, FromDownload(rig.device->Recording), false, "x.vxrf", {});
+    FillFromDevice(r, DeviceRecordingData(rig.device->Recording), false, "x.vxrf", {});
     ExpectSameSamples(r, rig.recorder->Recordings().back());
     EXPECT_EQ(CheckTimeStamps(r), 0);
 }

@@ -1,7 +1,7 @@
 // The recorder command layer against the simulated recorder over the
 // in-memory pair, for every layout version, every command and every error
 // status; one run over a pseudo-terminal.
-#include "device/commands/commands_support.h"
+#include "support/recorderrig.h"
 #include "device/vro8online.h"
 #include "link/dvxv24connector.h"
 

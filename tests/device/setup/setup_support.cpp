@@ -1,37 +1,6 @@
 #include "device/setup/setup_support.h"
 
-#include "device/vro8connect.h"
-
-#include <gtest/gtest.h>
-
 namespace vro::test {
-
-TSetupRig::TSetupRig(int comVersion)
-{
-    sim::TSimProfile profile;
-    profile.ComVersion = comVersion;
-    far = pair.TakeB();
-    far->OpenEnd();
-    recorder = std::make_shared<sim::TSimRecorder>(profile);
-    simulator = std::make_unique<sim::TSimulator>(*far);
-    service = std::make_unique<sim::TSimRecorderService>(*simulator, *far, recorder);
-    simulator->Start();
-    connector = std::make_unique<TDvxV24Connector>(pair.TakeA());
-    connector->SetBaudrate(460800);
-    connector->Open();
-    device = std::make_unique<TVro8Device>(*connector);
-    const TVro8ConnectResult r = Vro8Connect(*device);
-    EXPECT_TRUE(r.Connected) << r.Error;
-}
-
-TSetupRig::~TSetupRig()
-{
-    device.reset();
-    simulator->Stop();
-    service.reset();
-    simulator.reset();
-    connector.reset();
-}
 
 void FillSetup(TVro8SetupData& d, int v, int seed)
 {

@@ -3,28 +3,17 @@
 #pragma once
 
 #include "device/setup/vro8setup.h"
-#include "device/vro8device.h"
-#include "link/dvxv24connector.h"
-#include "link/dvxv24memoryport.h"
-#include "sim/recorder.h"
-#include "sim/recorderservice.h"
-#include "sim/simulator.h"
-
-#include <memory>
+#include "support/recorderrig.h"
 
 namespace vro::test {
 
-struct TSetupRig {
-    explicit TSetupRig(int comVersion);
-    ~TSetupRig();
-
-    TDvxV24MemoryPortPair pair;
-    std::unique_ptr<TDvxV24MemoryPort> far;
-    std::shared_ptr<sim::TSimRecorder> recorder;
-    std::unique_ptr<sim::TSimulator> simulator;
-    std::unique_ptr<sim::TSimRecorderService> service;
-    std::unique_ptr<TDvxV24Connector> connector;
-    std::unique_ptr<TVro8Device> device;
+// A rig whose recorder is connected and identified.
+struct TSetupRig : TRecorderRig {
+    explicit TSetupRig(int comVersion) : TRecorderRig(comVersion)
+    {
+        const TVro8ConnectResult r = Vro8Connect(*device);
+        EXPECT_TRUE(r.Connected) << r.Error;
+    }
 };
 
 // Every field of every block set to a value derived from seed. Signal codes

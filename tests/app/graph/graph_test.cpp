@@ -13,6 +13,7 @@
 #include "app/graph/graph.h"
 #include "app/graph/graphicframe.h"
 #include "app/graph/graphtools.h"
+#include "app/graph/qtgraphcanvas.h"
 #include "app/graph/snapshotforms.h"
 #include "app/graph/trackerform.h"
 #include "app/table/tableframe.h"
@@ -146,6 +147,46 @@ private slots:
         QCOMPARE(Pixel(img, 0, 80), red);
         // The first column has no left neighbour: one pixel on the grid line.
         QCOMPARE(Pixel(img, 0, 79), QColor(192, 192, 192));
+    }
+
+    // The printer view goes through the same renderer onto any painter: on a
+    // printer page the painter has no image to write into, so the lines go
+    // through QPainter itself. Both ways must give the same pixels, and the
+    // monochrome page draws every channel black.
+    void printerViewDrawsThroughAnyPainterLikeTheScreen()
+    {
+        auto r = MakeRecording(3, 20000, true);
+        TPrinterView pv;
+        pv.SetRecording(r.get());
+        TCanvasMetrics m{[](const std::string& t) { return static_cast<int>(t.size()) * 6; }, 12};
+        pv.Layout(900, 600, m, m, 14);
+        QVERIFY(pv.XExtent > 100 && pv.YExtent > 100);
+        const QPoint origin(pv.PlotRect.Left, pv.PlotRect.Top);
+        auto draw = [&](bool throughPainter) {
+            QImage page(900, 600, QImage::Format_RGB32);
+            page.fill(Qt::white);
+            QPainter p(&page);
+            if (throughPainter)
+                p.setClipRect(QRect(0, 0, 900, 600)); // no direct writes: the printer's way
+            RenderGraph(pv, p, origin);
+            return page;
+        };
+        const QImage direct = draw(false);
+        const QImage painted = draw(true);
+        QCOMPARE(painted, direct);
+        // The plot lies inside its rectangle: outside it the page is untouched.
+        QCOMPARE(direct.pixelColor(pv.PlotRect.Left - 1, pv.PlotRect.Top + 5), QColor(Qt::white));
+        QCOMPARE(direct.pixelColor(pv.PlotRect.Left + 1, pv.PlotRect.Top + 1), QColor(254, 254, 254));
+
+        pv.Monochrome = true;
+        const QImage mono = draw(false);
+        QSet<QRgb> colours;
+        for (int y = pv.PlotRect.Top; y <= pv.PlotRect.Bottom; ++y)
+            for (int x = pv.PlotRect.Left; x <= pv.PlotRect.Right; ++x)
+                colours.insert(mono.pixel(x, y) & 0xFFFFFF);
+        QVERIFY(colours.contains(0x000000));
+        QVERIFY(!colours.contains(0xFF0000)); // channel 1's red is gone
+        QVERIFY(!colours.contains(qRgb(255, 0, 0) & 0xFFFFFF));
     }
 
     void magnifierDragZoomsIntoTheCells()

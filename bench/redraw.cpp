@@ -125,8 +125,11 @@ void BM_Columns(benchmark::State& state)
             for (const auto* a : {&channel.Values, &channel.MinValues, &channel.MaxValues}) {
                 const graph::TQuantizer* same = a == &channel.Values ? static_cast<const graph::TQuantizer*>(&rows)
                                                                      : &envelopeRows;
+                const auto want = a == &channel.Values      ? graph::TMinMaxPyramid::EWant::Both
+                                  : a == &channel.MinValues ? graph::TMinMaxPyramid::EWant::Min
+                                                            : graph::TMinMaxPyramid::EWant::Max;
                 graph::ChannelColumns(channel, *a, lo, hi, c.View.XExtent, &c.View.Pyramids().For(slot++, *a), out,
-                                      same);
+                                      same, want);
                 benchmark::DoNotOptimize(out.data());
             }
         }

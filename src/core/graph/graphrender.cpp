@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "core/util/numeric.h"
 #include "core/values/vro8utils.h"
@@ -49,7 +50,7 @@ std::vector<std::int32_t> ColumnCounts(std::int32_t first, std::int32_t last, st
 
 void ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues& array, std::int32_t first,
                     std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid, TColumns& out,
-                    const TQuantizer* same)
+                    const TQuantizer* same, TMinMaxPyramid::EWant want)
 {
     out.assign(static_cast<std::size_t>(std::max(w, 0)), TMinMax{});
     const TRecording& owner = channel.Owner();
@@ -82,16 +83,17 @@ void ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues&
         const std::int64_t a = std::max<std::int64_t>(i - shift, 0);
         const std::int64_t b = std::min<std::int64_t>(i + n - shift, size);
         if (a < b)
-            out[c] = pyramid ? pyramid->Query(data, a, b, same) : PlainMinMax(data, a, b);
+            out[c] = pyramid ? pyramid->Query(data, a, b, same, want) : PlainMinMax(data, a, b);
         i += n;
     }
 }
 
 TColumns ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues& array, std::int32_t first,
-                        std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid, const TQuantizer* same)
+                        std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid, const TQuantizer* same,
+                        TMinMaxPyramid::EWant want)
 {
     TColumns out;
-    ChannelColumns(channel, array, first, last, w, pyramid, out, same);
+    ChannelColumns(channel, array, first, last, w, pyramid, out, same, want);
     return out;
 }
 
@@ -302,8 +304,9 @@ void TGraphRenderer::DrawEnvelope(const TCommonView& view, int channel, TGraphCa
         const auto& pmin = view.Pyramids().For(channel * 3 + 1, ch.MinValues);
         const auto& pmax = view.Pyramids().For(channel * 3 + 2, ch.MaxValues);
         const TEnvelopeRows rows(ch, view.YExtent);
-        ChannelColumns(ch, ch.MinValues, first, last, view.XExtent, &pmin, w.Low, &rows);
-        ChannelColumns(ch, ch.MaxValues, first, last, view.XExtent, &pmax, w.High, &rows);
+        // Only the lowest minimum and the highest maximum are drawn.
+        ChannelColumns(ch, ch.MinValues, first, last, view.XExtent, &pmin, w.Low, &rows, TMinMaxPyramid::EWant::Min);
+        ChannelColumns(ch, ch.MaxValues, first, last, view.XExtent, &pmax, w.High, &rows, TMinMaxPyramid::EWant::Max);
         lines.reserve(3 * w.Low.size());
         for (std::size_t c = 0; c < w.Low.size(); ++c) {
             if (w.Low[c].Empty() || w.High[c].Empty())

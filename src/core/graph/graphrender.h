@@ -69,13 +69,13 @@ std::vector<std::int32_t> ColumnCounts(std::int32_t first, std::int32_t last, st
 // time-shifted as GetValue reads it. `pyramid` may be null (plain pass).
 // Either way the result is that of the plain pass over the samples; with
 // `same` (pyramid only) each extreme may differ from it within one step of
-// the quantizer, which is all a drawing needs.
+// the quantizer, which is all a drawing needs; with `want` one end only.
 TColumns ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues& array, std::int32_t first,
                         std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid,
-                        const TQuantizer* same = nullptr);
+                        const TQuantizer* same = nullptr, TMinMaxPyramid::EWant want = TMinMaxPyramid::EWant::Both);
 void ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues& array, std::int32_t first,
                     std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid, TColumns& out,
-                    const TQuantizer* same = nullptr);
+                    const TQuantizer* same = nullptr, TMinMaxPyramid::EWant want = TMinMaxPyramid::EWant::Both);
 
 // The pixel rows of the column drawing (ColumnStrokes) and of the envelope
 // strokes, as quantizers.

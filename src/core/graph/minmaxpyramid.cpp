@@ -35,32 +35,64 @@ TMinMax RawRange(const std::int32_t* p, std::int64_t n)
     return r;
 }
 
-// The blocks [first, last) of a level. A query takes fewer than FanOut
-// blocks at each end of each level, too few for vector code to pay for its
-// set-up: those go one by one, longer runs through the vector loop.
-template <typename TLevel>
-TMinMax BlockRange(const TLevel& level, std::int64_t first, std::int64_t last)
+// The blocks [first, last) of a level, one or both of its arrays. A query
+// takes fewer than FanOut blocks at each end of each level, too few for
+// vector code to pay for its set-up: those go one by one, longer runs
+// through the vector loop.
+std::int32_t RunMin(const std::int32_t* mn, std::int64_t first, std::int64_t last)
 {
-    std::int32_t lo = kBig, hi = kNoValue;
-    const std::int32_t* mn = level.Min.data();
-    const std::int32_t* mx = level.Max.data();
+    std::int32_t lo = kBig;
     if (last - first < 16) {
         for (std::int64_t i = first; i < last; ++i) {
             lo = std::min(lo, mn[i]);
-            hi = std::max(hi, mx[i]);
 #if defined(__GNUC__)
-            asm("" : "+r"(lo), "+r"(hi)); // keeps this loop scalar
+            asm("" : "+r"(lo)); // keeps this loop scalar
 #endif
         }
     } else {
-        for (std::int64_t i = first; i < last; ++i) {
+        for (std::int64_t i = first; i < last; ++i)
             lo = mn[i] < lo ? mn[i] : lo;
-            hi = mx[i] > hi ? mx[i] : hi;
-        }
     }
+    return lo;
+}
+
+std::int32_t RunMax(const std::int32_t* mx, std::int64_t first, std::int64_t last)
+{
+    std::int32_t hi = kNoValue;
+    if (last - first < 16) {
+        for (std::int64_t i = first; i < last; ++i) {
+            hi = std::max(hi, mx[i]);
+#if defined(__GNUC__)
+            asm("" : "+r"(hi));
+#endif
+        }
+    } else {
+        for (std::int64_t i = first; i < last; ++i)
+            hi = mx[i] > hi ? mx[i] : hi;
+    }
+    return hi;
+}
+
+template <typename TLevel>
+TMinMax BlockRange(const TLevel& level, std::int64_t first, std::int64_t last,
+                   TMinMaxPyramid::EWant want = TMinMaxPyramid::EWant::Both)
+{
     TMinMax r;
-    r.Min = lo;
-    r.Max = hi;
+    if (want != TMinMaxPyramid::EWant::Max)
+        r.Min = RunMin(level.Min.data(), first, last);
+    if (want != TMinMaxPyramid::EWant::Min)
+        r.Max = RunMax(level.Max.data(), first, last);
+    return r;
+}
+
+// A one-sided result as a pair: the other end copies the wanted one, so
+// that Empty() still tells whether the range held any value.
+TMinMax Only(TMinMax r, TMinMaxPyramid::EWant want)
+{
+    if (want == TMinMaxPyramid::EWant::Min)
+        r.Max = r.Min == kBig ? kNoValue : r.Min;
+    else if (want == TMinMaxPyramid::EWant::Max)
+        r.Min = r.Max == kNoValue ? kBig : r.Max;
     return r;
 }
 
@@ -134,52 +166,77 @@ void TMinMaxPyramid::BuildFrom(std::span<const std::int32_t> data, std::size_t f
 }
 
 TMinMax TMinMaxPyramid::Query(std::span<const std::int32_t> data, std::int64_t first, std::int64_t last,
-                              const TQuantizer* same) const
+                              const TQuantizer* same, EWant want) const
 {
     first = std::max<std::int64_t>(first, 0);
     last = std::min<std::int64_t>(last, static_cast<std::int64_t>(std::min(data.size(), count_)));
     TMinMax r;
     if (first >= last)
         return r;
-    // Whole blocks [a, b) of level 0; samples before a and after b.
-    std::int64_t a = (first + BlockSize - 1) / BlockSize;
-    std::int64_t b = last / BlockSize;
-    if (a >= b)
-        return RawRange(data.data() + first, last - first);
-    const std::int64_t headBlock = a - 1, tailBlock = b;
-    // Climb while a coarser level fits, taking the blocks left over at each end.
-    for (std::size_t k = 0; k < levels_.size(); ++k) {
-        const auto& level = levels_[k];
-        const std::int64_t a2 = (a + FanOut - 1) / FanOut;
-        const std::int64_t b2 = b / FanOut;
-        if (k + 1 >= levels_.size() || a2 >= b2) {
-            r.Add(BlockRange(level, a, b));
+    // Whole blocks of level k: [a[k], b[k]). The top level t is the coarsest
+    // that has any; below it every level has some.
+    constexpr int kMaxLevels = 24;
+    std::int64_t a[kMaxLevels], b[kMaxLevels];
+    int t = -1;
+    std::int64_t size = BlockSize;
+    for (int k = 0; k < static_cast<int>(levels_.size()) && k < kMaxLevels; ++k, size *= FanOut) {
+        a[k] = (first + size - 1) / size;
+        b[k] = last / size;
+        if (a[k] >= b[k])
             break;
-        }
-        r.Add(BlockRange(level, a, a2 * FanOut));
-        r.Add(BlockRange(level, b2 * FanOut, b));
-        a = a2;
-        b = b2;
+        t = k;
     }
-    // The partial blocks at the ends: their samples are read only when the
-    // block as a whole reaches beyond the extremes found so far (or, with a
-    // quantizer, beyond their step), since otherwise no sample of its part
-    // can change them. These scattered reads are what a long query costs.
-    const auto& level0 = levels_[0];
-    auto partial = [&](std::int64_t block, std::int64_t from, std::int64_t to) {
-        if (from >= to)
-            return;
+    if (t < 0)
+        return Only(RawRange(data.data() + first, last - first), want);
+    r.Add(BlockRange(levels_[static_cast<std::size_t>(t)], a[t], b[t], want));
+
+    // Then outwards from the middle, level by level down to the samples.
+    // What is left at an end lies inside one block of the level above; it
+    // is looked into only when that block as a whole reaches beyond the
+    // extremes found so far (or, with a quantizer, beyond their step), since
+    // otherwise nothing in it can change them. On long windows most ends
+    // stop at the first look, which saves the scattered reads a query costs.
+    auto kept = [&](const TLevel& level, std::int64_t block) {
         const auto i = static_cast<std::size_t>(block);
-        const std::int32_t lo = level0.Min[i], hi = level0.Max[i];
-        const bool minKept = lo >= r.Min || (same && !r.Empty() && same->Same(lo, r.Min));
-        const bool maxKept = hi <= r.Max || (same && !r.Empty() && same->Same(hi, r.Max));
-        if (minKept && maxKept)
-            return;
-        r.Add(RawRange(data.data() + from, to - from));
+        if (want != EWant::Max) {
+            const std::int32_t lo = level.Min[i];
+            if (lo < r.Min && !(same && r.Min != kBig && same->Same(lo, r.Min)))
+                return false;
+        }
+        if (want != EWant::Min) {
+            const std::int32_t hi = level.Max[i];
+            if (hi > r.Max && !(same && r.Max != kNoValue && same->Same(hi, r.Max)))
+                return false;
+        }
+        return true;
     };
-    partial(headBlock, first, (headBlock + 1) * BlockSize);
-    partial(tailBlock, tailBlock * BlockSize, last);
-    return r;
+    bool leftOpen = true, rightOpen = true;
+    for (int k = t - 1; k >= -1 && (leftOpen || rightOpen); --k) {
+        const TLevel& above = levels_[static_cast<std::size_t>(k + 1)];
+        static_assert(FanOut == 8);
+        const std::int64_t aboveSize = BlockSize << (3 * (k + 1));
+        // Left: [first, a[k + 1] × aboveSize) lies in block a[k + 1] - 1 above.
+        if (leftOpen) {
+            const std::int64_t end = a[k + 1] * aboveSize;
+            if (first >= end || kept(above, a[k + 1] - 1))
+                leftOpen = false;
+            else if (k >= 0)
+                r.Add(BlockRange(levels_[static_cast<std::size_t>(k)], a[k], a[k + 1] * FanOut, want));
+            else
+                r.Add(RawRange(data.data() + first, end - first));
+        }
+        // Right: [b[k + 1] × aboveSize, last) lies in block b[k + 1] above.
+        if (rightOpen) {
+            const std::int64_t begin = b[k + 1] * aboveSize;
+            if (begin >= last || kept(above, b[k + 1]))
+                rightOpen = false;
+            else if (k >= 0)
+                r.Add(BlockRange(levels_[static_cast<std::size_t>(k)], b[k + 1] * FanOut, b[k], want));
+            else
+                r.Add(RawRange(data.data() + begin, last - begin));
+        }
+    }
+    return Only(r, want);
 }
 
 void TMinMaxPyramid::Prefetch(std::span<const std::int32_t> data, std::int64_t boundary) const

@@ -67,8 +67,11 @@ public:
     // With `same`, a returned extreme may differ from the true one within
     // the same step of the quantizer (what a caller that maps values to
     // pixel rows needs), which saves most reads of samples.
+    // With `want` Min or Max only that end is found (and the other end of
+    // the result is a copy of it), reading only half the block extremes.
+    enum class EWant { Both, Min, Max };
     TMinMax Query(std::span<const std::int32_t> data, std::int64_t first, std::int64_t last,
-                  const TQuantizer* same = nullptr) const;
+                  const TQuantizer* same = nullptr, EWant want = EWant::Both) const;
 
     // Asks the memory for what queries ending or starting at sample index
     // `boundary` will read (the sample block there and the block extremes

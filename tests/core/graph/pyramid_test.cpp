@@ -46,7 +46,12 @@ TEST(MinMaxPyramid, RandomWindowsEqualThePlainPass)
             std::int64_t a = pos(rng), b = pos(rng);
             if (k % 3 == 0)
                 b = a + (k % 200); // short windows inside one block
-            EXPECT_EQ(p.Query(d, a, b), PlainMinMax(d, a, b)) << n << " " << a << " " << b;
+            const TMinMax plain = PlainMinMax(d, a, b);
+            EXPECT_EQ(p.Query(d, a, b), plain) << n << " " << a << " " << b;
+            const TMinMax low = p.Query(d, a, b, nullptr, TMinMaxPyramid::EWant::Min);
+            EXPECT_EQ(low.Empty(), plain.Empty());
+            if (!plain.Empty())
+                EXPECT_EQ(low.Min, plain.Min);
         }
     }
 }
@@ -177,11 +182,18 @@ TEST(MinMaxPyramid, QuantizedQueriesLandOnThePlainPassSteps)
             // Never outside the true range: the skipped part only narrows it.
             ASSERT_GE(fast.Min, plain.Min);
             ASSERT_LE(fast.Max, plain.Max);
+            // One end alone lands on the same step, the other end copying it.
+            const TMinMax low = p.Query(d, a, b, &q, TMinMaxPyramid::EWant::Min);
+            const TMinMax high = p.Query(d, a, b, &q, TMinMaxPyramid::EWant::Max);
+            ASSERT_TRUE(q.Same(low.Min, plain.Min) && low.Max == low.Min);
+            ASSERT_TRUE(q.Same(high.Max, plain.Max) && high.Min == high.Max);
         }
         if (width == 1) // steps of one value: exactly the plain pass
             for (int k = 0; k < 200; ++k) {
                 const std::int64_t a = pos(rng), b = a + 70000;
-                ASSERT_EQ(p.Query(d, a, b, &q), PlainMinMax(d, a, b));
+                const TMinMax exact = PlainMinMax(d, a, b);
+                ASSERT_EQ(p.Query(d, a, b, &q), exact);
+                ASSERT_EQ(p.Query(d, a, b, nullptr, TMinMaxPyramid::EWant::Max).Max, exact.Max);
             }
     }
 }

@@ -89,8 +89,8 @@ TMinMax BlockRange(const TLevel& level, std::int64_t first, std::int64_t last,
 // that Empty() still tells whether the range held any value.
 TMinMax Only(TMinMax r, TMinMaxPyramid::EWant want)
 {
-    if (want == TMinMaxPyramid::EWant::Min)
-        r.Max = r.Min == kBig ? kNoValue : r.Min;
+    if (want == TMinMaxPyramid::EWant::Min && r.Min != kBig)
+        r.Max = r.Min;
     else if (want == TMinMaxPyramid::EWant::Max)
         r.Min = r.Max == kNoValue ? kBig : r.Max;
     return r;
@@ -186,7 +186,7 @@ TMinMax TMinMaxPyramid::Query(std::span<const std::int32_t> data, std::int64_t f
             break;
         t = k;
     }
-    if (t < 0)
+    if (t < 0) // samples only: both ends come at once
         return Only(RawRange(data.data() + first, last - first), want);
     r.Add(BlockRange(levels_[static_cast<std::size_t>(t)], a[t], b[t], want));
 
@@ -236,6 +236,10 @@ TMinMax TMinMaxPyramid::Query(std::span<const std::int32_t> data, std::int64_t f
                 r.Add(RawRange(data.data() + begin, last - begin));
         }
     }
+    // A lowest value of INT32_MAX looks like no value at all: only the
+    // maxima can tell (rare: windows without values end here too).
+    if (want == EWant::Min && r.Min == kBig)
+        return Only(Query(data, first, last, same, EWant::Both), want);
     return Only(r, want);
 }
 

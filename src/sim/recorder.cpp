@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <stdexcept>
 
 namespace vro::sim {
@@ -247,6 +248,64 @@ void TSimRecorder::PatchHeader(std::uint16_t handle, std::size_t offset, std::ui
 {
     TLock l(mutex_);
     headerPatches_[handle][offset] = value;
+}
+
+std::vector<TNamedRecorderFault> ParseRecorderFaults(const std::string& text)
+{
+    static const std::pair<const char*, ERecorderFault> kModes[] = {
+        {"silence", ERecorderFault::Silence}, {"status", ERecorderFault::Status}, {"short", ERecorderFault::Short},
+        {"long", ERecorderFault::Long},       {"empty", ERecorderFault::Empty},   {"cut", ERecorderFault::CutAt},
+        {"over", ERecorderFault::OverPiece},  {"delay", ERecorderFault::Delay}};
+    auto number = [](const std::string& item, const std::string& s, long lo, long hi) {
+        std::size_t used = 0;
+        long v = 0;
+        try {
+            v = std::stol(s, &used);
+        } catch (const std::exception&) {
+            used = 0;
+        }
+        if (s.empty() || used != s.size() || v < lo || v > hi)
+            throw std::invalid_argument("fault \"" + item + "\": \"" + s + "\" is not a number in " +
+                                        std::to_string(lo) + ".." + std::to_string(hi));
+        return v;
+    };
+    std::vector<TNamedRecorderFault> out;
+    std::size_t from = 0;
+    while (from <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', from), text.size());
+        const std::string item = text.substr(from, comma - from);
+        from = comma + 1;
+        if (item.empty())
+            continue;
+        std::vector<std::string> parts;
+        for (std::size_t p = 0;;) {
+            const std::size_t colon = item.find(':', p);
+            parts.push_back(item.substr(p, colon == std::string::npos ? std::string::npos : colon - p));
+            if (colon == std::string::npos)
+                break;
+            p = colon + 1;
+        }
+        if (parts.size() < 2 || parts.size() > 3 || parts[0].size() < 2 || (parts[0][0] != 'R' && parts[0][0] != 'S'))
+            throw std::invalid_argument("fault \"" + item + "\": expected COMMAND:MODE[:VALUE], such as R20:status:3");
+        TNamedRecorderFault f;
+        f.Address = parts[0][0];
+        f.Number = static_cast<std::uint8_t>(number(item, parts[0].substr(1), 0, 255));
+        const auto mode = std::find_if(std::begin(kModes), std::end(kModes),
+                                       [&](const auto& m) { return parts[1] == m.first; });
+        if (mode == std::end(kModes))
+            throw std::invalid_argument("fault \"" + item + "\": unknown mode \"" + parts[1] +
+                                        "\" (silence, status, short, long, empty, cut, over, delay)");
+        f.Fault.Mode = mode->second;
+        const bool needsValue = f.Fault.Mode != ERecorderFault::Silence && f.Fault.Mode != ERecorderFault::Empty;
+        if (needsValue != (parts.size() == 3))
+            throw std::invalid_argument("fault \"" + item + "\": mode " + parts[1] +
+                                        (needsValue ? " needs a value" : " takes no value"));
+        if (needsValue)
+            f.Fault.Value = number(item, parts[2], f.Fault.Mode == ERecorderFault::Status ? -32768 : 0,
+                                   f.Fault.Mode == ERecorderFault::Status ? 32767 : 100000000);
+        out.push_back(f);
+    }
+    return out;
 }
 
 void TSimRecorder::SetFault(char address, std::uint8_t number, TRecorderFault fault)

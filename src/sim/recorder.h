@@ -50,6 +50,19 @@ struct TRecorderFault {
     int SkipFirst = 0;  // answers left alone before the fault starts
 };
 
+// One command's fault as `vro simulate --faults` names it:
+// "R20:status:3", "R23:cut:4800", "R40:silence", "S101:delay:3000"; modes
+// silence, status, short, long, empty, cut, over, delay (the value is
+// required for all but silence and empty).
+struct TNamedRecorderFault {
+    char Address = 'R';
+    std::uint8_t Number = 0;
+    TRecorderFault Fault;
+};
+// A comma-separated list of those; raises std::invalid_argument naming the
+// item that does not read.
+std::vector<TNamedRecorderFault> ParseRecorderFaults(const std::string& text);
+
 // The recorder's answer to one request frame.
 struct TRecorderAnswer {
     bool Silent = false;

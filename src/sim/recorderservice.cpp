@@ -4,6 +4,7 @@
 #include "sim/simsetup.h"
 
 #include <chrono>
+#include <ctime>
 #include <map>
 #include <stdexcept>
 
@@ -150,7 +151,10 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
     {{"--com-version", "N  recorder layout version 1..5 (default 3)", false},
      {"--ident", "TEXT  identification text (default \"VRO8K-M V2.10\")", false},
      {"--online-interval-ms", "MS  one online record every MS milliseconds (default 2)", false},
-     {"--recordings", "DIR  serve the .vxrf files of DIR as the recorder's memory", false}},
+     {"--recordings", "DIR  serve the .vxrf files of DIR as the recorder's memory", false},
+     {"--faults", "LIST  answer commands wrongly, e.g. R20:status:3,R23:cut:4800 (modes silence, status, "
+                  "short, long, empty, cut, over, delay)", false},
+     {"--link-faults", "P  lose or corrupt each answer with probability P (0..1), as a noisy line would", false}},
     [](TSimulator& sim, const TSimOptionValues& values) {
         TSimProfile profile;
         profile.ComVersion = IntOption(values, "--com-version", 3, 1, 5);
@@ -164,6 +168,22 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
             for (auto& r : recordings)
                 recorder->AddRecording(std::move(r));
             recorder->AddSetup("Default setup", 1);
+        }
+        if (auto it = values.find("--faults"); it != values.end())
+            for (const auto& f : ParseRecorderFaults(it->second))
+                recorder->SetFault(f.Address, f.Number, f.Fault);
+        if (auto it = values.find("--link-faults"); it != values.end()) {
+            std::size_t used = 0;
+            double p = -1;
+            try {
+                p = std::stod(it->second, &used);
+            } catch (const std::exception&) {
+                used = 0;
+            }
+            if (used != it->second.size() || !(p >= 0 && p <= 1))
+                throw std::invalid_argument("--link-faults: \"" + it->second + "\" is not a probability 0..1");
+            sim.SetRandomFaults(p, {ESimFault::LoseAnswer, ESimFault::FlipBit, ESimFault::Garbage},
+                                static_cast<std::uint32_t>(std::time(nullptr)));
         }
         TSimRecorderService::InstallHandlers(sim, recorder);
         std::lock_guard<std::mutex> l(registryMutex);

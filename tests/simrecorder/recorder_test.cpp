@@ -306,3 +306,29 @@ TEST(SimRecorder, RecordingFilesBecomeTheMemory)
     EXPECT_THROW(LoadSimRecordings("/nonexistent-folder", 3), std::runtime_error);
     EXPECT_THROW(LoadSimRecordings(std::filesystem::path(VRO_TEST_DATA) / "no-such", 3), std::runtime_error);
 }
+
+TEST(SimRecorderFaults, NamedFaultListsReadAsWrittenAndBadItemsAreNamed)
+{
+    const auto f = ParseRecorderFaults("R20:status:3,,S101:delay:2500,R40:silence,R23:cut:4800");
+    ASSERT_EQ(f.size(), 4u);
+    EXPECT_EQ(f[0].Address, 'R');
+    EXPECT_EQ(f[0].Number, 20);
+    EXPECT_EQ(f[0].Fault.Mode, ERecorderFault::Status);
+    EXPECT_EQ(f[0].Fault.Value, 3);
+    EXPECT_EQ(f[1].Address, 'S');
+    EXPECT_EQ(f[1].Fault.Mode, ERecorderFault::Delay);
+    EXPECT_EQ(f[1].Fault.Value, 2500);
+    EXPECT_EQ(f[2].Fault.Mode, ERecorderFault::Silence);
+    EXPECT_EQ(f[3].Fault.Mode, ERecorderFault::CutAt);
+    EXPECT_TRUE(ParseRecorderFaults("").empty());
+    EXPECT_EQ(ParseRecorderFaults("R33:status:-1")[0].Fault.Value, -1);
+    for (const char* bad : {"R20", "X20:status:1", "R:status:1", "R256:silence", "R20:loud:1", "R20:status",
+                            "R40:silence:2", "R20:status:1:2", "R23:cut:-5", "R20:status:3x"}) {
+        try {
+            ParseRecorderFaults(std::string("R10:empty,") + bad);
+            ADD_FAILURE() << bad << " was taken";
+        } catch (const std::invalid_argument& e) {
+            EXPECT_NE(std::string(e.what()).find(bad), std::string::npos) << e.what();
+        }
+    }
+}

@@ -106,3 +106,29 @@ TEST(VroDevice, CtrlCCancelsAndLeavesTheRecorderUsable)
     ASSERT_EQ(rc2, 0);
     EXPECT_EQ(nlohmann::json::parse(values).size(), 2u);
 }
+
+// The faults a user can switch on in `vro simulate` reach the verbs: a
+// refused command fails with the recorder's error, a dead line with the link's.
+TEST(VroDevice, SimulatedFaultsFromTheCommandLine)
+{
+    if (!std::filesystem::exists(kVro))
+        GTEST_SKIP() << "the vro program is not built: " << kVro;
+    {
+        TSimulateProcess sim({"--faults", "R20:status:3"});
+        ASSERT_FALSE(sim.port.empty());
+        auto [out, rc] = RunVro("device read-header --index 0 --port " + sim.port, true);
+        EXPECT_EQ(rc, 1) << out;
+        EXPECT_FALSE(out.empty());
+        EXPECT_EQ(RunVro("device list --port " + sim.port).second, 0); // other commands still answer
+    }
+    {
+        // Every answer lost or corrupted: the link's error, not a hang.
+        TSimulateProcess sim({"--link-faults", "1"});
+        ASSERT_FALSE(sim.port.empty());
+        auto [out, rc] = RunVro("device identify --port " + sim.port, true);
+        EXPECT_EQ(rc, 1);
+        EXPECT_NE(out.find("no recorder"), std::string::npos) << out;
+    }
+    EXPECT_NE(RunVro("simulate --faults R20:loud:1").second, 0);
+    EXPECT_NE(RunVro("simulate --link-faults 2").second, 0);
+}

@@ -284,24 +284,12 @@ void TVro8RecordingSetup::SetRecordingName(const std::string& v)
     PutBufferString(DvxTrim(RecordingName()), 32, bytes_, 14);
 }
 
-void TVro8RecordingSetup::Decode(std::span<const std::uint8_t> in)
-{
-    CheckSize("Recording setup", in.size(), kSize);
-    std::copy(in.begin(), in.end(), bytes_.begin());
-}
-
 std::uint16_t TVro8BaseSetup::PreassureUnit() const { return GetLE<std::uint16_t>(bytes_, 4); }
 void TVro8BaseSetup::SetPreassureUnit(std::uint16_t v) { PutLE(std::span<std::uint8_t>(bytes_), 4, v); }
 std::uint16_t TVro8BaseSetup::TemperatureUnit() const { return GetLE<std::uint16_t>(bytes_, 6); }
 void TVro8BaseSetup::SetTemperatureUnit(std::uint16_t v) { PutLE(std::span<std::uint8_t>(bytes_), 6, v); }
 std::uint16_t TVro8BaseSetup::FlowUnit() const { return GetLE<std::uint16_t>(bytes_, 8); }
 void TVro8BaseSetup::SetFlowUnit(std::uint16_t v) { PutLE(std::span<std::uint8_t>(bytes_), 8, v); }
-
-void TVro8BaseSetup::Decode(std::span<const std::uint8_t> in)
-{
-    CheckSize("Base setup", in.size(), kSize);
-    std::copy(in.begin(), in.end(), bytes_.begin());
-}
 
 std::uint16_t TVro8DisplaySetup::Kind() const { return GetLE<std::uint16_t>(bytes_, 0); }
 void TVro8DisplaySetup::SetKind(std::uint16_t v) { PutLE(std::span<std::uint8_t>(bytes_), 0, v); }
@@ -311,12 +299,6 @@ std::uint16_t TVro8DisplaySetup::Bar() const { return GetLE<std::uint16_t>(bytes
 void TVro8DisplaySetup::SetBar(std::uint16_t v) { PutLE(std::span<std::uint8_t>(bytes_), 4, v); }
 std::uint16_t TVro8DisplaySetup::Filter() const { return GetLE<std::uint16_t>(bytes_, 6); }
 void TVro8DisplaySetup::SetFilter(std::uint16_t v) { PutLE(std::span<std::uint8_t>(bytes_), 6, v); }
-
-void TVro8DisplaySetup::Decode(std::span<const std::uint8_t> in)
-{
-    CheckSize("Display setup", in.size(), kSize);
-    std::copy(in.begin(), in.end(), bytes_.begin());
-}
 
 // ---- CAN ---------------------------------------------------------------------------------------
 
@@ -355,12 +337,6 @@ TVro8CanMessageSetupWrapper TVro8CanSetup::Message(int index)
 const TVro8CanMessageSetupWrapper TVro8CanSetup::Message(int index) const
 {
     return const_cast<TVro8CanSetup*>(this)->Message(index);
-}
-
-void TVro8CanSetup::Decode(std::span<const std::uint8_t> in)
-{
-    CheckSize("CAN setup", in.size(), kSize);
-    std::copy(in.begin(), in.end(), bytes_.begin());
 }
 
 // ---- signal types ------------------------------------------------------------------------------

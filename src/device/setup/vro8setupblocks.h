@@ -22,6 +22,7 @@
 // UTF-8 here) and are written cut to their width and 0-padded.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <span>
@@ -200,10 +201,33 @@ private:
 
 // ---- recording, base, display ------------------------------------------------------------------
 
-class TVro8RecordingSetup {
+// A block kept as the recorder's bytes, the same in every layout (recording,
+// base, display and CAN blocks): the bytes, their encoding, and a decoding
+// that checks the length. `Derived` keeps blocks of equal size apart.
+template <typename Derived, std::size_t N>
+class TVro8PlainBlock {
 public:
-    static constexpr std::size_t kSize = 48;
+    static constexpr std::size_t kSize = N;
+    const std::array<std::uint8_t, N>& Bytes() const { return bytes_; }
+    std::array<std::uint8_t, N>& Bytes() { return bytes_; }
+    std::vector<std::uint8_t> Encode() const { return {bytes_.begin(), bytes_.end()}; }
+    friend bool operator==(const Derived& a, const Derived& b) { return a.Bytes() == b.Bytes(); }
 
+protected:
+    // Takes the block's bytes; raises EVro8SetupBlock naming `what` when the
+    // length is not the block's.
+    void DecodeBytes(const char* what, std::span<const std::uint8_t> in)
+    {
+        if (in.size() != N)
+            throw EVro8SetupBlock(std::string(what) + " block of " + std::to_string(in.size()) + " bytes, expected " +
+                                  std::to_string(N));
+        std::copy(in.begin(), in.end(), bytes_.begin());
+    }
+    std::array<std::uint8_t, N> bytes_{};
+};
+
+class TVro8RecordingSetup : public TVro8PlainBlock<TVro8RecordingSetup, 48> {
+public:
     std::uint32_t RecordingNumber() const;
     void SetRecordingNumber(std::uint32_t v);
     std::uint16_t RecordingType() const;
@@ -220,19 +244,11 @@ public:
     // Trimmed, cut to 32 characters, and trimmed again after the cut.
     void SetRecordingName(const std::string& v);
 
-    const std::array<std::uint8_t, kSize>& Bytes() const { return bytes_; }
-    std::array<std::uint8_t, kSize>& Bytes() { return bytes_; }
-    std::vector<std::uint8_t> Encode() const { return {bytes_.begin(), bytes_.end()}; }
-    void Decode(std::span<const std::uint8_t> bytes);
-    bool operator==(const TVro8RecordingSetup& o) const { return bytes_ == o.bytes_; }
-
-private:
-    std::array<std::uint8_t, kSize> bytes_{};
+    void Decode(std::span<const std::uint8_t> bytes) { DecodeBytes("Recording setup", bytes); }
 };
 
-class TVro8BaseSetup {
+class TVro8BaseSetup : public TVro8PlainBlock<TVro8BaseSetup, 12> {
 public:
-    static constexpr std::size_t kSize = 12;
     std::uint16_t PreassureUnit() const;
     void SetPreassureUnit(std::uint16_t v);
     std::uint16_t TemperatureUnit() const;
@@ -240,19 +256,11 @@ public:
     std::uint16_t FlowUnit() const;
     void SetFlowUnit(std::uint16_t v);
 
-    const std::array<std::uint8_t, kSize>& Bytes() const { return bytes_; }
-    std::array<std::uint8_t, kSize>& Bytes() { return bytes_; }
-    std::vector<std::uint8_t> Encode() const { return {bytes_.begin(), bytes_.end()}; }
-    void Decode(std::span<const std::uint8_t> bytes);
-    bool operator==(const TVro8BaseSetup& o) const { return bytes_ == o.bytes_; }
-
-private:
-    std::array<std::uint8_t, kSize> bytes_{};
+    void Decode(std::span<const std::uint8_t> bytes) { DecodeBytes("Base setup", bytes); }
 };
 
-class TVro8DisplaySetup {
+class TVro8DisplaySetup : public TVro8PlainBlock<TVro8DisplaySetup, 12> {
 public:
-    static constexpr std::size_t kSize = 12;
     std::uint16_t Kind() const;
     void SetKind(std::uint16_t v);
     std::uint16_t MinMax() const;
@@ -262,14 +270,7 @@ public:
     std::uint16_t Filter() const;
     void SetFilter(std::uint16_t v);
 
-    const std::array<std::uint8_t, kSize>& Bytes() const { return bytes_; }
-    std::array<std::uint8_t, kSize>& Bytes() { return bytes_; }
-    std::vector<std::uint8_t> Encode() const { return {bytes_.begin(), bytes_.end()}; }
-    void Decode(std::span<const std::uint8_t> bytes);
-    bool operator==(const TVro8DisplaySetup& o) const { return bytes_ == o.bytes_; }
-
-private:
-    std::array<std::uint8_t, kSize> bytes_{};
+    void Decode(std::span<const std::uint8_t> bytes) { DecodeBytes("Display setup", bytes); }
 };
 
 // ---- CAN block ---------------------------------------------------------------------------------
@@ -310,21 +311,13 @@ private:
     std::span<std::uint8_t, kSize> r_;
 };
 
-class TVro8CanSetup {
+class TVro8CanSetup : public TVro8PlainBlock<TVro8CanSetup, 2180> {
 public:
     static constexpr int kMessages = 32;
-    static constexpr std::size_t kSize = 2180;
 
     TVro8CanMessageSetupWrapper Message(int index);
     const TVro8CanMessageSetupWrapper Message(int index) const;
-    const std::array<std::uint8_t, kSize>& Bytes() const { return bytes_; }
-    std::array<std::uint8_t, kSize>& Bytes() { return bytes_; }
-    std::vector<std::uint8_t> Encode() const { return {bytes_.begin(), bytes_.end()}; }
-    void Decode(std::span<const std::uint8_t> bytes);
-    bool operator==(const TVro8CanSetup& o) const { return bytes_ == o.bytes_; }
-
-private:
-    std::array<std::uint8_t, kSize> bytes_{};
+    void Decode(std::span<const std::uint8_t> bytes) { DecodeBytes("CAN setup", bytes); }
 };
 
 // ---- signal types ------------------------------------------------------------------------------

@@ -13,13 +13,6 @@ namespace {
 
 std::int32_t RoundY(double v) { return static_cast<std::int32_t>(RoundHalfEven(v)); }
 
-// y of a raw value with H + round(-f × H), f relative to the current range.
-std::int32_t ColumnY(const TRecordingSensorWrapper& ch, std::int32_t raw, std::int32_t h)
-{
-    const double f = ch.ValueToRelative(raw);
-    return h + RoundY(-f * h);
-}
-
 // Working arrays of a redraw, kept from one redraw to the next so that a
 // redraw allocates nothing once the sizes are known: a fresh allocation of
 // these sizes each time costs page faults that outweigh the drawing.
@@ -97,13 +90,13 @@ TColumns ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorVal
     return out;
 }
 
-std::int32_t TColumnRows::Row(std::int32_t raw) const { return ColumnY(channel_, raw, h_); }
 
 void ColumnStrokes(const TRecordingSensorWrapper& ch, const TColumns& columns, std::int32_t h,
                    std::int32_t controlHeight, std::vector<TSegment>& s)
 {
     s.clear();
     s.reserve(columns.size());
+    const TColumnRows rows(ch, h); // y = H + round(-f × H), f relative to the current range
     std::int32_t prevLow = controlHeight, prevHigh = -1;
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const TMinMax& m = columns[c];
@@ -112,8 +105,8 @@ void ColumnStrokes(const TRecordingSensorWrapper& ch, const TColumns& columns, s
             prevHigh = -1;
             continue;
         }
-        const std::int32_t yMin = ColumnY(ch, m.Min, h);
-        const std::int32_t yMax = ColumnY(ch, m.Max, h);
+        const std::int32_t yMin = rows.Row(m.Min);
+        const std::int32_t yMax = rows.Row(m.Max);
         std::int32_t top = std::min(yMax, prevLow);
         std::int32_t bottom = std::max(yMin, prevHigh);
         bottom = std::min(bottom, controlHeight - 1);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/graph/graphview.h"
+#include "core/util/numeric.h"
 
 namespace vro::graph {
 
@@ -81,25 +82,47 @@ void ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues&
 // strokes, as quantizers.
 class TColumnRows : public TQuantizer {
 public:
-    TColumnRows(const TRecordingSensorWrapper& channel, std::int32_t h) : channel_(channel), h_(h) {}
-    std::int32_t Row(std::int32_t raw) const;
+    // The row of a value: h + round(-f × h), f = (raw - low) / span of the
+    // channel's current range (as ValueToRelative has it), computed here
+    // inline because a redraw asks for it some hundred thousand times.
+    TColumnRows(const TRecordingSensorWrapper& channel, std::int32_t h)
+        : low_(channel.CurrentLoRange),
+          span_(static_cast<double>(channel.CurrentHiRange) - static_cast<double>(channel.CurrentLoRange)), h_(h)
+    {
+        if (!(span_ > 0))
+            span_ = 1.0; // a damaged range never divides by 0
+    }
+    std::int32_t Row(std::int32_t raw) const
+    {
+        const double f = (static_cast<double>(raw) - low_) / span_;
+        // Far outside the plot (a narrow range, or a value far off it) the
+        // row is held at ±2^29: still beyond every edge, and no conversion
+        // of a double too large for an integer.
+        constexpr double kFar = 1 << 29;
+        return h_ + static_cast<std::int32_t>(std::clamp(RoundHalfEven(-f * h_), -kFar, kFar));
+    }
     bool Same(std::int32_t a, std::int32_t b) const override { return Row(a) == Row(b); }
 
 private:
-    const TRecordingSensorWrapper& channel_;
+    double low_, span_;
     std::int32_t h_;
 };
+// The envelope's rows are ScaleValue(raw, 0, H): the same rounded term
+// (before ScaleValue's clamping, which can only merge rows) means the same row.
 class TEnvelopeRows : public TQuantizer {
 public:
-    TEnvelopeRows(const TRecordingSensorWrapper& channel, std::int32_t h) : channel_(channel), h_(h) {}
-    bool Same(std::int32_t a, std::int32_t b) const override
+    TEnvelopeRows(const TRecordingSensorWrapper& channel, std::int32_t h)
+        : low_(channel.CurrentLoRange),
+          span_(static_cast<double>(channel.CurrentHiRange) - static_cast<double>(channel.CurrentLoRange)), h_(h)
     {
-        return channel_.ScaleValue(a, 0, h_) == channel_.ScaleValue(b, 0, h_);
+        if (!(span_ > 0))
+            span_ = 1.0;
     }
+    double Term(std::int32_t raw) const { return RoundHalfEven((static_cast<double>(raw) - low_) * h_ / span_); }
+    bool Same(std::int32_t a, std::int32_t b) const override { return Term(a) == Term(b); }
 
 private:
-    const TRecordingSensorWrapper& channel_;
-    std::int32_t h_;
+    double low_, span_, h_;
 };
 
 // The vertical strokes of the column drawing (x, top, x, bottom) for the

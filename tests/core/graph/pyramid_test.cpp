@@ -251,3 +251,30 @@ TEST(PyramidCache, ReferencesSurviveRequestsForOtherSlots)
         cache.For(slot, b);
     EXPECT_EQ(pa.Query(a, 0, 5000), (TMinMax{1, 1}));
 }
+
+TEST(Columns, PixelRowQuantizersAgreeWithTheChannelsOwnScaling)
+{
+    std::mt19937 rng(9);
+    auto r = graphtest::MakeRecording(1, 10);
+    auto& ch = r->Channel(0);
+    std::uniform_int_distribution<std::int32_t> any(-2000000000, 2000000000), small(-30000, 30000);
+    for (int k = 0; k < 50; ++k) {
+        ch.CurrentLoRange = small(rng);
+        ch.CurrentHiRange = k % 10 == 0 ? ch.CurrentLoRange : small(rng); // empty and reversed ranges too
+        for (std::int32_t h : {1, 99, 1079}) {
+            const TColumnRows rows(ch, h);
+            const TEnvelopeRows envelope(ch, h);
+            for (int i = 0; i < 200; ++i) {
+                const std::int32_t a = i % 2 ? any(rng) : small(rng), b = a + small(rng) % 50;
+                const double f = ch.ValueToRelative(a);
+                const double y = std::nearbyint(-f * h);
+                if (std::abs(y) <= 536870912.0) // 2^29
+                    ASSERT_EQ(rows.Row(a), h + static_cast<std::int32_t>(y));
+                else // far off the plot: held beyond the edge on the right side
+                    ASSERT_TRUE(y < 0 ? rows.Row(a) < -1000000 : rows.Row(a) > 1000000);
+                if (envelope.Same(a, b))
+                    ASSERT_EQ(ch.ScaleValue(a, 0, h), ch.ScaleValue(b, 0, h)) << a << " " << b;
+            }
+        }
+    }
+}

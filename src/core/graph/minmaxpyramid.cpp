@@ -175,13 +175,15 @@ TMinMax TMinMaxPyramid::Query(std::span<const std::int32_t> data, std::int64_t f
         return r;
     // Whole blocks of level k: [a[k], b[k]). The top level t is the coarsest
     // that has any; below it every level has some.
-    constexpr int kMaxLevels = 24;
+    constexpr int kMaxLevels = 16; // 64 × 8^15 samples: far beyond any array, and shifts stay below 64
     std::int64_t a[kMaxLevels], b[kMaxLevels];
     int t = -1;
-    std::int64_t size = BlockSize;
-    for (int k = 0; k < static_cast<int>(levels_.size()) && k < kMaxLevels; ++k, size *= FanOut) {
-        a[k] = (first + size - 1) / size;
-        b[k] = last / size;
+    // Block sizes are powers of two (64 × 8^k): shifts, not divisions.
+    static_assert(BlockSize == 64 && FanOut == 8);
+    int shift = BlockShift;
+    for (int k = 0; k < static_cast<int>(levels_.size()) && k < kMaxLevels; ++k, shift += 3) {
+        a[k] = (first + (std::int64_t(1) << shift) - 1) >> shift;
+        b[k] = last >> shift;
         if (a[k] >= b[k])
             break;
         t = k;
@@ -213,7 +215,6 @@ TMinMax TMinMaxPyramid::Query(std::span<const std::int32_t> data, std::int64_t f
     bool leftOpen = true, rightOpen = true;
     for (int k = t - 1; k >= -1 && (leftOpen || rightOpen); --k) {
         const TLevel& above = levels_[static_cast<std::size_t>(k + 1)];
-        static_assert(FanOut == 8);
         const std::int64_t aboveSize = BlockSize << (3 * (k + 1));
         // Left: [first, a[k + 1] × aboveSize) lies in block a[k + 1] - 1 above.
         if (leftOpen) {

@@ -78,6 +78,17 @@ void ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues&
                     std::int32_t last, std::int32_t w, const TMinMaxPyramid* pyramid, TColumns& out,
                     const TQuantizer* same = nullptr, TMinMaxPyramid::EWant want = TMinMaxPyramid::EWant::Both);
 
+// Round half to even, as RoundHalfEven, for |x| <= 2^50 (larger values are
+// held there first): adding and taking away 1.5 × 2^52 leaves the rounded
+// value in the default rounding mode, without a library call.
+inline double RoundEvenBounded(double x)
+{
+    constexpr double kLimit = 1125899906842624.0; // 2^50
+    constexpr double kMagic = 6755399441055744.0; // 1.5 × 2^52
+    x = std::clamp(x, -kLimit, kLimit);
+    return (x + kMagic) - kMagic;
+}
+
 // The pixel rows of the column drawing (ColumnStrokes) and of the envelope
 // strokes, as quantizers.
 class TColumnRows : public TQuantizer {
@@ -99,7 +110,7 @@ public:
         // row is held at ±2^29: still beyond every edge, and no conversion
         // of a double too large for an integer.
         constexpr double kFar = 1 << 29;
-        return h_ + static_cast<std::int32_t>(std::clamp(RoundHalfEven(-f * h_), -kFar, kFar));
+        return h_ + static_cast<std::int32_t>(std::clamp(RoundEvenBounded(-f * h_), -kFar, kFar));
     }
     bool Same(std::int32_t a, std::int32_t b) const override { return Row(a) == Row(b); }
 
@@ -108,7 +119,8 @@ private:
     std::int32_t h_;
 };
 // The envelope's rows are ScaleValue(raw, 0, H): the same rounded term
-// (before ScaleValue's clamping, which can only merge rows) means the same row.
+// (before ScaleValue's clamping to 32 bits, which can only merge rows)
+// means the same row.
 class TEnvelopeRows : public TQuantizer {
 public:
     TEnvelopeRows(const TRecordingSensorWrapper& channel, std::int32_t h)
@@ -118,7 +130,7 @@ public:
         if (!(span_ > 0))
             span_ = 1.0;
     }
-    double Term(std::int32_t raw) const { return RoundHalfEven((static_cast<double>(raw) - low_) * h_ / span_); }
+    double Term(std::int32_t raw) const { return RoundEvenBounded((static_cast<double>(raw) - low_) * h_ / span_); }
     bool Same(std::int32_t a, std::int32_t b) const override { return Term(a) == Term(b); }
 
 private:

@@ -278,3 +278,16 @@ TEST(Columns, PixelRowQuantizersAgreeWithTheChannelsOwnScaling)
         }
     }
 }
+
+TEST(Columns, BoundedRoundingIsHalfToEven)
+{
+    std::mt19937_64 rng(1);
+    std::uniform_real_distribution<double> wide(-1e15, 1e15), narrow(-3000, 3000);
+    for (int i = 0; i < 100000; ++i) {
+        const double x = i % 3 == 0 ? wide(rng) : i % 3 == 1 ? narrow(rng) : std::floor(narrow(rng)) + 0.5;
+        ASSERT_EQ(RoundEvenBounded(x), std::nearbyint(x)) << x;
+    }
+    EXPECT_EQ(RoundEvenBounded(2.5), 2.0);
+    EXPECT_EQ(RoundEvenBounded(-3.5), -4.0);
+    EXPECT_EQ(RoundEvenBounded(1e300), 1125899906842624.0); // held at 2^50
+}

@@ -6,7 +6,6 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <ctime>
 
 namespace vro::cli {
 
@@ -100,16 +99,6 @@ void TProgress::Show(int perMille)
     std::fprintf(stderr, "\r[%-40s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(),
                  perMille / 10);
     std::fflush(stderr);
-}
-
-std::string StampText(std::uint32_t stamp)
-{
-    const std::time_t t = static_cast<std::time_t>(stamp) + 946684800;
-    std::tm tm{};
-    gmtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-    return buf;
 }
 
 } // namespace vro::cli

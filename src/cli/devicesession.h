@@ -62,7 +62,4 @@ private:
     bool shown_ = false;
 };
 
-// A recorder time stamp (seconds since 2000-01-01) as "YYYY-MM-DD hh:mm:ss".
-std::string StampText(std::uint32_t stamp);
-
 } // namespace vro::cli

@@ -167,7 +167,7 @@ int List(TArgs& args)
             for (int i = 0; i < dir.Count(); ++i) {
                 const auto& e = dir.Entry(i);
                 list.push_back({{"Index", i}, {"Handle", e.Handle}, {"Name", e.Name}, {"Number", e.Number},
-                                {"Date", e.Date}, {"DateText", StampText(e.Date)}});
+                                {"Date", e.Date}, {"DateText", Vro8StampText(e.Date)}});
             }
             PrintJson(list);
             return;
@@ -207,9 +207,9 @@ int ReadHeader(TArgs& args)
         json j = {{"Name", h.Name},
                   {"Number", h.Number},
                   {"StartTime", h.StartTime},
-                  {"StartTimeText", StampText(h.StartTime)},
+                  {"StartTimeText", Vro8StampText(h.StartTime)},
                   {"StopTime", h.StopTime},
-                  {"StopTimeText", StampText(h.StopTime)},
+                  {"StopTimeText", Vro8StampText(h.StopTime)},
                   {"DataSize", h.DataSize},
                   {"RecordCount", h.RecordCount},
                   {"Type", h.Type},

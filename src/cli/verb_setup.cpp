@@ -167,7 +167,7 @@ int List(TArgs& a)
                             {"Name", e.Name},
                             {"Number", e.Number},
                             {"Date", e.Date},
-                            {"DateText", StampText(e.Date)}});
+                            {"DateText", Vro8StampText(e.Date)}});
         }
         std::cout << list.dump(2) << "\n";
         return 0;

@@ -37,16 +37,6 @@ struct TRestoreTimeout {
     ~TRestoreTimeout() { c.RestoreByteTimeout(); }
 };
 
-// Seconds since 2000 as "YYYY-MM-DD HH:MM:SS" (the recorder's clock has no zone).
-std::string StampText(std::uint32_t stamp)
-{
-    const std::time_t t = static_cast<std::time_t>(stamp) + 946684800;
-    std::tm tm{};
-    gmtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-    return buf;
-}
 
 void RequireComplete(TDvxV24Connector& c, std::int32_t got, std::size_t want)
 {
@@ -58,6 +48,16 @@ void RequireComplete(TDvxV24Connector& c, std::int32_t got, std::size_t want)
 }
 
 } // namespace
+
+std::string Vro8StampText(std::uint32_t stamp)
+{
+    const std::time_t t = static_cast<std::time_t>(stamp) + 946684800;
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+    return buf;
+}
 
 // ---- component base --------------------------------------------------------------------
 
@@ -227,7 +227,7 @@ std::vector<std::string> TVro8Directory::ListEntries() const
     std::vector<std::string> lines;
     for (const auto& e : entries_) {
         char buf[160];
-        std::snprintf(buf, sizeof buf, "%-32s\t%10u\t%s", e.Name.c_str(), e.Number, StampText(e.Date).c_str());
+        std::snprintf(buf, sizeof buf, "%-32s\t%10u\t%s", e.Name.c_str(), e.Number, Vro8StampText(e.Date).c_str());
         lines.emplace_back(buf);
     }
     return lines;

@@ -37,6 +37,10 @@ class TDvxV24Connector;
 class TVro8Device;
 class TVro8OnlineRecording;
 
+// A recorder time stamp (seconds since 2000-01-01; the recorder's clock has
+// no zone) as "YYYY-MM-DD HH:MM:SS".
+std::string Vro8StampText(std::uint32_t stamp);
+
 class TVro8Component {
 public:
     explicit TVro8Component(TVro8Device& device) : Device(device) {}

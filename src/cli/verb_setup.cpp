@@ -34,7 +34,6 @@ std::string Lines(std::string s)
     return s;
 }
 
-// A recorder time stamp as "YYYY-MM-DD hh:mm:ss" (the recorder's clock, no zone).
 std::string Letter(int i) { return std::string(1, static_cast<char>('A' + i)); }
 
 int Show(TArgs& a)

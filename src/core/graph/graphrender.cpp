@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "core/util/numeric.h"
 #include "core/values/vro8utils.h"
@@ -89,7 +88,6 @@ TColumns ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorVal
     ChannelColumns(channel, array, first, last, w, pyramid, out, same, want);
     return out;
 }
-
 
 void ColumnStrokes(const TRecordingSensorWrapper& ch, const TColumns& columns, std::int32_t h,
                    std::int32_t controlHeight, std::vector<TSegment>& s)

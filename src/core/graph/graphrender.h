@@ -89,6 +89,19 @@ inline double RoundEvenBounded(double x)
     return (x + kMagic) - kMagic;
 }
 
+// A channel's current range as the pixel mappings use it: its low end and
+// its span (1 for an empty or reversed range, so nothing divides by 0).
+struct TRangeScale {
+    explicit TRangeScale(const TRecordingSensorWrapper& channel)
+        : Low(channel.CurrentLoRange),
+          Span(static_cast<double>(channel.CurrentHiRange) - static_cast<double>(channel.CurrentLoRange))
+    {
+        if (!(Span > 0))
+            Span = 1.0;
+    }
+    double Low, Span;
+};
+
 // The pixel rows of the column drawing (ColumnStrokes) and of the envelope
 // strokes, as quantizers.
 class TColumnRows : public TQuantizer {
@@ -96,16 +109,10 @@ public:
     // The row of a value: h + round(-f × h), f = (raw - low) / span of the
     // channel's current range (as ValueToRelative has it), computed here
     // inline because a redraw asks for it some hundred thousand times.
-    TColumnRows(const TRecordingSensorWrapper& channel, std::int32_t h)
-        : low_(channel.CurrentLoRange),
-          span_(static_cast<double>(channel.CurrentHiRange) - static_cast<double>(channel.CurrentLoRange)), h_(h)
-    {
-        if (!(span_ > 0))
-            span_ = 1.0; // a damaged range never divides by 0
-    }
+    TColumnRows(const TRecordingSensorWrapper& channel, std::int32_t h) : range_(channel), h_(h) {}
     std::int32_t Row(std::int32_t raw) const
     {
-        const double f = (static_cast<double>(raw) - low_) / span_;
+        const double f = (static_cast<double>(raw) - range_.Low) / range_.Span;
         // Far outside the plot (a narrow range, or a value far off it) the
         // row is held at ±2^29: still beyond every edge, and no conversion
         // of a double too large for an integer.
@@ -115,7 +122,7 @@ public:
     bool Same(std::int32_t a, std::int32_t b) const override { return Row(a) == Row(b); }
 
 private:
-    double low_, span_;
+    TRangeScale range_;
     std::int32_t h_;
 };
 // The envelope's rows are ScaleValue(raw, 0, H): the same rounded term
@@ -123,18 +130,16 @@ private:
 // means the same row.
 class TEnvelopeRows : public TQuantizer {
 public:
-    TEnvelopeRows(const TRecordingSensorWrapper& channel, std::int32_t h)
-        : low_(channel.CurrentLoRange),
-          span_(static_cast<double>(channel.CurrentHiRange) - static_cast<double>(channel.CurrentLoRange)), h_(h)
+    TEnvelopeRows(const TRecordingSensorWrapper& channel, std::int32_t h) : range_(channel), h_(h) {}
+    double Term(std::int32_t raw) const
     {
-        if (!(span_ > 0))
-            span_ = 1.0;
+        return RoundEvenBounded((static_cast<double>(raw) - range_.Low) * h_ / range_.Span);
     }
-    double Term(std::int32_t raw) const { return RoundEvenBounded((static_cast<double>(raw) - low_) * h_ / span_); }
     bool Same(std::int32_t a, std::int32_t b) const override { return Term(a) == Term(b); }
 
 private:
-    double low_, span_, h_;
+    TRangeScale range_;
+    double h_;
 };
 
 // The vertical strokes of the column drawing (x, top, x, bottom) for the

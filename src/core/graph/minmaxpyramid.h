@@ -73,10 +73,10 @@ public:
     TMinMax Query(std::span<const std::int32_t> data, std::int64_t first, std::int64_t last,
                   const TQuantizer* same = nullptr, EWant want = EWant::Both) const;
 
-    // Asks the memory for what queries ending or starting at sample index
-    // `boundary` will read (the sample block there and the block extremes
-    // next to it on the finer levels), so that a caller walking along
-    // adjacent windows can overlap these reads with its work.
+    // Asks the memory for the block extremes that queries ending or starting
+    // at sample index `boundary` read on the two finest levels, so that a
+    // caller walking along adjacent windows can overlap these reads with its
+    // work. (The samples there are left alone: most queries never read them.)
     void Prefetch(std::span<const std::int32_t> data, std::int64_t boundary) const;
 
     std::size_t SampleCount() const { return count_; }

@@ -41,12 +41,6 @@ void CheckLayout(int comVersion)
         throw EVro8SetupBlock("Layout version " + std::to_string(comVersion) + " is not supported");
 }
 
-void CheckSize(const char* block, std::size_t got, std::size_t want)
-{
-    if (got != want)
-        throw EVro8SetupBlock(std::string(block) + " block of " + std::to_string(got) + " bytes, expected " +
-                              std::to_string(want));
-}
 
 template <std::size_t Rec, std::size_t N>
 std::span<std::uint8_t, Rec> Record(std::array<std::uint8_t, N>& a, int index, int count)
@@ -57,6 +51,13 @@ std::span<std::uint8_t, Rec> Record(std::array<std::uint8_t, N>& a, int index, i
 }
 
 } // namespace
+
+void Vro8CheckBlockSize(const char* block, std::size_t got, std::size_t want)
+{
+    if (got != want)
+        throw EVro8SetupBlock(std::string(block) + " block of " + std::to_string(got) + " bytes, expected " +
+                              std::to_string(want));
+}
 
 int Vro8SensorCount(int comVersion) { return comVersion == 5 ? 5 : 12; }
 int Vro8SmartInputCount(int comVersion) { return comVersion == 1 ? 0 : comVersion == 5 ? 3 : 4; }
@@ -130,7 +131,7 @@ std::vector<std::uint8_t> TVro8SensorSetup::Encode(int comVersion) const
 void TVro8SensorSetup::Decode(int comVersion, std::span<const std::uint8_t> in)
 {
     CheckLayout(comVersion);
-    CheckSize("Sensor setup", in.size(), TransferSize(comVersion));
+    Vro8CheckBlockSize("Sensor setup", in.size(), TransferSize(comVersion));
     std::array<std::uint8_t, kSize> next = bytes_;
     if (comVersion == 1) {
         for (std::size_t i = 0; i < kRecords; ++i) {
@@ -251,7 +252,7 @@ std::vector<std::uint8_t> TVro8TriggerSetup::Encode(int comVersion) const
 void TVro8TriggerSetup::Decode(int comVersion, std::span<const std::uint8_t> in)
 {
     CheckLayout(comVersion);
-    CheckSize("Trigger setup", in.size(), TransferSize(comVersion));
+    Vro8CheckBlockSize("Trigger setup", in.size(), TransferSize(comVersion));
     if (comVersion == 5) {
         std::copy_n(in.begin(), 64, bytes_.begin());
         std::copy_n(in.begin() + 64, 4, bytes_.begin() + 128);

@@ -38,6 +38,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Raises EVro8SetupBlock ("<block> block of <got> bytes, expected <want>")
+// when a block arrives with the wrong length.
+void Vro8CheckBlockSize(const char* block, std::size_t got, std::size_t want);
+
 // Counts by layout.
 int Vro8SensorCount(int comVersion);      // 12, 5 on layout 5
 int Vro8SmartInputCount(int comVersion);  // 4, 3 on layout 5, 0 on layout 1
@@ -218,9 +222,7 @@ protected:
     // length is not the block's.
     void DecodeBytes(const char* what, std::span<const std::uint8_t> in)
     {
-        if (in.size() != N)
-            throw EVro8SetupBlock(std::string(what) + " block of " + std::to_string(in.size()) + " bytes, expected " +
-                                  std::to_string(N));
+        Vro8CheckBlockSize(what, in.size(), N);
         std::copy(in.begin(), in.end(), bytes_.begin());
     }
     std::array<std::uint8_t, N> bytes_{};

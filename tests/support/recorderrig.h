@@ -15,12 +15,13 @@
 #include "sim/recorderservice.h"
 #include "sim/simpty.h"
 #include "sim/simulator.h"
+#include "support/simfarend.h"
 
 #include <memory>
 
 namespace vro::test {
 
-struct TRecorderRig {
+struct TRecorderRig : TSimFarEnd {
     explicit TRecorderRig(int comVersion = 3, sim::TSimProfile profile = {});
     ~TRecorderRig();
 
@@ -29,11 +30,6 @@ struct TRecorderRig {
     // Runs a download of entry Index to its end; the recording's load state.
     int Download(int index, std::uint32_t timeoutMs = 60000);
 
-    TDvxV24MemoryPortPair pair;
-    std::unique_ptr<TDvxV24MemoryPort> far;
-    std::shared_ptr<sim::TSimRecorder> recorder;
-    std::unique_ptr<sim::TSimulator> simulator;
-    std::unique_ptr<sim::TSimRecorderService> service;
     std::unique_ptr<TDvxV24Connector> connector;
     std::unique_ptr<TVro8Device> device;
 };
@@ -51,15 +47,17 @@ struct TPtyRecorderRig {
     std::unique_ptr<TVro8Device> device;
 };
 
-inline TRecorderRig::TRecorderRig(int comVersion, sim::TSimProfile profile)
+namespace detail {
+inline sim::TSimProfile WithComVersion(sim::TSimProfile profile, int comVersion)
 {
     profile.ComVersion = comVersion;
-    far = pair.TakeB();
-    far->OpenEnd();
-    recorder = std::make_shared<sim::TSimRecorder>(profile);
-    simulator = std::make_unique<sim::TSimulator>(*far);
-    service = std::make_unique<sim::TSimRecorderService>(*simulator, *far, recorder);
-    simulator->Start();
+    return profile;
+}
+} // namespace detail
+
+inline TRecorderRig::TRecorderRig(int comVersion, sim::TSimProfile profile)
+    : TSimFarEnd(detail::WithComVersion(std::move(profile), comVersion))
+{
     connector = std::make_unique<TDvxV24Connector>(pair.TakeA());
     connector->SetBaudrate(460800);
     connector->Open();
@@ -69,9 +67,7 @@ inline TRecorderRig::TRecorderRig(int comVersion, sim::TSimProfile profile)
 inline TRecorderRig::~TRecorderRig()
 {
     device.reset();
-    simulator->Stop();
-    service.reset();
-    simulator.reset();
+    StopRecorder();
     connector.reset();
 }
 

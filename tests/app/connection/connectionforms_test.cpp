@@ -17,6 +17,7 @@
 #include "sim/recorderservice.h"
 #include "sim/simpty.h"
 #include "sim/simulator.h"
+#include "support/simfarend.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -80,15 +81,9 @@ public:
 };
 
 // Connection and device manager over a memory pair with the simulated recorder.
-struct TRig {
+struct TRig : test::TSimFarEnd {
     TRig()
     {
-        far = pair.TakeB();
-        far->OpenEnd();
-        recorder = std::make_shared<sim::TSimRecorder>();
-        simulator = std::make_unique<sim::TSimulator>(*far);
-        service = std::make_unique<sim::TSimRecorderService>(*simulator, *far, recorder);
-        simulator->Start();
         connection = std::make_unique<TDvxConnection>(pair.TakeA());
         connection->SetBaudrate(460800);
         manager = std::make_unique<TVro8Manager>(*connection);
@@ -96,16 +91,9 @@ struct TRig {
     ~TRig()
     {
         manager.reset();
-        simulator->Stop();
-        service.reset();
-        simulator.reset();
+        StopRecorder();
         connection.reset();
     }
-    TDvxV24MemoryPortPair pair;
-    std::unique_ptr<TDvxV24MemoryPort> far;
-    std::shared_ptr<sim::TSimRecorder> recorder;
-    std::unique_ptr<sim::TSimulator> simulator;
-    std::unique_ptr<sim::TSimRecorderService> service;
     std::unique_ptr<TDvxConnection> connection;
     std::unique_ptr<TVro8Manager> manager;
 };

@@ -11,6 +11,7 @@
 #include "sim/recorder.h"
 #include "sim/recorderservice.h"
 #include "sim/simulator.h"
+#include "support/simfarend.h"
 
 #include <gtest/gtest.h>
 
@@ -33,15 +34,9 @@ public:
 };
 
 // The connection over one end of a memory pair, the recorder on the other.
-struct TManagerRig {
-    explicit TManagerRig(sim::TSimProfile profile = {})
+struct TManagerRig : test::TSimFarEnd {
+    explicit TManagerRig(sim::TSimProfile profile = {}) : TSimFarEnd(profile)
     {
-        far = pair.TakeB();
-        far->OpenEnd();
-        recorder = std::make_shared<sim::TSimRecorder>(profile);
-        simulator = std::make_unique<sim::TSimulator>(*far);
-        service = std::make_unique<sim::TSimRecorderService>(*simulator, *far, recorder);
-        simulator->Start();
         connection = std::make_unique<TDvxConnection>(pair.TakeA());
         connection->SetBaudrate(460800);
         manager = std::make_unique<TVro8Manager>(*connection);
@@ -50,16 +45,9 @@ struct TManagerRig {
     ~TManagerRig()
     {
         manager.reset();
-        simulator->Stop();
-        service.reset();
-        simulator.reset();
+        StopRecorder();
         connection.reset();
     }
-    TDvxV24MemoryPortPair pair;
-    std::unique_ptr<TDvxV24MemoryPort> far;
-    std::shared_ptr<sim::TSimRecorder> recorder;
-    std::unique_ptr<sim::TSimulator> simulator;
-    std::unique_ptr<sim::TSimRecorderService> service;
     std::unique_ptr<TDvxConnection> connection;
     std::unique_ptr<TVro8Manager> manager;
     TRecordingUi ui;

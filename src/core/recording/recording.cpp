@@ -86,18 +86,7 @@ std::vector<std::string_view> Split(std::string_view text, char sep)
     }
 }
 
-double NowDateTime()
-{
-    using namespace std::chrono;
-    const auto now = system_clock::now();
-    const double secs = duration<double>(now.time_since_epoch()).count();
-    // Day 0 is 1899-12-30; the Unix epoch is day 25569. Local time is what
-    // the user sees; the offset of the zone is applied by the platform.
-    const std::time_t tt = system_clock::to_time_t(now);
-    std::tm local {};
-    localtime_r(&tt, &local);
-    return 25569.0 + (secs + static_cast<double>(local.tm_gmtoff)) / 86400.0;
-}
+double NowDateTime() { return DvxNow(); }
 
 // Fixed-point text of an int64 value with `decimals` decimals.
 std::string FixedText(std::int64_t v, int decimals)

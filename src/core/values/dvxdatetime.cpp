@@ -1,6 +1,7 @@
 #include "core/values/dvxdatetime.h"
 
 #include <chrono>
+#include <ctime>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -103,6 +104,23 @@ int ToInt(std::string_view digits)
         v = v * 10 + (c - '0');
     return v;
 }
+
+} // namespace
+
+double DvxNow()
+{
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const double secs = duration<double>(now.time_since_epoch()).count();
+    // Day 0 is 1899-12-30; the Unix epoch is day 25569. Local time is what
+    // the user sees; the offset of the zone is applied by the platform.
+    const std::time_t tt = system_clock::to_time_t(now);
+    std::tm local {};
+    localtime_r(&tt, &local);
+    return 25569.0 + (secs + static_cast<double>(local.tm_gmtoff)) / 86400.0;
+}
+
+namespace {
 
 int CurrentYear()
 {

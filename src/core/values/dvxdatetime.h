@@ -63,6 +63,9 @@ std::optional<double> EncodeDvxDateTime(const TDvxDateParts& parts);
 TDvxDateParts DecodeDvxDateTime(double dateTime);
 
 // Texts in the settings' short date form and long time form ("hh:nn:ss").
+// The PC clock as a local date-time (day 0 = 1899-12-30).
+double DvxNow();
+
 std::string DvxDateToText(double dateTime, const TDvxFormatSettings& fs = DvxFormatSettings());
 std::string DvxTimeToText(double dateTime, const TDvxFormatSettings& fs = DvxFormatSettings());
 // Date, a blank, time; a value whose integer part is 0 (a pure time) is

@@ -201,7 +201,14 @@ std::string TVro8Manager::Finish(std::unique_ptr<TRecording> recording, bool sav
     recording->Comment = RecordingComment;
     if (saveToFile) {
         const std::string name = recording->FileName;
-        recording->SaveToFile();
+        try {
+            recording->SaveToFile();
+        } catch (const std::exception& e) {
+            // Not a device error: the recording is kept as an unsaved document.
+            if (recordings_)
+                recordings_->AddRecording(std::move(recording));
+            throw EVro8SaveFailed(name + ": " + e.what());
+        }
         return name;
     }
     if (!recordings_)
@@ -210,22 +217,34 @@ std::string TVro8Manager::Finish(std::unique_ptr<TRecording> recording, bool sav
     return {};
 }
 
+std::unique_ptr<TRecording> Vro8ReadRemoteRecording(TVro8Device& device, std::uint32_t storeWaitMs,
+                                                    const std::string& fileName)
+{
+    // The recorder answers again only once it has stored the recording. The
+    // four data bytes make R 210 a ping; without them it would stop a recording.
+    static constexpr std::uint8_t kPingData[4] = {0, 0, 0, 0};
+    TDvxV24Connector& c = device.Connector();
+    c.SetByteTimeout(storeWaitMs);
+    try {
+        c.TransferStatus('R', 210, kPingData);
+    } catch (...) {
+    }
+    c.RestoreByteTimeout();
+    device.RemoteRecording.LoadSynchronous();
+    const TDeviceRecordingData data = DeviceRecordingData(device.Recording);
+    auto recording = std::make_unique<TRecording>();
+    FillFromDevice(*recording, data, false, fileName, {});
+    return recording;
+}
+
 std::string TVro8Manager::DownloadRemoteRecording(bool saveToFile)
 {
-    // The recorder answers again only once it has stored the recording.
-    connector_.SetByteTimeout(StoreWaitMs);
-    Ping();
-    connector_.RestoreByteTimeout();
-    device_->RemoteRecording.LoadSynchronous();
-    const TDeviceRecordingData data = DeviceRecordingData(device_->Recording);
-    auto recording = std::make_unique<TRecording>();
     std::string name;
     if (saveToFile) {
         name = TRecordingManager::SeriesName(SeriesBaseName, SeriesNumber);
         ++SeriesNumber;
     }
-    FillFromDevice(*recording, data, false, name, {});
-    return Finish(std::move(recording), saveToFile);
+    return Finish(Vro8ReadRemoteRecording(*device_, StoreWaitMs, name), saveToFile);
 }
 
 std::string TVro8Manager::BuildOnlineRecording(bool saveToFile, std::int32_t count)

@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 namespace vro {
@@ -41,6 +42,13 @@ public:
     virtual void SetState(const std::string& text) = 0;
     // The attempt is over: the window stays one second, then goes.
     virtual void Finish() = 0;
+};
+
+// A series file that could not be written: the recording went to the
+// documents unsaved (when the manager keeps documents) and the series ends.
+class EVro8SaveFailed : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 class TVro8Manager {
@@ -86,7 +94,8 @@ public:
     // After a remote recording ended: waits for the recorder to finish
     // storing, downloads the recording and makes it a document, or with
     // saveToFile the next file of the series. Errors of the download pass to
-    // the caller. Returns the file written (empty for a document).
+    // the caller; a file that cannot be written raises EVro8SaveFailed.
+    // Returns the file written (empty for a document).
     std::string DownloadRemoteRecording(bool saveToFile);
     // After an online measurement: the last `count` samples of the stream
     // as a document, or with saveToFile the next file of the series.
@@ -105,6 +114,13 @@ private:
     bool autoConnectTried_ = false;
     TVro8ConnectResult lastConnect_;
 };
+
+// The remote recording the recorder has just made, as a recording: waits
+// (storeWaitMs per byte) until the recorder answers a ping again, which it
+// does once it has stored the recording, downloads it and builds it under
+// `fileName` (empty: no file name yet). Errors of the download pass.
+std::unique_ptr<TRecording> Vro8ReadRemoteRecording(TVro8Device& device, std::uint32_t storeWaitMs,
+                                                    const std::string& fileName);
 
 // The recorder's download as the construction of recordings reads it.
 TDeviceRecordingData DeviceRecordingData(const TVro8Recording& recording);

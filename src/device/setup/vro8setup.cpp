@@ -125,6 +125,55 @@ void TVro8Setup::WriteAll()
         b.WriteBlock(EVro8Block::Can, Data.Can.Encode());
 }
 
+void TVro8Setup::ReadBlock(EVro8Block block)
+{
+    TVro8Device& dev = RequireDevice();
+    const int v = dev.ComVersion();
+    TVro8SetupBlocks& b = dev.SetupBlocks;
+    switch (block) {
+    case EVro8Block::Sensor: {
+        TVro8SensorSetup next = Data.Sensors;
+        next.Decode(v, b.ReadBlock(block));
+        next.TakeSmartFlags(v, v > 1 ? b.ReadSmartFlags() : std::vector<std::uint8_t>{});
+        Data.Sensors = next;
+        break;
+    }
+    case EVro8Block::Trigger: {
+        TVro8TriggerSetup next = Data.Triggers;
+        next.Decode(v, b.ReadBlock(block));
+        Data.Triggers = next;
+        break;
+    }
+    case EVro8Block::Recording: Data.Recording.Decode(b.ReadBlock(block)); break;
+    case EVro8Block::Base: Data.Base.Decode(b.ReadBlock(block)); break;
+    case EVro8Block::Display: Data.Display.Decode(b.ReadBlock(block)); break;
+    case EVro8Block::Can:
+        if (v != 4)
+            throw EVro8SetupBlock("The CAN block exists on layout 4 only");
+        Data.Can.Decode(b.ReadBlock(block));
+        break;
+    }
+}
+
+void TVro8Setup::WriteBlock(EVro8Block block)
+{
+    TVro8Device& dev = RequireDevice();
+    const int v = dev.ComVersion();
+    TVro8SetupBlocks& b = dev.SetupBlocks;
+    switch (block) {
+    case EVro8Block::Sensor: b.WriteBlock(block, Data.Sensors.Encode(v)); break;
+    case EVro8Block::Trigger: b.WriteBlock(block, Data.Triggers.Encode(v)); break;
+    case EVro8Block::Recording: b.WriteBlock(block, Data.Recording.Encode()); break;
+    case EVro8Block::Base: b.WriteBlock(block, Data.Base.Encode()); break;
+    case EVro8Block::Display: b.WriteBlock(block, Data.Display.Encode()); break;
+    case EVro8Block::Can:
+        if (v != 4)
+            throw EVro8SetupBlock("The CAN block exists on layout 4 only");
+        b.WriteBlock(block, Data.Can.Encode());
+        break;
+    }
+}
+
 void TVro8Setup::ReadSmartFlags()
 {
     TVro8Device& dev = RequireDevice();

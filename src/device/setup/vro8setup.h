@@ -26,6 +26,7 @@ namespace vro {
 
 class TVro8Device;
 struct TVro8ChannelDescription;
+enum class EVro8Block : std::uint8_t;
 
 // A setup file that cannot be taken (a number beyond its field, no
 // "Setupconfiguration" element ...). XML errors pass as EXmlError.
@@ -74,6 +75,11 @@ public:
     void ReadAll();
     // Sensors, triggers, recording, base, display; CAN for layout 4.
     void WriteAll();
+    // One block, all or nothing like ReadAll: the sensor block comes with the
+    // smart flags (layouts above 1). The CAN block exists on layout 4 only
+    // (elsewhere both raise).
+    void ReadBlock(EVro8Block block);
+    void WriteBlock(EVro8Block block);
     // R 50 into the sensor block's flags (layout 1 clears them).
     void ReadSmartFlags();
     // WriteAll, then R 25 (status errors "%5d: Save Setup To Directory").

@@ -1,0 +1,378 @@
+// vro device record check|start|state|stop|download: the start-recording
+// page without its window.
+//   check   the page's checks and the name check on what the recorder holds;
+//           writes nothing
+//   start   Start steps 1-7; with --wait OUT.vxrf the remote recording is
+//           supervised and read out into OUT.vxrf; with --automatic --series
+//           BASE.vxrf --runs N a series BASE-001.vxrf ... is made. "Save to
+//           PC" runs the checks, then `vro device online` with the choices.
+//   state   the remote recording's state (ENQ probe)
+//   stop    R 210: stops a remote recording
+//   download OUT.vxrf   the recording the recorder has just made
+// Ctrl-C during the supervision stops the recorder (R 210) and exits 130.
+#include "cli/devicesession.h"
+#include "cli/verb.h"
+
+#include "core/manager/recordingmanager.h"
+#include "core/recording/recording.h"
+#include "core/text/texts.h"
+#include "core/values/dvxdatautils.h"
+#include "core/values/vro8utils.h"
+#include "device/manager/vro8manager.h"
+#include "device/setup/vro8setup.h"
+#include "device/setupedit/vro8startrecording.h"
+#include "device/vro8device.h"
+#include "link/dvxv24connector.h"
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <thread>
+
+namespace vro::cli {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+void SelectLanguage(TArgs& args)
+{
+    const std::string code = args.Option("--language").value_or("en");
+    if (code != "de" && code != "en" && code != "fr")
+        throw EUsage("--language must be de, en or fr, not \"" + code + "\"");
+    SelectTextLanguage(code);
+    SelectLibraryLanguage(code);
+}
+
+// The page's choices from the options; what the page would not offer is a
+// usage fault.
+TVro8StartChoices ChoicesFromArgs(TArgs& args)
+{
+    TVro8StartChoices c;
+    const std::string save = args.Option("--save").value_or("pc");
+    if (save != "pc" && save != "vro")
+        throw EUsage("--save must be pc or vro, not \"" + save + "\"");
+    c.SaveToVro = save == "vro";
+    c.RecordingType = static_cast<int>(args.IntOption("--type", 0, 0, 3));
+    if (c.RecordingType == 3 && !c.SaveToVro)
+        throw EUsage("type 3 (start-stop recording) is offered with --save vro only");
+    if (const auto rate = args.Option("--rate")) {
+        const int row = TVro8StartRates::ParseRate(*rate, !c.SaveToVro);
+        if (row < 0)
+            throw EUsage("--rate \"" + *rate + "\" is not offered with --save " + save);
+        (c.SaveToVro ? c.VroRateIndex : c.PcRateIndex) = TVro8StartRates::IndexOfRow(!c.SaveToVro, row);
+    }
+    if (const auto time = args.Option("--time")) {
+        c.TimeIndex = TVro8RecordingTimes::ParseTime(*time);
+        if (c.TimeIndex < 0)
+            throw EUsage("--time \"" + *time + "\" is not one of 1s 2s 5s 10s 30s 60s 2min 5min 10min 30min 60min "
+                         "2h 4h 8h 12h 24h");
+    }
+    if (const auto mode = args.Option("--mode")) {
+        if (*mode != "end" && *mode != "continuous")
+            throw EUsage("--mode must be end or continuous");
+        c.RecordingOption = *mode == "continuous" ? 1 : 0;
+    }
+    c.PreTrigger = static_cast<int>(args.IntOption("--trigger-position", 0, 0, 10));
+    c.Automatic = args.Flag("--automatic");
+    c.Name = args.Option("--name").value_or("");
+    c.Comment = args.Option("--comment").value_or("");
+    return c;
+}
+
+json CheckJson(const TVro8StartCheck& r, int text)
+{
+    return {{"Ok", r.Ok() && text == 0},
+            {"Text", r.Ok() ? text : r.Text},
+            {"Trigger", r.Trigger},
+            {"Detail", r.Detail},
+            {"Message", r.Ok() ? (text ? vro::text(text) : std::string{}) : r.Message},
+            {"Channels", r.Channels},
+            {"Interval", r.Interval},
+            {"Samples", r.Samples}};
+}
+
+int Failed(const std::exception& e)
+{
+    if (TDeviceSession::Interrupted()) {
+        std::cerr << "vro device record: cancelled\n";
+        return 130;
+    }
+    std::cerr << text(684) << "\n(" << e.what() << ")\n";
+    return 1;
+}
+
+// The page on a session's recorder, with the recorder's services; the
+// recording read out goes to `out` (or the next file of the series).
+struct TPageRun {
+    TDeviceSession session;
+    TVro8Setup setup;
+    TVro8StartChoices choices;
+    std::string out, base, comment;
+    int number = 1;
+    int runs = 1;
+    std::unique_ptr<TVro8StartRecording> page;
+
+    TPageRun(TArgs& args, TVro8StartChoices c) : session(args), setup(session.Device()), choices(std::move(c)) {}
+    TPageRun(const std::string& port, std::int32_t baud, TVro8StartChoices c)
+        : session(port, baud), setup(session.Device()), choices(std::move(c))
+    {
+    }
+
+    void Open()
+    {
+        session.Connect();
+        TVro8Device& dev = session.Device();
+        TVro8StartServices s;
+        s.StartRemote = [&dev](bool repeat) { return dev.RemoteRecording.StartRemoteRecording(repeat) == 1; };
+        s.GetRecorderState = [&dev] { return dev.RemoteRecording.GetRecorderState(); };
+        s.StopRemote = [&dev] { dev.RemoteRecording.StopRemoteRecording(); };
+        s.ReadChannels = [&dev] {
+            dev.Measurement.ReadChannels();
+            std::vector<TVro8ChannelDescription> list;
+            for (int i = 0; i < dev.Measurement.ChannelCount(); ++i)
+                list.push_back(dev.Measurement.Channel(i));
+            return list;
+        };
+        s.BaudRate = [&dev] { return dev.Connector().GetBaudrate(); };
+        s.NowMs = [] {
+            using namespace std::chrono;
+            return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+        };
+        s.Now = [] { return DvxNow(); };
+        s.AskSeriesName = [this]() -> std::optional<std::string> { return base; };
+        s.PrepareSeries = [this](const std::string&, int n, const std::string& c) {
+            number = n;
+            comment = c;
+        };
+        s.Download = [this, &dev](bool saveToFile) {
+            const std::string name = saveToFile ? TRecordingManager::SeriesName(base, number++) : out;
+            TProgress progress(dev.Connector());
+            auto r = Vro8ReadRemoteRecording(dev, 20000, name);
+            r->Comment = comment;
+            r->NameConfirmed = true;
+            if (name.empty())
+                return std::string{};
+            try {
+                r->SaveToFile();
+            } catch (const std::exception& e) {
+                throw EVro8SaveFailed(name + ": " + e.what());
+            }
+            std::cerr << name << ": " << r->ChannelCount << " channels, " << r->RecordCount << " samples\n";
+            if (saveToFile && number > runs)
+                page->EndAutomatic();
+            return name;
+        };
+        page = std::make_unique<TVro8StartRecording>(setup, std::move(s), choices);
+        page->Open();
+    }
+};
+
+int RunCheck(TArgs& args)
+{
+    SelectLanguage(args);
+    const bool asJson = args.Flag("--json");
+    TVro8StartChoices c = ChoicesFromArgs(args);
+    TPageRun run(args, c);
+    args.CheckAllUsed(0);
+    try {
+        run.Open();
+    } catch (const std::exception& e) {
+        return Failed(e);
+    }
+    const TVro8StartCheck r = run.page->Check();
+    const int nameText = r.Ok() && run.choices.SaveToVro && DvxTrim(run.choices.Name).empty() ? 1172 : 0;
+    const json j = CheckJson(r, nameText);
+    if (asJson)
+        std::cout << j.dump(2) << "\n";
+    if (!j["Ok"].get<bool>()) {
+        std::cerr << j["Message"].get<std::string>() << "\n";
+        return 1;
+    }
+    if (!asJson)
+        std::cout << "checks passed: " << r.Channels << " channels, interval " << r.Interval << " x 0.1 ms, "
+                  << r.Samples << " samples per channel\n";
+    return 0;
+}
+
+int RunStart(TArgs& args)
+{
+    SelectLanguage(args);
+    const bool asJson = args.Flag("--json");
+    TVro8StartChoices c = ChoicesFromArgs(args);
+    const auto wait = args.Option("--wait");
+    const auto series = args.Option("--series");
+    const auto runs = args.IntOption("--runs", 1, 1, 999);
+    const auto port = args.Option("--port");
+    const auto baud = static_cast<std::int32_t>(args.IntOption("--baud", 460800, 9600, 460800));
+    args.CheckAllUsed(0);
+    if (!port)
+        throw EUsage("--port PATH is required");
+    if (c.AutomaticInEffect() && c.SaveToVro && !series)
+        throw EUsage("--automatic takes --series BASE.vxrf");
+    if (series && !c.AutomaticInEffect())
+        throw EUsage("--series needs --automatic with a type that offers it (1, 3, or 2 with --save vro)");
+    for (const auto* p : {&wait, &series})
+        if (*p && std::filesystem::path(**p).extension() != ".vxrf")
+            throw EUsage("unsupported output format \"" + **p + "\" (only .vxrf)");
+    if (!c.SaveToVro && !wait)
+        throw EUsage("--save pc takes --wait OUT.vxrf");
+
+    std::string rate, seconds;
+    {
+    TPageRun run(*port, baud, c);
+    run.out = wait.value_or("");
+    run.base = series.value_or("");
+    run.runs = static_cast<int>(runs);
+    json report = json::array();
+    try {
+        run.Open();
+        if (!c.SaveToVro) {
+            // The checks here; the run itself is the online measurement's.
+            const TVro8StartCheck r = run.page->Check();
+            if (!r.Ok()) {
+                if (asJson)
+                    std::cout << CheckJson(r, 0).dump(2) << "\n";
+                std::cerr << r.Message << "\n";
+                return 1;
+            }
+        } else {
+            const auto notice = run.page->Start();
+            if (notice) {
+                if (asJson)
+                    std::cout << json{{"Ok", false}, {"Message", notice->Message}}.dump(2) << "\n";
+                std::cerr << (notice->DeviceError ? text(684) + "\n(" + notice->Message + ")" : notice->Message)
+                          << "\n";
+                return 1;
+            }
+            std::cerr << "remote recording started\n";
+            if (!wait && !series) {
+                if (asJson)
+                    std::cout << json{{"Ok", true}, {"Repeat", 0}}.dump(2) << "\n";
+                return 0;
+            }
+            std::string lastLine;
+            while (run.page->State() != TVro8StartRecording::EState::Editing) {
+                if (TDeviceSession::Interrupted()) {
+                    run.page->Stop();
+                    std::cerr << "\nvro device record: cancelled, the recorder was stopped\n";
+                    return 130;
+                }
+                const std::size_t before = run.page->Files().size();
+                if (const auto n = run.page->PeriodicUpdate()) {
+                    std::cerr << (n->DeviceError ? text(684) + "\n(" + n->Message + ")" : n->Message) << "\n";
+                    return 1;
+                }
+                for (std::size_t i = before; i < run.page->Files().size(); ++i)
+                    report.push_back({{"Repeat", i == 0 ? 0 : 1}, {"File", run.page->Files()[i]}});
+                if (run.page->StateLine() != lastLine) {
+                    lastLine = run.page->StateLine();
+                    if (!lastLine.empty())
+                        std::cerr << "\r" << lastLine.substr(0, lastLine.find('\n')) << "        " << std::flush;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            std::cerr << "\n";
+            if (asJson)
+                std::cout << report.dump(2) << "\n";
+            else
+                for (const auto& r : report)
+                    std::cout << r["File"].get<std::string>() << "\n";
+            return 0;
+        }
+    } catch (const EInterrupted&) {
+        std::cerr << "vro device record: cancelled\n";
+        return 130;
+    } catch (const std::exception& e) {
+        return Failed(e);
+    }
+    // "Save to PC": the online measurement with the page's choices, once the
+    // page's session has let the port go.
+    rate = std::to_string(run.choices.RateRow());
+    seconds = std::to_string(std::max<std::int64_t>(1, TVro8RecordingTimes::Time(run.choices.TimeIndex) / 10000));
+    }
+    for (const TVerb& v : Verbs())
+        if (v.name == "device online") {
+            TArgs online({"--port", *port, "--baud", std::to_string(baud), "--rate", rate, "--seconds", seconds, *wait});
+            return v.run(online);
+        }
+    std::cerr << "vro device record: the online measurement is not available\n";
+    return 1;
+}
+
+int RunState(TArgs& args)
+{
+    const bool asJson = args.Flag("--json");
+    TDeviceSession s(args);
+    args.CheckAllUsed(0);
+    try {
+        s.Connect();
+        const std::int32_t st = s.Device().RemoteRecording.GetRecorderState();
+        static const char* const meanings[] = {"running", "finished", "no answer", "idle"};
+        const std::string meaning = st >= 0 && st <= 3 ? meanings[st] : "unknown";
+        if (asJson)
+            std::cout << json{{"State", st}, {"Meaning", meaning}}.dump(2) << "\n";
+        else
+            std::cout << st << " " << meaning << "\n";
+        return 0;
+    } catch (const std::exception& e) {
+        return Failed(e);
+    }
+}
+
+int RunStop(TArgs& args)
+{
+    TDeviceSession s(args);
+    args.CheckAllUsed(0);
+    try {
+        s.Connect();
+        s.Device().RemoteRecording.StopRemoteRecording();
+        std::cerr << "remote recording stopped\n";
+        return 0;
+    } catch (const std::exception& e) {
+        return Failed(e);
+    }
+}
+
+int RunDownload(TArgs& args)
+{
+    TDeviceSession s(args);
+    args.CheckAllUsed(1);
+    const std::string out = args.Positional(0, "OUT.vxrf");
+    if (std::filesystem::path(out).extension() != ".vxrf")
+        throw EUsage("unsupported output format \"" + out + "\" (only .vxrf)");
+    try {
+        s.Connect();
+        TProgress progress(s.Connector());
+        auto r = Vro8ReadRemoteRecording(s.Device(), 20000, out);
+        r->NameConfirmed = true;
+        r->SaveToFile();
+        std::cerr << out << ": " << r->ChannelCount << " channels, " << r->RecordCount << " samples\n";
+        return 0;
+    } catch (const std::exception& e) {
+        return Failed(e);
+    }
+}
+
+const char* kChoices = " [--save pc|vro] [--type 0..3] [--rate R] [--time T] [--mode end|continuous]"
+                       " [--trigger-position 0..10] [--automatic] [--name TEXT] [--comment TEXT] [--language de|en|fr]";
+
+} // namespace
+
+VRO_VERB({"device record check", std::string("device record check --port PATH [--baud B] [--json]") + kChoices,
+          "the start-recording checks on what the recorder holds (writes nothing)", RunCheck});
+VRO_VERB({"device record start",
+          std::string("device record start --port PATH [--baud B] [--json]") + kChoices +
+              " [--wait OUT.vxrf] [--series BASE.vxrf --runs N]",
+          "start a recording in the recorder (--save vro) or on the PC; --wait reads it out, --series makes N runs",
+          RunStart});
+VRO_VERB({"device record state", "device record state --port PATH [--baud B] [--json]",
+          "the remote recording's state: 0 running, 1 finished, 2 no answer, 3 idle", RunState});
+VRO_VERB({"device record stop", "device record stop --port PATH [--baud B]", "stop a remote recording (R 210)",
+          RunStop});
+VRO_VERB({"device record download", "device record download --port PATH [--baud B] OUT.vxrf",
+          "read out the recording the recorder has just made", RunDownload});
+
+} // namespace vro::cli

@@ -471,6 +471,17 @@ std::optional<TVro8StartRecording::TNotice> TVro8StartRecording::ReadOut()
     return std::nullopt;
 }
 
+void TVro8StartRecording::Watch()
+{
+    state_ = EState::RemoteRunning;
+    startedHere_ = false;
+    automatic_ = false;
+    phase_ = 0;
+    stateLine_ = PhaseText(0);
+    if (svc_.SetBusy)
+        svc_.SetBusy(true, true);
+}
+
 void TVro8StartRecording::Stop()
 {
     if (state_ == EState::ReadingOut) {

@@ -163,6 +163,10 @@ public:
     std::optional<TNotice> Start();
     // Supervision while a remote recording runs; a notice to show, if any.
     std::optional<TNotice> PeriodicUpdate();
+    // Supervises a remote recording that this page did not start (the device
+    // window found the recorder measuring): when it finishes, busy ends and
+    // the recording stays in the recorder.
+    void Watch();
     // "End measurement": R 210 (errors ignored), supervision and busy end.
     // During a read-out it asks the read-out to cancel instead.
     void Stop();

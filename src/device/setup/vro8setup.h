@@ -60,6 +60,8 @@ public:
 
     int ComVersion() const;
     bool HasDevice() const { return device_ != nullptr; }
+    // The recorder this setup is attached to; null for a file's setup.
+    TVro8Device* Device() const { return device_; }
 
     TVro8SetupData Data;
     TVro8SensorSetup& SensorSetup() { return Data.Sensors; }

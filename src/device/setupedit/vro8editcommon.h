@@ -43,6 +43,16 @@ struct TVro8Choice {
     bool Select(int index);
 };
 
+// The check of a numeric field with the value conversion (decimals, raw
+// limits): on success `raw` holds the value and the text is trimmed.
+TVro8EditResult Vro8CheckFix(const std::string& field, std::string& text, int decimals, std::int64_t min,
+                             std::int64_t max, std::int64_t& raw);
+// A raw value as the fields show it (exactly `decimals` decimals, 0..8;
+// decimals outside are shown as 0).
+std::string Vro8FixText(std::int64_t raw, int decimals);
+// A text's first "%s" or "%d" replaced by `value`.
+std::string Vro8Format(const std::string& pattern, const std::string& value);
+
 // Texts first..last of the text table in the chosen language.
 std::vector<std::string> Vro8TextRange(int first, int last);
 

@@ -66,8 +66,6 @@ void Pick(TVro8Choice& c, const std::string& name, const std::string& value, int
         throw EUsage(name + " has no entry " + value + " (0.." + std::to_string(c.Entries.size() - 1 + offset) + ")");
 }
 
-json ChoiceJson(const TVro8Choice& c) { return c.Value(); }
-
 // Fields of a view: lists and texts by the block's field names, in the
 // order --set applies them.
 struct TFields {

@@ -1,6 +1,7 @@
 // The one list of the device window's pages, commands and block editors.
 // Each unit that brings one adds its registration call here (see vropage.h).
 #include "app/devicewin/vropage.h"
+#include "app/setup/setuppages.h"
 
 namespace vro::app {
 
@@ -10,6 +11,7 @@ void RegisterDevicePages()
     if (done)
         return;
     done = true;
+    RegisterSetupPages();
 }
 
 } // namespace vro::app

@@ -3,6 +3,7 @@
 #include "app/devicewin/vroform.h"
 #include "app/devicewin/vropage.h"
 #include "app/main/mainform.h"
+#include "app/setup/setuppages.h"
 
 #include "device/manager/vro8manager.h"
 #include "link/connection/dvxconnection.h"
@@ -42,6 +43,7 @@ void RegisterShowForms()
     done = true;
     RegisterShowForm(QStringLiteral("MainForm"), [](TMainForm& main) -> QWidget* { return &main; });
     RegisterShowForm(QStringLiteral("TVroForm"), [](TMainForm& main) -> QWidget* { return OpenConnectedDeviceWindow(main); });
+    RegisterSetupShowForms();
     // The device window on each registered page.
     RegisterDevicePages();
     for (int i = 0; i < kVroActionCount; ++i) {

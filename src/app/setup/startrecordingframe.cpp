@@ -145,6 +145,10 @@ void TVro8StartRecordingFrame::ShowChoices()
     const bool running = page_->State() != vro::TVro8StartRecording::EState::Editing;
     RowsPanel()->setVisible(!running);
     OkLabel()->setVisible(!running);
+    // "Save to PC" needs the real-time frame.
+    const bool canStart = c.SaveToVro || page_->CanStartOnline();
+    OkLabel()->setEnabled(canStart);
+    OkLabel()->setToolTip(canStart ? QString() : Txt(1240));
     state_->setVisible(running);
     ShowRows(page_->Controls());
 }

@@ -176,6 +176,8 @@ public:
     // From the real-time frame: end the automatic repetition.
     void EndAutomatic() { automatic_ = false; }
 
+    // Whether a "Save to PC" run can start (the real-time frame is there).
+    bool CanStartOnline() const { return static_cast<bool>(svc_.StartOnline); }
     EState State() const { return state_; }
     bool Running() const { return state_ == EState::RemoteRunning || state_ == EState::Pausing || state_ == EState::ReadingOut; }
     bool StartedHere() const { return startedHere_; }

@@ -83,8 +83,9 @@ TEST_P(BlockEditors, RecordingEditor)
     TVro8RecordingEditor ed(*setup);
     ed.Open();
     EXPECT_EQ(ed.RecordingType.Offered, v >= 3 ? 4 : 3);
-    if (v >= 3)
+    if (v >= 3) {
         EXPECT_EQ(ed.RecordingType.Entries[3], text(849));
+    }
     EXPECT_EQ(ed.SampleRate.Offered, 18);
     EXPECT_EQ(ed.Duration.Offered, 16);
     EXPECT_EQ(ed.TriggerPosition.Offered, 11);

@@ -137,7 +137,8 @@ TEST(SensorEditor, ManualRangesAreCheckedBeforeAnythingIsStored)
     e.Name = "Main pressure";
     e.Unit = "mbar-long-unit";
     ASSERT_FALSE(e.SettingsOk());
-    const TVro8SensorSetupWrapper w = r.Recorder().Sensors.Sensor(0);
+    const TVro8SetupData held = r.Recorder();
+    const TVro8SensorSetupWrapper w = held.Sensors.Sensor(0);
     EXPECT_EQ(w.HiRange(), 30000);
     EXPECT_EQ(w.LoRange(), -1000);
     EXPECT_EQ(w.Decimals(), 2);
@@ -184,7 +185,8 @@ TEST(SensorEditor, CounterAndOrifice)
     e.DecimalsChanged();
     EXPECT_EQ(e.Volume, "1.25");
     ASSERT_FALSE(e.SettingsOk());
-    const TVro8SensorSetupWrapper b = r.Recorder().Sensors.Sensor(1);
+    const TVro8SetupData held = r.Recorder();
+    const TVro8SensorSetupWrapper b = held.Sensors.Sensor(1);
     EXPECT_EQ(b.FactorLow(), 125);
     EXPECT_EQ(b.FactorHigh(), pd == 1 ? 2500 : pd == 2 ? 25000 : 250000 % 65536);
     EXPECT_EQ(b.Mode(), 4);
@@ -276,7 +278,8 @@ TEST(TriggerEditor, EventChecksAndRawValues)
     EXPECT_TRUE(e.EventOk());
     e.StartDate = "2030-06-01";
     ASSERT_FALSE(e.EventOk());
-    const TVro8TriggerEventWrapper t = r.Recorder().Triggers.Event(0);
+    const TVro8SetupData held = r.Recorder();
+    const TVro8TriggerEventWrapper t = held.Triggers.Event(0);
     EXPECT_EQ(t.Source(), 4);
     EXPECT_EQ(t.Count(), 1);
     EXPECT_EQ(t.StartMode(), 1);
@@ -303,7 +306,7 @@ TEST(TriggerEditor, EventChecksAndRawValues)
     EXPECT_TRUE(e.SubChannelShown(false));
     EXPECT_NE(std::find(e.EventRows().begin(), e.EventRows().end(), "ValueSubChannelComboBox"), e.EventRows().end());
     ASSERT_FALSE(e.EventOk());
-    EXPECT_EQ(r.Recorder().Triggers.Event(1).SubChannel(), 1);
+    EXPECT_EQ(r.Recorder().Triggers.Event(1).SubChannel(), 2) << "the event's own sub-channel stays chosen";
     EXPECT_EQ(r.Recorder().Triggers.Event(1).Sensor(), 1);
 
     // Window: the lower limit is checked first.
@@ -335,7 +338,8 @@ TEST(TriggerEditor, StartRecordingUseAndCancel)
     e.Source.Select(0);
     ASSERT_FALSE(e.EventOk());
     EXPECT_TRUE(e.Closed());
-    const TVro8TriggerSetup t = r.Recorder().Triggers;
+    const TVro8SetupData after = r.Recorder();
+    const TVro8TriggerSetup& t = after.Triggers;
     EXPECT_TRUE(t.Event(0).ActiveState());
     EXPECT_TRUE(t.Event(1).ActiveState());
     EXPECT_FALSE(t.Event(2).ActiveState());
@@ -386,11 +390,12 @@ TEST(CanEditor, ChecksInOrder)
     ASSERT_TRUE(res);
     EXPECT_EQ(res->Field, "DataOffsetEdit");
     e.DataOffset = "7";
-    e.LoRange = "30000.1";
+    e.LoRange = "30001";
     res = e.SettingsOk();
     ASSERT_TRUE(res);
     EXPECT_EQ(res->Field, "LoRangeEdit") << "ranges come first";
-    EXPECT_TRUE(r.Recorder().Can == before);
+    const TVro8SetupData now = r.Recorder();
+    EXPECT_TRUE(now.Can == before);
     e.LoRange = "-5";
     ASSERT_FALSE(e.SettingsOk());
     EXPECT_EQ(r.Recorder().Can.Message(0).MessageId(), 0x1FFFFFFFu);

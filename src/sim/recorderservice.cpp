@@ -154,13 +154,17 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
      {"--recordings", "DIR  serve the .vxrf files of DIR as the recorder's memory", false},
      {"--faults", "LIST  answer commands wrongly, e.g. R20:status:3,R23:cut:4800 (modes silence, status, "
                   "short, long, empty, cut, over, delay)", false},
-     {"--link-faults", "P  lose or corrupt each answer with probability P (0..1), as a noisy line would", false}},
+     {"--link-faults", "P  lose or corrupt each answer with probability P (0..1), as a noisy line would", false},
+     {"--remote-ms", "MS  a remote recording (S 106) runs MS milliseconds (default 300)", false},
+     {"--remote-store-ms", "MS  then it is stored for MS milliseconds, pings waiting (default 200)", false}},
     [](TSimulator& sim, const TSimOptionValues& values) {
         TSimProfile profile;
         profile.ComVersion = IntOption(values, "--com-version", 3, 1, 5);
         if (auto it = values.find("--ident"); it != values.end())
             profile.IdentText = it->second;
         profile.Online.Interval = std::chrono::milliseconds(IntOption(values, "--online-interval-ms", 2, 1, 10000));
+        profile.RemoteDuration = std::chrono::milliseconds(IntOption(values, "--remote-ms", 300, 1, 86'400'000));
+        profile.StoringTime = std::chrono::milliseconds(IntOption(values, "--remote-store-ms", 200, 0, 60'000));
         auto recorder = std::make_shared<TSimRecorder>(profile);
         if (auto it = values.find("--recordings"); it != values.end()) {
             auto recordings = LoadSimRecordings(it->second, profile.ComVersion);

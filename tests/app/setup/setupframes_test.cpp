@@ -15,6 +15,7 @@
 #include "support/recorderrig.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>

@@ -2,16 +2,18 @@
 //
 //   vrowin [--language de|en|fr] [--config FILE] [--port PATH] [FILE]
 //   vrowin --screenshot OUT.png [--size WxH] [options] [FILE]
-//   vrowin --show FORMNAME [--port PTY] [--online K=V,...] --screenshot OUT.png [FILE]
+//   vrowin --show FORMNAME --screenshot OUT.png [--size WxH] [options] [FILE...]
 //
 // A second start hands FILE (made absolute) to the running instance and ends.
 // --screenshot runs offscreen without the single-instance hand-off, opens
 // FILE, waits until the window has run its start-up and is laid out, writes a
-// PNG of the whole main window and exits. With --show it opens the named form
-// or pane on that state instead and photographs it once it has painted.
+// PNG of the whole main window and exits. With --show it opens the FILEs in
+// order (the first stays active), then the named form or pane on that state,
+// and photographs that instead.
 #include "app/dialogs/messagedialog.h"
+#include "app/main/documents.h"
 #include "app/main/mainform.h"
-#include "app/main/showform.h"
+#include "app/main/showforms.h"
 #include "app/main/singleinstance.h"
 
 #include <QApplication>
@@ -21,7 +23,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <memory>
 #include <cstring>
 
 using namespace vro::app;
@@ -32,7 +33,7 @@ struct TArguments {
     TStartOptions options;
     QString screenshot;
     QString show;
-    QMap<QString, QString> showValues;
+    QStringList moreFiles;
     QSize size{1024, 640};
     QString error;
     bool help = false;
@@ -65,9 +66,9 @@ TArguments ParseArguments(int argc, char** argv)
             a.screenshot = value(i, arg);
         } else if (!std::strcmp(arg, "--show")) {
             a.show = value(i, arg);
-        } else if (ShowFormOptions().contains(QString::fromLocal8Bit(arg))) {
+        } else if (ShowFormOptionNames().contains(QString::fromLocal8Bit(arg))) {
             const QString name = QString::fromLocal8Bit(arg);
-            a.showValues[name] = value(i, arg);
+            SetShowFormOption(name, value(i, arg));
         } else if (!std::strcmp(arg, "--size")) {
             const QStringList wh = value(i, arg).split(QLatin1Char('x'));
             bool okW = false, okH = false;
@@ -80,6 +81,8 @@ TArguments ParseArguments(int argc, char** argv)
             a.error = QStringLiteral("unknown option %1").arg(QString::fromLocal8Bit(arg));
         } else if (a.options.file.isEmpty()) {
             a.options.file = QString::fromLocal8Bit(arg);
+        } else {
+            a.moreFiles << QString::fromLocal8Bit(arg);
         }
     }
     return a;
@@ -99,48 +102,24 @@ int Screenshot(QApplication& app, const TArguments& a)
     window.resize(a.size);
     window.show();
     int result = 1;
-    std::unique_ptr<TShowContext> show;
-    auto save = [&](QWidget* widget, const QString& error) {
-        if (!widget) {
-            std::fprintf(stderr, "vrowin: %s\n", qPrintable(error));
-            result = 1;
-        } else {
-            QApplication::processEvents();
-            const QImage image = widget->grab().toImage();
-            if (image.isNull() || !image.save(a.screenshot, "PNG")) {
-                std::fprintf(stderr, "vrowin: cannot write %s\n", qPrintable(a.screenshot));
-                result = 2;
-            } else {
-                result = 0;
+    QObject::connect(&window, &TMainForm::startupFinished, &app, [&] {
+        QWidget* target = &window;
+        if (!a.show.isEmpty()) {
+            for (const QString& f : a.moreFiles)
+                window.OpenFileByName(f);
+            if (!a.moreFiles.isEmpty() && window.Documents().Count() > 0)
+                window.Documents().Activate(0);
+            if (QWidget* shown = FindShowForm(a.show)(window)) {
+                target = shown->window();
+                target->resize(a.size);
+                target->show();
             }
         }
-        window.close();
-        app.quit();
-    };
-    if (!a.show.isEmpty()) {
-        const TShowForm* form = FindShowForm(a.show);
-        QObject::connect(&window, &TMainForm::startupFinished, &app, [&, form] {
-            QTimer::singleShot(0, &app, [&, form] {
-                show = std::make_unique<TShowContext>(TShowContext{window, a.options.port, a.showValues, {}});
-                bool once = false;
-                show->ready = [&, once](QWidget* w, const QString& error) mutable {
-                    if (once)
-                        return;
-                    once = true;
-                    // Queued, so that the form's own handlers run to their end first.
-                    QTimer::singleShot(0, &app, [&, w, error] { save(w, error); });
-                };
-                form->open(*show);
-            });
-        });
-        app.exec();
-        return result;
-    }
-    QObject::connect(&window, &TMainForm::startupFinished, &app, [&] {
         // Queued behind the layout and paint requests that start-up posted.
-        QTimer::singleShot(0, &app, [&] {
+        QTimer::singleShot(0, &app, [&, target] {
             QApplication::processEvents();
-            const QImage image = window.grab().toImage();
+            QApplication::processEvents();
+            const QImage image = target->grab().toImage();
             if (image.isNull() || !image.save(a.screenshot, "PNG")) {
                 std::fprintf(stderr, "vrowin: cannot write %s\n", qPrintable(a.screenshot));
                 result = 2;
@@ -164,22 +143,21 @@ int main(int argc, char** argv)
     if (args.help) {
         std::printf("usage: vrowin [--language de|en|fr] [--config FILE] [--port PATH] [FILE]\n"
                     "       vrowin --screenshot OUT.png [--size WxH] [options] [FILE]\n"
-                    "       vrowin --show NAME --screenshot OUT.png [--port PATH] [--size WxH] [options] [FILE]\n"
-                    "names of --show:\n");
-        for (const TShowForm& f : ShowForms())
-            std::printf("  %-32s %s\n", qPrintable(f.name), qPrintable(f.help));
+                    "       vrowin --show FORMNAME --screenshot OUT.png [--size WxH] [options] [FILE...]\n"
+                    "FORMNAME: %s\n",
+                    qPrintable(ShowFormNames().join(QStringLiteral(", "))));
         return 0;
     }
     if (!args.error.isEmpty()) {
         std::fprintf(stderr, "vrowin: %s\n", qPrintable(args.error));
         return 2;
     }
-    if (!args.show.isEmpty() && !FindShowForm(args.show)) {
-        std::fprintf(stderr, "vrowin: unknown form \"%s\" (vrowin --help lists the names)\n", qPrintable(args.show));
+    if (!args.show.isEmpty() && args.screenshot.isEmpty()) {
+        std::fprintf(stderr, "vrowin: --show needs --screenshot\n");
         return 2;
     }
-    if (!args.show.isEmpty() && args.screenshot.isEmpty()) {
-        std::fprintf(stderr, "vrowin: --show needs --screenshot OUT.png\n");
+    if (!args.show.isEmpty() && !FindShowForm(args.show)) {
+        std::fprintf(stderr, "vrowin: unknown form %s (--help lists the names)\n", qPrintable(args.show));
         return 2;
     }
     if (!args.screenshot.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

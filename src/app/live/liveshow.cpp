@@ -3,25 +3,48 @@
 // real-time frame and its dialog.
 #include "app/live/currentvaluesframe.h"
 #include "app/main/mainform.h"
-#include "app/main/showform.h"
+#include "app/main/showforms.h"
 #include "device/manager/vro8manager.h"
 #include "link/connection/dvxconnection.h"
 
 #include <QBoxLayout>
+#include <QEventLoop>
 #include <QTimer>
+
+#include <cstdio>
 
 namespace vro::app {
 namespace {
 
-// Connects the main window's device manager to the port; false (and the
-// error given to ready) when no recorder answers.
-bool ConnectRecorder(TShowContext& c)
+// Prints why a form could not be shown (the main window is photographed then).
+QWidget* Fail(const QString& why)
 {
-    vro::TVro8Manager* m = c.main.DeviceManager();
-    if (!m) {
-        c.ready(nullptr, QStringLiteral("no device manager"));
-        return false;
-    }
+    std::fprintf(stderr, "vrowin: %s\n", qPrintable(why));
+    return nullptr;
+}
+
+// Waits on the event loop (bounded) until `done` holds.
+void WaitFor(const std::function<bool()>& done, int timeoutMs)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    poll.start(20);
+    if (!done())
+        loop.exec();
+}
+
+// Connects the main window's device manager to the port; false (with the
+// reason on standard error) when no recorder answers.
+bool ConnectRecorder(TMainForm& main)
+{
+    vro::TVro8Manager* m = main.DeviceManager();
+    if (!m)
+        return Fail(QStringLiteral("no device manager")), false;
     QString error;
     try {
         if (!m->Connection().IsOpen())
@@ -32,60 +55,55 @@ bool ConnectRecorder(TShowContext& c)
     } catch (const std::exception& e) {
         error = QString::fromStdString(e.what());
     }
-    if (!m->IsConnected()) {
-        c.ready(nullptr, QStringLiteral("no recorder answers on %1 (%2)")
-                             .arg(c.port.isEmpty() ? QStringLiteral("the port") : c.port, error));
-        return false;
-    }
+    if (!m->IsConnected())
+        return Fail(QStringLiteral("no recorder answers (%1)").arg(error)), false;
     return true;
 }
 
-void ShowCurrentValues(TShowContext& c)
+QWidget* ShowCurrentValues(TMainForm& main)
 {
-    if (!ConnectRecorder(c))
-        return;
-    auto* host = new QWidget(&c.main, Qt::Window);
+    if (!ConnectRecorder(main))
+        return nullptr;
+    auto* host = new QWidget(&main, Qt::Window);
     host->setObjectName(QStringLiteral("CurrentValuesHost"));
-    host->setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(host);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* frame = new TVroCurrentValuesFrame(*c.main.DeviceManager(), c.main.Config(), host);
+    auto* frame = new TVroCurrentValuesFrame(*main.DeviceManager(), main.Config(), host);
     layout->addWidget(frame);
-    host->resize(c.main.size());
+    host->resize(main.size());
     host->show();
-    QObject::connect(frame, &TVroCurrentValuesFrame::updated, host, [&c, host] { c.ready(host, {}); });
-    frame->OnDeviceError = [&c] { c.ready(nullptr, QStringLiteral("device error")); };
-    frame->Open();
+    if (!frame->Open())
+        return Fail(QStringLiteral("device error"));
+    return host;
 }
 
-void ShowLargeDisplay(TShowContext& c)
+QWidget* ShowLargeDisplay(TMainForm& main)
 {
-    if (!ConnectRecorder(c))
-        return;
-    auto* form = new TVroCurrentValues7SegmentForm(*c.main.DeviceManager(), c.main.Config(), &c.main);
-    form->setAttribute(Qt::WA_DeleteOnClose);
-    form->resize(c.main.size());
+    if (!ConnectRecorder(main))
+        return nullptr;
+    auto* form = new TVroCurrentValues7SegmentForm(*main.DeviceManager(), main.Config(), &main);
+    form->resize(main.size());
     form->setModal(false);
     form->show();
-    form->OnDeviceError = [&c] { c.ready(nullptr, QStringLiteral("device error")); };
     if (!form->Initialise())
-        return;
-    const auto columns = c.values.value(QStringLiteral("--online"));
-    for (const QString& kv : columns.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        return Fail(QStringLiteral("device error"));
+    for (const QString& kv : ShowFormOption(QStringLiteral("--online")).split(QLatin1Char(','), Qt::SkipEmptyParts))
         if (kv.startsWith(QStringLiteral("columns=")))
             form->SetColumns(kv.mid(8).toInt());
     // After the first timer update (the one that may change the columns).
-    QObject::connect(form, &TVroCurrentValues7SegmentForm::updated, form, [&c, form] { c.ready(form, {}); });
+    bool updated = false;
+    const auto c = QObject::connect(form, &TVroCurrentValues7SegmentForm::updated, form, [&updated] { updated = true; });
+    WaitFor([&updated] { return updated; }, 3000);
+    QObject::disconnect(c);
+    return form;
 }
 
 } // namespace
 
 void RegisterLiveShowForms()
 {
-    RegisterShowForm({QStringLiteral("TVroCurrentValuesFrame"), QStringLiteral("the current-values page (--port)"),
-                      ShowCurrentValues});
-    RegisterShowForm({QStringLiteral("TVroCurrentValues7SegmentForm"),
-                      QStringLiteral("the large display (--port; --online columns=1|2|4)"), ShowLargeDisplay});
+    RegisterShowForm(QStringLiteral("TVroCurrentValuesFrame"), ShowCurrentValues);
+    RegisterShowForm(QStringLiteral("TVroCurrentValues7SegmentForm"), ShowLargeDisplay);
 }
 
 } // namespace vro::app

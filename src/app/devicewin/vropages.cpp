@@ -1,0 +1,15 @@
+// The one list of the device window's pages, commands and block editors.
+// Each unit that brings one adds its registration call here (see vropage.h).
+#include "app/devicewin/vropage.h"
+
+namespace vro::app {
+
+void RegisterDevicePages()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+}
+
+} // namespace vro::app

@@ -42,6 +42,7 @@ void RegisterShowForms()
     done = true;
     RegisterShowForm(QStringLiteral("MainForm"), [](TMainForm& main) -> QWidget* { return &main; });
     RegisterShowForm(QStringLiteral("TVroForm"), [](TMainForm& main) -> QWidget* { return OpenConnectedDeviceWindow(main); });
+    RegisterLiveShowForms();
     // The device window on each registered page.
     RegisterDevicePages();
     for (int i = 0; i < kVroActionCount; ++i) {
@@ -72,5 +73,17 @@ TShowForm FindShowForm(const QString& name)
     RegisterShowForms();
     return Forms().value(name);
 }
+
+namespace {
+QMap<QString, QString>& OptionValues()
+{
+    static QMap<QString, QString> values;
+    return values;
+}
+} // namespace
+
+QStringList ShowFormOptionNames() { return {QStringLiteral("--online")}; }
+void SetShowFormOption(const QString& name, const QString& value) { OptionValues().insert(name, value); }
+QString ShowFormOption(const QString& name) { return OptionValues().value(name); }
 
 } // namespace vro::app

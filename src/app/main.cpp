@@ -66,6 +66,9 @@ TArguments ParseArguments(int argc, char** argv)
             a.screenshot = value(i, arg);
         } else if (!std::strcmp(arg, "--show")) {
             a.show = value(i, arg);
+        } else if (ShowFormOptionNames().contains(QString::fromLocal8Bit(arg))) {
+            const QString name = QString::fromLocal8Bit(arg);
+            SetShowFormOption(name, value(i, arg));
         } else if (!std::strcmp(arg, "--size")) {
             const QStringList wh = value(i, arg).split(QLatin1Char('x'));
             bool okW = false, okH = false;

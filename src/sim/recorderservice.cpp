@@ -1,4 +1,5 @@
 #include "sim/recorderservice.h"
+#include "sim/simchannels.h"
 
 #include "sim/recorderfiles.h"
 #include "sim/simsetup.h"
@@ -156,7 +157,10 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
                   "short, long, empty, cut, over, delay)", false},
      {"--link-faults", "P  lose or corrupt each answer with probability P (0..1), as a noisy line would", false},
      {"--remote-ms", "MS  a remote recording (S 106) runs MS milliseconds (default 300)", false},
-     {"--remote-store-ms", "MS  then it is stored for MS milliseconds, pings waiting (default 200)", false}},
+     {"--remote-store-ms", "MS  then it is stored for MS milliseconds, pings waiting (default 200)", false},
+     {"--channels", "N  N active channels (0..70) from a fixed list of varied sensors instead of the six defaults",
+      false},
+     {"--minmax", "  the recorder supplies min/max values (R 10 mode 1, R 12 value triples)", true}},
     [](TSimulator& sim, const TSimOptionValues& values) {
         TSimProfile profile;
         profile.ComVersion = IntOption(values, "--com-version", 3, 1, 5);
@@ -173,6 +177,11 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
                 recorder->AddRecording(std::move(r));
             recorder->AddSetup("Default setup", 1);
         }
+        if (values.count("--channels") || values.count("--minmax"))
+            recorder->SetChannels(values.count("--channels")
+                                      ? SimChannelList(IntOption(values, "--channels", 6, 0, kMaxSimChannels))
+                                      : recorder->Channels(),
+                                  values.count("--minmax") > 0);
         if (auto it = values.find("--faults"); it != values.end())
             for (const auto& f : ParseRecorderFaults(it->second))
                 recorder->SetFault(f.Address, f.Number, f.Fault);

@@ -43,6 +43,7 @@ void RegisterShowForms()
     done = true;
     RegisterShowForm(QStringLiteral("MainForm"), [](TMainForm& main) -> QWidget* { return &main; });
     RegisterShowForm(QStringLiteral("TVroForm"), [](TMainForm& main) -> QWidget* { return OpenConnectedDeviceWindow(main); });
+    RegisterLiveShowForms();
     RegisterSetupShowForms();
     // The device window on each registered page.
     RegisterDevicePages();
@@ -74,5 +75,17 @@ TShowForm FindShowForm(const QString& name)
     RegisterShowForms();
     return Forms().value(name);
 }
+
+namespace {
+QMap<QString, QString>& OptionValues()
+{
+    static QMap<QString, QString> values;
+    return values;
+}
+} // namespace
+
+QStringList ShowFormOptionNames() { return {QStringLiteral("--online")}; }
+void SetShowFormOption(const QString& name, const QString& value) { OptionValues().insert(name, value); }
+QString ShowFormOption(const QString& name) { return OptionValues().value(name); }
 
 } // namespace vro::app

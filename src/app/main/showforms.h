@@ -25,4 +25,13 @@ QStringList ShowFormNames();
 // Empty when the name is unknown.
 TShowForm FindShowForm(const QString& name);
 
+// Options of the shown forms beside the program's own ("--online K=V,..."):
+// the names the command line takes and the values it was given.
+QStringList ShowFormOptionNames();
+void SetShowFormOption(const QString& name, const QString& value);
+QString ShowFormOption(const QString& name);
+
+// The live windows' entries (current values, large display, real-time frame).
+void RegisterLiveShowForms();
+
 } // namespace vro::app

@@ -881,7 +881,32 @@ void TSimRecorder::FinishRemoteRun()
     r.SampleRate = 5;
     const std::size_t maxCh = profile_.ComVersion == 1 ? 10 : 32;
     r.Channels.assign(channels_.begin(), channels_.begin() + static_cast<long>(std::min(maxCh, channels_.size())));
-    r.RecordCount = profile_.RemoteRecords;
+    r.RecordCount = profile_.RemoteRecords.value_or(200);
+    // The run follows the recording block: name, number, type, sample rate
+    // and recording time (the recorder's own tables, in 0.1 ms).
+    static constexpr std::uint32_t kIntervals[18] = {1, 2, 5, 10, 20, 50, 100, 200, 500,
+                                                     1000, 2000, 5000, 10000, 20000, 60000, 120000, 300000, 600000};
+    static constexpr std::uint32_t kTimes[16] = {10000, 20000, 50000, 100000, 300000, 600000, 1200000, 3000000,
+                                                 6000000, 18000000, 36000000, 72000000, 144000000, 288000000,
+                                                 432000000, 864000000};
+    const TByteString& rb = blocks_[102];
+    if (rb.size() == 48) {
+        const std::uint16_t type = U16(rb, 4), rate = U16(rb, 6), duration = U16(rb, 8);
+        std::string name(reinterpret_cast<const char*>(rb.data() + 14), 32);
+        name.resize(std::min(name.find('\0'), name.size()));
+        if (!name.empty())
+            r.Name = name;
+        r.Number = U32(rb, 0);
+        r.SimpleCurveMode = U16(rb, 10);
+        if (type == 2) {
+            r.Type = 2; // event log: min/max, states and time stamps
+        } else if (rate < 18) {
+            r.Type = type & 0x0F;
+            r.SampleRate = rate;
+        }
+        if (!profile_.RemoteRecords && rate < 18 && duration < 16)
+            r.RecordCount = std::clamp<std::uint32_t>(kTimes[duration] / kIntervals[rate], 1, profile_.RemoteMaxRecords);
+    }
     GenerateSamples(r);
     headerHandle_ = sampleHandle_ = r.Handle;
     recordings_.push_back(std::move(r));

@@ -94,7 +94,11 @@ struct TSimProfile {
     std::uint8_t EnqFinished = 0x15;             // NAK: finished
     std::chrono::milliseconds RemoteDuration{300};
     std::chrono::milliseconds StoringTime{200};  // ping answers wait while storing
-    std::uint32_t RemoteRecords = 200;           // records of the recording a remote run makes
+    // Records of the recording a remote run makes: without a count, the
+    // recording time of the recording block / its sample interval, at most
+    // RemoteMaxRecords.
+    std::optional<std::uint32_t> RemoteRecords;
+    std::uint32_t RemoteMaxRecords = 5000;
     bool AlterArea1OnReadBack = false;           // bytes 20..23 of area 1 differ on read-back
     TSimOnlineConfig Online;
 };

@@ -158,6 +158,8 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
      {"--link-faults", "P  lose or corrupt each answer with probability P (0..1), as a noisy line would", false},
      {"--remote-ms", "MS  a remote recording (S 106) runs MS milliseconds (default 300)", false},
      {"--remote-store-ms", "MS  then it is stored for MS milliseconds, pings waiting (default 200)", false},
+     {"--remote-max-records", "N  a remote recording holds recording time / interval records, at most N (default 5000)",
+      false},
      {"--channels", "N  N active channels (0..70) from a fixed list of varied sensors instead of the six defaults",
       false},
      {"--minmax", "  the recorder supplies min/max values (R 10 mode 1, R 12 value triples)", true}},
@@ -169,6 +171,7 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
         profile.Online.Interval = std::chrono::milliseconds(IntOption(values, "--online-interval-ms", 2, 1, 10000));
         profile.RemoteDuration = std::chrono::milliseconds(IntOption(values, "--remote-ms", 300, 1, 86'400'000));
         profile.StoringTime = std::chrono::milliseconds(IntOption(values, "--remote-store-ms", 200, 0, 60'000));
+        profile.RemoteMaxRecords = static_cast<std::uint32_t>(IntOption(values, "--remote-max-records", 5000, 1, 1'000'000));
         auto recorder = std::make_shared<TSimRecorder>(profile);
         if (auto it = values.find("--recordings"); it != values.end()) {
             auto recordings = LoadSimRecordings(it->second, profile.ComVersion);

@@ -373,10 +373,10 @@ TVro8TriggerSetupFrame::TVro8TriggerSetupFrame(vro::TVro8Setup& setup, bool read
     };
     connect(source_, &QComboBox::currentIndexChanged, this, rerow);
     connect(startMode_, &QComboBox::currentIndexChanged, this, rerow);
-    for (bool window : {false, true})
-        for (QComboBox* b : window ? std::initializer_list<QComboBox*>{windowSensor_, windowSub_}
-                                   : std::initializer_list<QComboBox*>{valueSensor_, valueSub_})
-            connect(b, &QComboBox::currentIndexChanged, this, [this, window](int) {
+    const std::pair<QComboBox*, bool> channelLists[] = {
+        {valueSensor_, false}, {valueSub_, false}, {windowSensor_, true}, {windowSub_, true}};
+    for (const auto& [b, window] : channelLists)
+            connect(b, &QComboBox::currentIndexChanged, this, [this, window = window](int) {
                 if (filling_)
                     return;
                 TakeEvent();

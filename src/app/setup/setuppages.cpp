@@ -1,5 +1,6 @@
 #include "app/setup/setuppages.h"
 
+#include "app/devicewin/vro8setupframe.h"
 #include "app/devicewin/vroform.h"
 #include "app/dialogs/messagedialog.h"
 #include "app/look/apptext.h"
@@ -140,6 +141,25 @@ void RegisterSetupPages()
                     [](TVroForm& form, QWidget* parent) -> TVroPageFrame* {
                         return new TVroStartRecordingPage(form, parent);
                     });
+    // The setup page's block titles: the editors work on the page's model;
+    // base, display, recording and trigger editors read their block first.
+    for (int b = 0; b < kVroSetupBlockCount; ++b) {
+        const auto block = static_cast<TVroSetupBlock>(b);
+        RegisterVroSetupEditor(block, [block](TVro8SetupFrame& page, QWidget* parent) -> QWidget* {
+            TVroEditorFrame* editor = nullptr;
+            switch (block) {
+            case TVroSetupBlock::Sensors: editor = new TVro8SensorSetupFrame(page.Setup(), false, parent); break;
+            case TVroSetupBlock::Triggers: editor = new TVro8TriggerSetupFrame(page.Setup(), false, parent); break;
+            case TVroSetupBlock::Can: editor = new TVro8CanSetupFrame(page.Setup(), false, parent); break;
+            default: editor = CreateSetupEditor(block, page.Setup(), parent); break;
+            }
+            TVroForm& form = page.Form();
+            editor->ReportDeviceError = [&form](const std::string&) { form.ReportDeviceError(); };
+            auto hold = form.HoldPing();
+            editor->Open();
+            return editor;
+        });
+    }
     RegisterVroCancelRemoteRecording([](TVroForm& form) {
         if (TVroStartRecordingPage* page = TVroStartRecordingPage::Current()) {
             page->Stop();

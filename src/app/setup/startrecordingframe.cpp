@@ -207,7 +207,8 @@ void TVro8StartRecordingFrame::PeriodicUpdate()
         Notice(page_->PeriodicUpdate());
     }
     state_->setText(QString::fromStdString(page_->StateLine()));
-    if (wasRunning != page_->Running())
+    const bool running = page_->State() != vro::TVro8StartRecording::EState::Editing;
+    if (wasRunning != page_->Running() || running != !state_->isHidden())
         ShowChoices();
 }
 

@@ -12,7 +12,10 @@
 #include "core/text/texts.h"
 #include "core/values/dvxdatetime.h"
 #include "device/setup/vro8setup.h"
-#include "support/recorderrig.h"
+#include "device/vro8connect.h"
+#include "device/vro8device.h"
+#include "link/dvxv24connector.h"
+#include "support/simfarend.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,14 +32,35 @@ using namespace vro::app;
 
 namespace {
 
-struct TRig {
-    explicit TRig(int v = 3) : rig(v)
+// The device layer on the near end of a memory port pair, the simulated
+// recorder on the far end, connected and identified.
+struct TRig : test::TSimFarEnd {
+    explicit TRig(int v = 3) : test::TSimFarEnd(Profile(v))
     {
-        rig.Connect();
-        setup = std::make_unique<TVro8Setup>(*rig.device);
+        connector = std::make_unique<TDvxV24Connector>(pair.TakeA());
+        connector->SetBaudrate(460800);
+        connector->Open();
+        device = std::make_unique<TVro8Device>(*connector);
+        connected = Vro8Connect(*device).Connected;
+        setup = std::make_unique<TVro8Setup>(*device);
     }
-    test::TRecorderRig rig;
+    ~TRig()
+    {
+        setup.reset();
+        device.reset();
+        StopRecorder();
+        connector.reset();
+    }
+    static sim::TSimProfile Profile(int v)
+    {
+        sim::TSimProfile p;
+        p.ComVersion = v;
+        return p;
+    }
+    std::unique_ptr<TDvxV24Connector> connector;
+    std::unique_ptr<TVro8Device> device;
     std::unique_ptr<TVro8Setup> setup;
+    bool connected = false;
 };
 
 QStringList Items(QComboBox* b)
@@ -62,6 +86,7 @@ private slots:
     void captionsInThreeLanguages()
     {
         TRig r;
+        QVERIFY(r.connected);
         for (const char* code : {"de", "en", "fr"}) {
             SelectLanguage(QString::fromLatin1(code));
             TVro8BaseSetupFrame base(*r.setup);
@@ -107,7 +132,7 @@ private slots:
         name->setText(QStringLiteral("Pump 3"));
         QTest::mouseClick(f.OkLabel(), Qt::LeftButton);
         QVERIFY(!f.isVisible());
-        TVro8Setup check(*r.rig.device);
+        TVro8Setup check(*r.device);
         check.ReadBlock(EVro8Block::Recording);
         QCOMPARE(QString::fromStdString(check.RecordingSetup().RecordingName()), QStringLiteral("Pump 3"));
     }
@@ -139,7 +164,6 @@ private slots:
         QVERIFY(IsFieldMarkedFailing(hi));
         QVERIFY(f.CancelLabel()->isHidden());
         QVERIFY(f.Editor().InSettings());
-        QTest::mouseClick(f.CancelLabel(), Qt::LeftButton); // hidden: no effect
         hi->setText(QStringLiteral("100"));
         QTest::mouseClick(f.OkLabel(), Qt::LeftButton);
         QVERIFY(!f.Editor().InSettings());

@@ -100,12 +100,15 @@ TEST(VroDeviceRecord, ChecksRunsAndSeries)
 
     // One remote run read out.
     const std::string one = (r.dir / "one.vxrf").string();
-    std::tie(out, rc) = RunVro("device record start --json --save vro --name Run --wait " + one + r.port);
+    std::tie(out, rc) =
+        RunVro("device record start --json --save vro --name Run --time 5s --rate 10ms --wait " + one + r.port);
     ASSERT_EQ(rc, 0) << out;
     ASSERT_TRUE(std::filesystem::exists(one));
     std::tie(out, rc) = RunVro("info --json " + one);
     ASSERT_EQ(rc, 0);
-    EXPECT_GT(nlohmann::json::parse(out)["RecordCount"].get<int>(), 0);
+    j = nlohmann::json::parse(out);
+    EXPECT_EQ(j["RecordCount"], 500) << "5 s at 10 ms";
+    EXPECT_NE(out.find("\"Run"), std::string::npos) << "the recording block's name";
 
     // A series of two.
     const std::string base = (r.dir / "series.vxrf").string();

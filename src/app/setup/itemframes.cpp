@@ -34,6 +34,7 @@ TButtonLabel* Summary(const QString& name, QWidget* parent)
     auto* l = new TButtonLabel(name, parent);
     l->setCursor(Qt::PointingHandCursor);
     l->setStyleSheet(QStringLiteral("color: #000080;"));
+    l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return l;
 }
 

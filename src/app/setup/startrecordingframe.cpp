@@ -59,6 +59,7 @@ TVro8StartRecordingFrame::TVro8StartRecordingFrame(vro::TVro8Setup& setup, vro::
     comment_->setMaximumHeight(60);
     for (TButtonLabel* l : {sensors_, triggers_, startTrigger_, stopTrigger_}) {
         l->setWordWrap(true);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         l->setCursor(Qt::PointingHandCursor);
         l->setStyleSheet(QStringLiteral("color: #000080;"));
     }

@@ -139,7 +139,8 @@ private slots:
         QCOMPARE(form->Item(TVroAction::Recordings)->text(), Txt(475));
         QVERIFY(form->Label(TVroAction::CancelRemoteRecording)->isHidden());
         QVERIFY(form->Item(TVroAction::CurrentValues)->isEnabled());
-        QVERIFY2(!form->Item(TVroAction::StartRecording)->isEnabled(), "not registered");
+        QVERIFY2(!form->Item(TVroAction::Recordings)->isEnabled(), "not registered");
+        QVERIFY(form->Item(TVroAction::StartRecording)->isEnabled());
 
         QTest::mouseClick(form->Label(TVroAction::CurrentValues), Qt::LeftButton);
         auto* page = dynamic_cast<TTestPage*>(form->CurrentPage());

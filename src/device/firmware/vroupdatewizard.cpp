@@ -325,15 +325,17 @@ void TVroUpdateWizard::RunTransferStep()
     ui_.Changed();
 
     bool ok = true;
+    bool cancelled = false;
     int failedArea = -1;
     std::string error;
+    TDvxV24Connector& c = device_.Connector();
     RunWithProgress([&] {
         // Area 0 always goes first.
         for (int area : {0, 1}) {
             if (CancelWanted()) {
                 ok = false;
+                cancelled = true;
                 failedArea = area;
-                error = "cancelled";
                 return;
             }
             flash_.SelectArea(area);
@@ -343,6 +345,9 @@ void TVroUpdateWizard::RunTransferStep()
                 flash_.Write();
             } catch (const std::exception& e) {
                 ok = false;
+                // The connector's flag also tells of a cancel from outside
+                // (Ctrl-C); each transfer clears it when it starts.
+                cancelled = CancelWanted() || c.IsCancelled();
                 failedArea = area;
                 error = e.what();
                 return;
@@ -352,7 +357,7 @@ void TVroUpdateWizard::RunTransferStep()
     Written = {flash_.Written(0), flash_.Written(1)};
     ProgressVisible = false;
     if (!ok) {
-        Cancelled = CancelWanted();
+        Cancelled = cancelled;
         SetMarkers(EVroMarker::Lime, EVroMarker::Red, EVroMarker::Silver);
         InfoText = kTextTransferFailed;
         InfoCancelled = Cancelled;
@@ -389,18 +394,24 @@ void TVroUpdateWizard::RunCheckStep()
     ui_.Changed();
 
     bool failed = false;
+    bool cancelled = false;
     std::string error;
+    TDvxV24Connector& c = device_.Connector();
     RunWithProgress([&] {
         // Both areas are read back, area 0 first; either one differing fails.
         for (int area : {0, 1}) {
-            if (CancelWanted())
+            if (CancelWanted()) {
+                cancelled = true;
                 return;
+            }
             flash_.SelectArea(area);
             try {
                 const bool equal = flash_.Verify();
                 // A cancelled read stops early; it is not a comparison.
-                if (CancelWanted())
+                if (CancelWanted() || c.IsCancelled()) {
+                    cancelled = true;
                     return;
+                }
                 AreaEqual[static_cast<std::size_t>(area)] = equal;
             } catch (const std::exception& e) {
                 failed = true;
@@ -412,8 +423,8 @@ void TVroUpdateWizard::RunCheckStep()
     ProgressVisible = false;
     CancelEnabled = true;
     NextVisible = false;
-    if (CancelWanted() || failed) {
-        Cancelled = CancelWanted();
+    if (cancelled || failed) {
+        Cancelled = cancelled;
         SetMarkers(EVroMarker::Lime, EVroMarker::Lime, EVroMarker::Red);
         InfoText = kTextCheckFailed;
         InfoCancelled = Cancelled;

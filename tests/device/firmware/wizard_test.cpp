@@ -357,3 +357,63 @@ TEST(UpdateWizard, AnArea0MismatchFailsTheCheck)
     EXPECT_FALSE(z.CancelIsClose);
     EXPECT_NE(z.Reason.find("area 0: the read-back stopped early"), std::string::npos);
 }
+
+TEST(UpdateWizard, AfterTheCheckTheRecorderRunsTheNewFirmware)
+{
+    TUpdateFiles files;
+    const std::string file = files.Sample("n.vxupd", "02", "VRO8K-S 1.09", "VRO8K-M 3.00");
+    sim::TSimProfile profile;
+    profile.Firmware.ActivateTime = std::chrono::milliseconds(0);
+    TWizardRig w(1, profile);
+    w.Load(file);
+    w.wizard->NextLabelClick();
+    w.wizard->NextLabelClick();
+    ASSERT_EQ(w.wizard->InfoText, 582);
+    TVro8Device& d = *w.rig.device;
+    d.ReadIdentification();
+    EXPECT_EQ(d.Ident().IdentText, "VRO8K-M 3.00");
+    EXPECT_EQ(d.FlashAreas.ReadVersion(0), "VRO8K-S 1.09");
+    EXPECT_EQ(d.FlashAreas.ReadVersion(1), "VRO8K-M 3.00");
+    EXPECT_TRUE(w.rig.recorder->Recordings().empty());
+    EXPECT_EQ(w.rig.recorder->SetupCount(), 0u);
+    EXPECT_EQ(w.rig.recorder->FirmwareSummary(), "firmware: area 0 131 packets, area 1 1059 packets, 1 activations");
+}
+
+TEST(UpdateWizard, PowerLossAndBadCellEndAsFailures)
+{
+    TUpdateFiles files;
+    const std::string file = files.Sample("p.vxupd", "02");
+    {
+        // The plug pulled during area 0: the transfer fails, nothing is
+        // activated, and once the recorder is back a new run succeeds.
+        sim::TSimProfile profile;
+        profile.Firmware.PowerLoss = sim::TSimFirmwareConfig::TPowerLoss{0, 50, std::chrono::milliseconds(100)};
+        profile.Firmware.ActivateTime = std::chrono::milliseconds(0);
+        TWizardRig w(1, profile);
+        w.Load(file);
+        w.wizard->NextLabelClick();
+        EXPECT_EQ(w.wizard->InfoText, 568);
+        EXPECT_FALSE(w.wizard->Cancelled);
+        EXPECT_EQ(w.wizard->Written[0], 50 * 240);
+        EXPECT_EQ(w.wizard->Written[1], 0);
+        EXPECT_EQ(w.rig.recorder->FirmwareArea(0)[50 * 240], 0xFF);
+        w.NewWizard();
+        w.Load(file);
+        w.wizard->NextLabelClick();
+        w.wizard->NextLabelClick();
+        EXPECT_EQ(w.wizard->InfoText, 582);
+    }
+    {
+        sim::TSimProfile profile;
+        profile.Firmware.BadByte = std::make_pair(0, std::size_t{100});
+        TWizardRig w(1, profile);
+        w.Load(file);
+        w.wizard->NextLabelClick();
+        ASSERT_EQ(w.wizard->InfoText, 581);
+        w.wizard->NextLabelClick();
+        EXPECT_EQ(w.wizard->InfoText, 578);
+        EXPECT_EQ(w.wizard->AreaEqual[0], false);
+        EXPECT_EQ(w.wizard->AreaEqual[1], true);
+        EXPECT_EQ(w.rig.device->FlashAreas.ReadVersion(1), "VRO8K-M 2.10"); // nothing activated
+    }
+}

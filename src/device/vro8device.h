@@ -237,14 +237,7 @@ public:
     TVro8RemoteRecording RemoteRecording{*this};
     TVro8OnlineRecording& OnlineRecording() { return *online_; }
 
-    // True while one long job (a firmware transfer or check, which may run
-    // on a worker thread) owns the recorder: nobody else starts an exchange
-    // then, and the keep-alive ping waits.
-    bool InExclusiveUse() const { return exclusive_.load(); }
-    void SetExclusiveUse(bool on) { exclusive_.store(on); }
-
 private:
-    std::atomic<bool> exclusive_{false};
     TDvxV24Connector& connector_;
     TVro8Ident ident_;
     bool identified_ = false;

@@ -1,4 +1,5 @@
 #include "sim/recorderservice.h"
+#include "sim/simchannels.h"
 
 #include "sim/recorderfiles.h"
 #include "sim/simsetup.h"
@@ -162,7 +163,10 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
      {"--fw-own-bytes", "bytes 20..23 of area 1 read back as the recorder's own values", true},
      {"--fw-power-loss", "AREA:N[:MS]  power lost after N packets of the next write of AREA, for MS ms "
                          "(default 3000), once", false},
-     {"--fw-activate-ms", "MS  silence while new firmware is activated (default 2000)", false}},
+     {"--fw-activate-ms", "MS  silence while new firmware is activated (default 2000)", false},
+     {"--channels", "N  N active channels (0..70) from a fixed list of varied sensors instead of the six defaults",
+      false},
+     {"--minmax", "  the recorder supplies min/max values (R 10 mode 1, R 12 value triples)", true}},
     [](TSimulator& sim, const TSimOptionValues& values) {
         TSimProfile profile;
         profile.ComVersion = IntOption(values, "--com-version", 3, 1, 5);
@@ -186,6 +190,11 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
                 recorder->AddRecording(std::move(r));
             recorder->AddSetup("Default setup", 1);
         }
+        if (values.count("--channels") || values.count("--minmax"))
+            recorder->SetChannels(values.count("--channels")
+                                      ? SimChannelList(IntOption(values, "--channels", 6, 0, kMaxSimChannels))
+                                      : recorder->Channels(),
+                                  values.count("--minmax") > 0);
         if (auto it = values.find("--faults"); it != values.end())
             for (const auto& f : ParseRecorderFaults(it->second))
                 recorder->SetFault(f.Address, f.Number, f.Fault);

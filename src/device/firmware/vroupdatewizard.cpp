@@ -1,5 +1,6 @@
 #include "device/firmware/vroupdatewizard.h"
 
+#include "core/text/textformat.h"
 #include "core/text/texts.h"
 #include "core/util/atomicfile.h"
 #include "device/vro8device.h"
@@ -23,27 +24,6 @@ constexpr int kTextIntroduction = 579;
 constexpr int kTextLoaded = 580;
 constexpr int kTextTransferred = 581;
 constexpr int kTextChecked = 582;
-
-// The text with each "%s" replaced by the next argument.
-std::string FormatS(std::string text, std::initializer_list<std::string_view> args)
-{
-    std::size_t from = 0;
-    for (std::string_view a : args) {
-        const std::size_t at = text.find("%s", from);
-        if (at == std::string::npos)
-            break;
-        text.replace(at, 2, a);
-        from = at + a.size();
-    }
-    return text;
-}
-
-// Marks the device as taken by one job for the scope's life.
-struct TExclusiveUse {
-    explicit TExclusiveUse(TVro8Device& d) : device(d) { device.SetExclusiveUse(true); }
-    ~TExclusiveUse() { device.SetExclusiveUse(false); }
-    TVro8Device& device;
-};
 
 } // namespace
 
@@ -272,8 +252,8 @@ void TVroUpdateWizard::RunFileStep()
         flash_.DiscardImages();
         Reason = reason;
         Message = kTextLoadFailed;
-        MessageText = FormatS(text(kTextLoadFailed),
-                              {std::filesystem::path(FileName).filename().string(), description_});
+        MessageText = FormatMessage(text(kTextLoadFailed),
+                                    {std::filesystem::path(FileName).filename().string(), description_});
         ui_.ShowError(MessageText);
         Step = 0;
         RunIntroduction();
@@ -294,12 +274,9 @@ void TVroUpdateWizard::RunWithProgress(const std::function<void()>& work)
         ProgressPosition = perMille;
         ui_.Progress(perMille);
     });
-    {
-        TExclusiveUse exclusive{device_};
-        ui_.SetBusy(true);
-        ui_.RunBlocking(work);
-        ui_.SetBusy(false);
-    }
+    ui_.SetBusy(true);
+    ui_.RunBlocking(work);
+    ui_.SetBusy(false);
     c.SetOnProgress({});
     Running = false;
 }

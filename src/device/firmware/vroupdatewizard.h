@@ -16,8 +16,7 @@
 // window runs it on a worker thread and keeps its own event loop going, so
 // the window repaints, the bar moves and Cancel can be pressed, while the
 // command line runs it in place. During that work nothing else may use the
-// device: TVro8Device::InExclusiveUse() is true then, and the device
-// window's ping waits for it.
+// recorder: the device window holds its ping off while the wizard is open.
 //
 // Cancel: while a step runs, CancelLabelClick (and RequestCancel, which is
 // safe from a signal handler) stops the connector at the next packet; the
@@ -135,8 +134,8 @@ private:
     void RunCheckStep();
     bool LoadFile(std::string& reason);
     void SetMarkers(EVroMarker a, EVroMarker b, EVroMarker c);
-    // Runs work under exclusive use of the device with the progress handler
-    // set; the handler is removed before this returns.
+    // Runs work with the progress handler set; the handler is removed
+    // before this returns.
     void RunWithProgress(const std::function<void()>& work);
     bool CancelWanted() const;
 

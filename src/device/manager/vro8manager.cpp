@@ -186,9 +186,6 @@ bool TVro8Manager::Ping()
     // The four data bytes carry no meaning; without them the same command
     // would stop a remote recording.
     static constexpr std::uint8_t kPingData[4] = {0, 0, 0, 0};
-    // A firmware transfer owns the line; the recorder is known to be there.
-    if (device_->InExclusiveUse())
-        return true;
     try {
         connector_.TransferStatus('R', 210, kPingData);
         return true;

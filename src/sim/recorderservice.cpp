@@ -160,6 +160,14 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
      {"--remote-store-ms", "MS  then it is stored for MS milliseconds, pings waiting (default 200)", false},
      {"--remote-max-records", "N  a remote recording holds recording time / interval records, at most N (default 5000)",
       false},
+     {"--hardware-variant", "N  the HardwareVariant of the identification (default 1)", false},
+     {"--fw-erase-ms", "A0,A1  erase time of each firmware area before the first packet is answered (default 0,0)",
+      false},
+     {"--fw-bad-byte", "AREA:OFFSET  a flash cell that stores its byte with the lowest bit flipped", false},
+     {"--fw-own-bytes", "bytes 20..23 of area 1 read back as the recorder's own values", true},
+     {"--fw-power-loss", "AREA:N[:MS]  power lost after N packets of the next write of AREA, for MS ms "
+                         "(default 3000), once", false},
+     {"--fw-activate-ms", "MS  silence while new firmware is activated (default 2000)", false},
      {"--channels", "N  N active channels (0..70) from a fixed list of varied sensors instead of the six defaults",
       false},
      {"--minmax", "  the recorder supplies min/max values (R 10 mode 1, R 12 value triples)", true}},
@@ -172,6 +180,15 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
         profile.RemoteDuration = std::chrono::milliseconds(IntOption(values, "--remote-ms", 300, 1, 86'400'000));
         profile.StoringTime = std::chrono::milliseconds(IntOption(values, "--remote-store-ms", 200, 0, 60'000));
         profile.RemoteMaxRecords = static_cast<std::uint32_t>(IntOption(values, "--remote-max-records", 5000, 1, 1'000'000));
+        profile.HardwareVariant = static_cast<std::int16_t>(IntOption(values, "--hardware-variant", 1, -32768, 65535));
+        if (auto it = values.find("--fw-erase-ms"); it != values.end())
+            profile.Firmware.EraseTime = ParseEraseTimes(it->second);
+        if (auto it = values.find("--fw-bad-byte"); it != values.end())
+            profile.Firmware.BadByte = ParseBadByte(it->second);
+        profile.Firmware.OwnBytes = values.count("--fw-own-bytes") > 0;
+        if (auto it = values.find("--fw-power-loss"); it != values.end())
+            profile.Firmware.PowerLoss = ParsePowerLoss(it->second);
+        profile.Firmware.ActivateTime = std::chrono::milliseconds(IntOption(values, "--fw-activate-ms", 2000, 0, 600000));
         auto recorder = std::make_shared<TSimRecorder>(profile);
         if (auto it = values.find("--recordings"); it != values.end()) {
             auto recordings = LoadSimRecordings(it->second, profile.ComVersion);

@@ -45,6 +45,23 @@ int PlaceVerticalLabel(int y, int textHeight, int stripHeight)
     return std::min(top, stripHeight - textHeight - 1);
 }
 
+std::vector<std::size_t> ShownHorizontalLabels(const std::vector<TLabelBox>& boxes)
+{
+    // At least a few pixels between two labels.
+    const auto collides = [&](std::size_t a, std::size_t b) {
+        return boxes[b].Left < boxes[a].Left + boxes[a].Width + 4;
+    };
+    std::vector<std::size_t> kept;
+    for (std::size_t k = 0; k < boxes.size(); ++k) {
+        const bool last = k + 1 == boxes.size();
+        while (last && kept.size() > 1 && collides(kept.back(), k))
+            kept.pop_back();
+        if (kept.empty() || !collides(kept.back(), k))
+            kept.push_back(k);
+    }
+    return kept;
+}
+
 TLabelColumn VerticalLabelColumn(bool leftAxis, int stripWidth, int textHeight)
 {
     if (leftAxis)
@@ -135,6 +152,27 @@ std::vector<int> LegendLayout(const TCommonView& view, int textHeight, int colum
     }
     tops[0] = std::max(y, columnHeight - LegendItemHeight(view, -1, textHeight));
     return tops;
+}
+
+std::vector<int> LegendLayout(const std::vector<int>& heights, int columnHeight)
+{
+    std::vector<int> tops(heights.empty() ? 0 : 1, 0);
+    int y = 0;
+    for (std::size_t k = 1; k < heights.size(); ++k) {
+        tops.push_back(y);
+        y += heights[k];
+    }
+    if (!heights.empty())
+        tops[0] = std::max(y, columnHeight - heights[0]);
+    return tops;
+}
+
+std::vector<std::string> LegendRangeLines(const TCommonView& view, int axis, const TTextMeasure& measure, int width)
+{
+    const std::string line = LegendLine2(view, axis);
+    if (!measure || measure(line) <= width)
+        return {line};
+    return {view.AxisValueText(axis, 0) + " ..", view.AxisValueText(axis, 1) + " " + view.AxisUnit(axis)};
 }
 
 int VerticalAxisWidth(const TCommonView& view, int channel, const TTextMeasure& measure, int textHeight)

@@ -28,6 +28,13 @@ std::string HorizontalTitle(const TCommonView& view, int axis);
 // Left edge of a horizontal label of width w centred at x in a strip of
 // stripWidth: at least 3, ending at least 2 pixels before the right edge.
 int PlaceHorizontalLabel(int x, int w, int stripWidth);
+// Which of the horizontal labels (left edge, width; in tick order) are
+// drawn: a label that would run into the one before it is left out, the
+// labels of both ends are kept first. Indices in tick order.
+struct TLabelBox {
+    int Left = 0, Width = 0;
+};
+std::vector<std::size_t> ShownHorizontalLabels(const std::vector<TLabelBox>& boxes);
 // Top of a vertical label centred at y in a strip of stripHeight.
 int PlaceVerticalLabel(int y, int textHeight, int stripHeight);
 // The label column of a vertical axis strip.
@@ -55,6 +62,12 @@ bool LegendItemVisible(const TCommonView& view, int axis);
 int LegendItemHeight(const TCommonView& view, int axis, int textHeight);
 // Tops of the legend items: entry 0 the time item, then the channels.
 std::vector<int> LegendLayout(const TCommonView& view, int textHeight, int columnHeight);
+// The same for items of the given heights (entry 0 the time item).
+std::vector<int> LegendLayout(const std::vector<int>& heights, int columnHeight);
+// The range line of a visible legend item as it is laid out in a column of
+// `width` pixels: one line when it fits, else broken after " .." into two
+// (long date-and-time ranges), so that it is shown whole.
+std::vector<std::string> LegendRangeLines(const TCommonView& view, int axis, const TTextMeasure& measure, int width);
 
 // Width of a vertical axis strip for a channel (15 for none).
 int VerticalAxisWidth(const TCommonView& view, int channel, const TTextMeasure& measure, int textHeight);

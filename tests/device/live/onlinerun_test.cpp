@@ -72,7 +72,7 @@ TEST(OnlineRun, EndByUserSendsStartAndHandsOverWhatCame)
     TEndWait w;
     run.Begin(true, w.Notify(), w.Ended());
     // Wait for some data (bounded), then End.
-    for (int i = 0; i < 2000 && run.Online().RecordCount() < 50; ++i)
+    for (int i = 0; i < 2000 && (!run.Live() || run.Online().RecordCount() < 50); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     run.RequestStop();
     ASSERT_TRUE(w.Wait());
@@ -162,7 +162,7 @@ TEST(OnlineRun, OneNoticePendingUntilTaken)
     run.Configure(rig.Choices(0, 100000), 50, std::nullopt);
     TEndWait w;
     run.Begin(false, w.Notify(), w.Ended());
-    for (int i = 0; i < 2000 && run.Online().RecordCount() < 300; ++i)
+    for (int i = 0; i < 2000 && (!run.Live() || run.Online().RecordCount() < 300); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(w.notices.load(), 1); // nobody took it
     run.TakeNotice();
@@ -185,7 +185,7 @@ TEST(OnlineRun, HandTriggersFromTheTriggerBlock)
         EXPECT_EQ(run.HandTriggers(), 1); // the simulator's event 1 is active with Source 0
         TEndWait w;
         run.Begin(false, w.Notify(), w.Ended());
-        for (int i = 0; i < 2000 && run.Online().RecordCount() < 20; ++i)
+        for (int i = 0; i < 2000 && (!run.Live() || run.Online().RecordCount() < 20); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         EXPECT_TRUE(run.CanTrigger());
         run.Trigger();
@@ -202,7 +202,7 @@ TEST(OnlineRun, HandTriggersFromTheTriggerBlock)
         EXPECT_EQ(run.Online().BufferLength, 500000 / (3 * 3 + 3));
         TEndWait w;
         run.Begin(false, w.Notify(), w.Ended());
-        for (int i = 0; i < 2000 && run.Online().RecordCount() < 3; ++i)
+        for (int i = 0; i < 2000 && (!run.Live() || run.Online().RecordCount() < 3); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         const int before = run.Online().WriteIndex();
         run.Trigger();

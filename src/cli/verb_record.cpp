@@ -158,7 +158,7 @@ struct TPageRun {
             try {
                 r->SaveToFile();
             } catch (const std::exception& e) {
-                throw EVro8SaveFailed(name + ": " + e.what());
+                throw EVro8SaveFailed(name, e.what());
             }
             std::cerr << name << ": " << r->ChannelCount << " channels, " << r->RecordCount << " samples\n";
             if (saveToFile && number > runs)

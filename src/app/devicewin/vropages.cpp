@@ -17,9 +17,6 @@ void RegisterDevicePages()
     done = true;
     RegisterVroPage(TVroAction::Settings, QStringLiteral("TVro8SetupFrame"),
                     [](TVroForm& f, QWidget* parent) { return new TVro8SetupFrame(f, parent); });
-<<<<<<< HEAD
-    RegisterSetupPages();
-=======
     RegisterVroPage(TVroAction::Recordings, QStringLiteral("TVroRecordFileManagerFrame"),
                     [](TVroForm& f, QWidget* parent) { return new TVroRecordFileManagerFrame(f, parent); });
     RegisterVroPage(TVroAction::ManageSettings, QStringLiteral("TVroSetupFileManagerFrame"),
@@ -28,7 +25,7 @@ void RegisterDevicePages()
         TDvxSensorUpdateForm wizard(f.Manager(), &f);
         wizard.exec();
     });
->>>>>>> main
+    RegisterSetupPages();
 }
 
 } // namespace vro::app

@@ -44,11 +44,8 @@ void RegisterShowForms()
     RegisterShowForm(QStringLiteral("MainForm"), [](TMainForm& main) -> QWidget* { return &main; });
     RegisterShowForm(QStringLiteral("TVroForm"), [](TMainForm& main) -> QWidget* { return OpenConnectedDeviceWindow(main); });
     RegisterLiveShowForms();
-<<<<<<< HEAD
-    RegisterSetupShowForms();
-=======
     RegisterFirmwareShowForms();
->>>>>>> main
+    RegisterSetupShowForms();
     // The device window on each registered page.
     RegisterDevicePages();
     for (int i = 0; i < kVroActionCount; ++i) {

@@ -3,6 +3,7 @@
 #include "app/devicewin/vro8setupframe.h"
 #include "app/devicewin/vroform.h"
 #include "app/dialogs/messagedialog.h"
+#include "app/live/onlineframe.h"
 #include "app/look/apptext.h"
 #include "app/main/documents.h"
 #include "app/main/mainform.h"
@@ -82,17 +83,46 @@ TVroStartRecordingPage::TVroStartRecordingPage(TVroForm& form, QWidget* parent) 
         } restore{this, form};
         return form.Manager().DownloadRemoteRecording(saveToFile);
     };
+    // "Save to PC": the real-time frame runs over the page with the choices;
+    // the list index of the rate is its row of the sample-interval table.
+    s.StartOnline = [this, &form](bool saveToFile, bool repeat, const vro::TVro8StartChoices& c) {
+        vro::TOnlineChoices oc;
+        oc.RecordingType = c.RecordingType;
+        oc.SampleRate = c.RateRow();
+        oc.DurationIndex = c.TimeIndex;
+        oc.SimpleCurvMode = c.RecordingOption;
+        oc.TriggerPosition = c.PreTrigger;
+        oc.Comment = c.Comment;
+        stack_->setCurrentWidget(online_);
+        const bool started = online_->Start(form.Manager(), saveToFile, repeat, oc, saveToFile);
+        if (!started)
+            stack_->setCurrentWidget(frame_);
+        return started;
+    };
     stack_ = new QStackedLayout(this);
+    online_ = new TVro8OnlineRecordingFrame(this);
+    online_->OnDeviceError = [&form] { form.Latch().Set(); };
     frame_ = new TVro8StartRecordingFrame(*setup_, std::move(s), this);
     frame_->setObjectName(QStringLiteral("StartRecordingPanel"));
     frame_->ReportDeviceError = [&form](const std::string&) { form.ReportDeviceError(); };
     frame_->OpenEditor = [this](int which) { return OpenEditor(which); };
     stack_->addWidget(frame_);
+    stack_->addWidget(online_);
+    stack_->setCurrentWidget(frame_);
+    connect(online_, &TVro8OnlineRecordingFrame::runEnded, this, [this](bool seriesEnded) {
+        if (seriesEnded)
+            frame_->EndAutomatic();
+        stack_->setCurrentWidget(frame_);
+        frame_->OnlineRunEnded();
+    });
+    connect(online_, &TVro8OnlineRecordingFrame::automaticEnded, this, [this] { frame_->EndAutomatic(); });
     frame_->Open();
 }
 
 TVroStartRecordingPage::~TVroStartRecordingPage()
 {
+    if (online_->Running())
+        online_->EndAndWait();
     if (CurrentPage() == this)
         CurrentPage().clear();
 }
@@ -104,7 +134,8 @@ bool TVroStartRecordingPage::IsTransferShown() const { return readingOut_; }
 void TVroStartRecordingPage::PeriodicUpdate()
 {
     frame_->PeriodicUpdate();
-    if (stack_->currentWidget() != frame_ && !stack_->currentWidget()->isVisible())
+    if (stack_->currentWidget() != frame_ && stack_->currentWidget() != online_ &&
+        !stack_->currentWidget()->isVisible())
         stack_->setCurrentWidget(frame_);
 }
 

@@ -19,6 +19,7 @@ class TVro8Setup;
 namespace vro::app {
 
 class TVroEditorFrame;
+class TVro8OnlineRecordingFrame;
 class TVro8StartRecordingFrame;
 class TMainForm;
 
@@ -44,6 +45,7 @@ private:
     std::unique_ptr<vro::TVro8Setup> setup_;
     QStackedLayout* stack_;
     TVro8StartRecordingFrame* frame_;
+    TVro8OnlineRecordingFrame* online_;
     bool readingOut_ = false;
 };
 

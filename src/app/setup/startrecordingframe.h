@@ -36,7 +36,11 @@ public:
     // "End measurement" of the device window.
     void Stop();
     // From the real-time frame.
-    void OnlineRunEnded() { page_->OnlineRunEnded(); }
+    void OnlineRunEnded()
+    {
+        page_->OnlineRunEnded();
+        ShowChoices();
+    }
     void EndAutomatic() { page_->EndAutomatic(); }
     // Runs its own periodic update (a page shown outside the device window).
     void RunOwnTimer(int intervalMs);

@@ -204,19 +204,12 @@ std::string TVro8Manager::Finish(std::unique_ptr<TRecording> recording, bool sav
         try {
             recording->SaveToFile();
         } catch (const std::exception& e) {
-<<<<<<< HEAD
-            // Not a device error: the recording is kept as an unsaved document.
-            if (recordings_)
-                recordings_->AddRecording(std::move(recording));
-            throw EVro8SaveFailed(name + ": " + e.what());
-=======
             // The measurement stays: it joins the documents unsaved.
             if (recordings_) {
                 recording->NameConfirmed = false;
                 recordings_->AddRecording(std::move(recording));
             }
             throw EVro8SaveFailed(name, e.what());
->>>>>>> main
         }
         return name;
     }

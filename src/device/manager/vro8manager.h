@@ -44,13 +44,6 @@ public:
     virtual void Finish() = 0;
 };
 
-<<<<<<< HEAD
-// A series file that could not be written: the recording went to the
-// documents unsaved (when the manager keeps documents) and the series ends.
-class EVro8SaveFailed : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-=======
 // A recording built from the recorder could not be written to its file;
 // with a recording manager it was added to the documents unsaved.
 class EVro8SaveFailed : public std::runtime_error {
@@ -60,7 +53,6 @@ public:
     {
     }
     std::string FileName;
->>>>>>> main
 };
 
 class TVro8Manager {

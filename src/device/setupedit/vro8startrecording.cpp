@@ -357,7 +357,8 @@ std::optional<TVro8StartRecording::TNotice> TVro8StartRecording::StartRun(bool r
         state_ = EState::OnlineRun;
         if (svc_.SetBusy)
             svc_.SetBusy(true, false);
-        svc_.StartOnline(automatic_, repeat, choices_);
+        if (!svc_.StartOnline(automatic_, repeat, choices_))
+            EndBusy();
         return std::nullopt;
     }
     bool started = false;

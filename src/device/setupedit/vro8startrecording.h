@@ -107,8 +107,9 @@ struct TVro8StartServices {
     std::function<void(const std::string& base, int number, const std::string& comment)> PrepareSeries;
     // The device window: busy with (or without) a remote recording running.
     std::function<void(bool busy, bool remote)> SetBusy;
-    // The real-time frame's Start ("Save to PC"); empty while there is none.
-    std::function<void(bool saveToFile, bool repeat, const TVro8StartChoices& choices)> StartOnline;
+    // The real-time frame's Start ("Save to PC"); false when it could not
+    // start (it has said why). Empty while there is no real-time frame.
+    std::function<bool(bool saveToFile, bool repeat, const TVro8StartChoices& choices)> StartOnline;
     // The channel list (R 10) read again, and the line speed.
     std::function<std::vector<TVro8ChannelDescription>()> ReadChannels;
     std::function<std::int32_t()> BaudRate;

@@ -281,7 +281,7 @@ struct TFakeRecorder {
         s.Download = [this](bool toFile) -> std::string {
             ++downloads;
             if (failSave)
-                throw EVro8SaveFailed("cannot write");
+                throw EVro8SaveFailed("run.vxrf", "cannot write");
             return toFile ? "run-" + std::to_string(number++) : std::string{};
         };
         s.AskSeriesName = [this]() -> std::optional<std::string> {

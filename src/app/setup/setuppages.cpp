@@ -12,6 +12,7 @@
 #include "app/setup/itemframes.h"
 #include "app/setup/startrecordingframe.h"
 #include "core/manager/recordingmanager.h"
+#include "device/dvxerrorhandler.h"
 #include "device/manager/vro8manager.h"
 #include "device/setup/vro8setup.h"
 #include "device/vro8device.h"

@@ -293,4 +293,100 @@ const TVro8SampleRow& TVro8SampleData::Row(int row)
     return SampleRows[row];
 }
 
+namespace {
+
+constexpr const char* VroRateLabels[TVro8StartRates::VroCount] = {
+    "0.1 ms", "0.2 ms", "0.5 ms", "1 ms", "2 ms", "5 ms", "10 ms", "20 ms", "50 ms",
+    "100 ms", "200 ms", "500 ms", "1 s", "2 s", "0.1 min", "0.2 min", "0.5 min", "1 min"};
+
+constexpr std::int64_t RecordingTimeValues[TVro8RecordingTimes::Count] = {
+    10000, 20000, 50000, 100000, 300000, 600000, 1200000, 3000000,
+    6000000, 18000000, 36000000, 72000000, 144000000, 288000000, 432000000, 864000000};
+
+constexpr const char* RecordingTimeShort[TVro8RecordingTimes::Count] = {
+    "1s", "2s", "5s", "10s", "30s", "60s", "2min", "5min",
+    "10min", "30min", "60min", "2h", "4h", "8h", "12h", "24h"};
+
+// Lower case without blanks, for comparing typed rates and times.
+std::string Squeezed(std::string_view text)
+{
+    std::string out;
+    for (char c : text)
+        if (c != ' ' && c != '\t')
+            out += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return out;
+}
+
+} // namespace
+
+int TVro8StartRates::RowOfIndex(bool toPc, int index)
+{
+    if (index < 0 || index >= Count(toPc))
+        return -1;
+    return toPc ? index + PcFirstRow : index;
+}
+
+int TVro8StartRates::IndexOfRow(bool toPc, int row)
+{
+    const int index = toPc ? row - PcFirstRow : row;
+    return index >= 0 && index < Count(toPc) ? index : -1;
+}
+
+const char* TVro8StartRates::Label(bool toPc, int index)
+{
+    const int row = RowOfIndex(toPc, index);
+    if (row < 0)
+        throw std::out_of_range("sample-rate entry " + std::to_string(index) + " out of range");
+    return VroRateLabels[row];
+}
+
+std::int64_t TVro8StartRates::Interval(int row)
+{
+    if (row < 0 || row >= VroCount)
+        throw std::out_of_range("sample-rate row " + std::to_string(row) + " out of range 0..17");
+    return TVro8SampleData::Row(row).Interval;
+}
+
+int TVro8StartRates::ParseRate(std::string_view text, bool toPc)
+{
+    const std::string want = Squeezed(text);
+    for (int row = 0; row < VroCount; ++row)
+        if (Squeezed(VroRateLabels[row]) == want)
+            return IndexOfRow(toPc, row) >= 0 ? row : -1;
+    return -1;
+}
+
+std::span<const std::int64_t> TVro8RecordingTimes::Times()
+{
+    return RecordingTimeValues;
+}
+
+std::int64_t TVro8RecordingTimes::Time(int index)
+{
+    if (!Valid(index))
+        throw std::out_of_range("recording-time index " + std::to_string(index) + " out of range 0..15");
+    return RecordingTimeValues[index];
+}
+
+std::int64_t TVro8RecordingTimes::Samples(int row, int index)
+{
+    return Time(index) / TVro8StartRates::Interval(row);
+}
+
+int TVro8RecordingTimes::ParseTime(std::string_view text)
+{
+    const std::string want = Squeezed(text);
+    for (int i = 0; i < Count; ++i)
+        if (want == RecordingTimeShort[i])
+            return i;
+    return -1;
+}
+
+const char* TVro8RecordingTimes::ShortText(int index)
+{
+    if (!Valid(index))
+        throw std::out_of_range("recording-time index " + std::to_string(index) + " out of range 0..15");
+    return RecordingTimeShort[index];
+}
+
 } // namespace vro

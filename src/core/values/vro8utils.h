@@ -94,4 +94,49 @@ struct TVro8SampleData {
     static const TVro8SampleRow& Row(int row);
 };
 
+// The start-recording page's sample-rate lists. Both index rows of the
+// sample-interval table: the "Save to VRO" list is rows 0..17 ("0.1 ms" to
+// "1 min"), list index = row = the recording block's `SampleRate`; the
+// "Save to PC" list is rows 3..13 ("1 ms" to "2 s"), list index i = row i + 3,
+// which the online stream takes as its `SampleRate`.
+struct TVro8StartRates {
+    static constexpr int VroCount = 18;
+    static constexpr int PcFirstRow = 3;
+    static constexpr int PcCount = 11;
+    static constexpr int VroDefaultRow = 6;  // "10 ms"
+    static constexpr int PcDefaultRow = 9;   // "100 ms"
+    static int Count(bool toPc) { return toPc ? PcCount : VroCount; }
+    // Row of list index `index`, or -1 when the list has no such entry.
+    static int RowOfIndex(bool toPc, int index);
+    // List index of `row`, or -1 when the list does not offer that row.
+    static int IndexOfRow(bool toPc, int row);
+    // The list's entry text ("0.1 min" for row 14 of the VRO list); raises
+    // std::out_of_range for an index the list does not have.
+    static const char* Label(bool toPc, int index);
+    // Interval of a row in 0.1 ms; raises std::out_of_range outside 0..17.
+    static std::int64_t Interval(int row);
+    // The row of a typed rate ("0.1ms", "100 ms", "2s", "0.1min", "1min"),
+    // or -1; `toPc` limits it to the PC list.
+    static int ParseRate(std::string_view text, bool toPc);
+};
+
+// The start-recording page's recording times (texts 1189..1204), in 0.1 ms:
+// 1, 2, 5, 10, 30, 60 s, 2, 5, 10, 30, 60 min, 2, 4, 8, 12, 24 h. The index is
+// the recording block's `Duration`.
+struct TVro8RecordingTimes {
+    static constexpr int Count = 16;
+    static constexpr int FirstText = 1189;
+    static constexpr int DefaultIndex = 5;  // 60 seconds
+    static std::span<const std::int64_t> Times();
+    static bool Valid(int index) { return index >= 0 && index < Count; }
+    // Raises std::out_of_range for an index outside 0..15.
+    static std::int64_t Time(int index);
+    // Samples per channel: time / interval of `row`, integer division.
+    static std::int64_t Samples(int row, int index);
+    // The index of a typed time ("1s", "60s", "2min", "24h"; blanks ignored), or -1.
+    static int ParseTime(std::string_view text);
+    // The short form ParseTime takes ("60s", "2min", "24h").
+    static const char* ShortText(int index);
+};
+
 } // namespace vro

@@ -172,5 +172,65 @@ TEST(SampleIntervals, Table)
             << row.Label;
 }
 
+TEST(StartRecordingTables, RateListsIndexRowsOfTheIntervalTable)
+{
+    // The VRO list is rows 0..17; its last four entries are 6 s .. 1 min.
+    for (int i = 0; i < TVro8StartRates::VroCount; ++i)
+        EXPECT_EQ(TVro8StartRates::RowOfIndex(false, i), i);
+    EXPECT_EQ(TVro8StartRates::Interval(14), 60000);
+    EXPECT_EQ(TVro8StartRates::Interval(17), 600000);
+    EXPECT_STREQ(TVro8StartRates::Label(false, 14), "0.1 min");
+    EXPECT_STREQ(TVro8StartRates::Label(false, 17), "1 min");
+    EXPECT_EQ(TVro8StartRates::RowOfIndex(false, 18), -1);
+    EXPECT_THROW(TVro8StartRates::Interval(18), std::out_of_range);
+    // The PC list: index i is row i + 3, "1 ms" to "2 s".
+    EXPECT_EQ(TVro8StartRates::RowOfIndex(true, 0), 3);
+    EXPECT_EQ(TVro8StartRates::RowOfIndex(true, 10), 13);
+    EXPECT_EQ(TVro8StartRates::RowOfIndex(true, 11), -1);
+    EXPECT_EQ(TVro8StartRates::IndexOfRow(true, 2), -1);
+    EXPECT_EQ(TVro8StartRates::IndexOfRow(true, 14), -1);
+    EXPECT_EQ(TVro8StartRates::IndexOfRow(true, 9), 6);
+    EXPECT_STREQ(TVro8StartRates::Label(true, 0), "1 ms");
+    EXPECT_THROW(TVro8StartRates::Label(true, 11), std::out_of_range);
+    EXPECT_EQ(TVro8StartRates::IndexOfRow(false, TVro8StartRates::VroDefaultRow), 6);
+    EXPECT_STREQ(TVro8StartRates::Label(true, TVro8StartRates::IndexOfRow(true, TVro8StartRates::PcDefaultRow)),
+                 "100 ms");
+}
+
+TEST(StartRecordingTables, TypedRatesAndTimes)
+{
+    EXPECT_EQ(TVro8StartRates::ParseRate("0.1ms", false), 0);
+    EXPECT_EQ(TVro8StartRates::ParseRate("100 ms", false), 9);
+    EXPECT_EQ(TVro8StartRates::ParseRate("0.1min", false), 14);
+    EXPECT_EQ(TVro8StartRates::ParseRate("1MIN", false), 17);
+    EXPECT_EQ(TVro8StartRates::ParseRate("0.1ms", true), -1); // not on the PC list
+    EXPECT_EQ(TVro8StartRates::ParseRate("1min", true), -1);
+    EXPECT_EQ(TVro8StartRates::ParseRate("2s", true), 13);
+    EXPECT_EQ(TVro8StartRates::ParseRate("6 s", false), -1); // the list says 0.1 min
+    EXPECT_EQ(TVro8StartRates::ParseRate("", false), -1);
+    for (int i = 0; i < TVro8RecordingTimes::Count; ++i)
+        EXPECT_EQ(TVro8RecordingTimes::ParseTime(TVro8RecordingTimes::ShortText(i)), i);
+    EXPECT_EQ(TVro8RecordingTimes::ParseTime("60 s"), 5);
+    EXPECT_EQ(TVro8RecordingTimes::ParseTime("3s"), -1);
+}
+
+TEST(StartRecordingTables, RecordingTimesAndSamples)
+{
+    ASSERT_EQ(TVro8RecordingTimes::Times().size(), 16u);
+    EXPECT_EQ(TVro8RecordingTimes::Time(0), 10000);     // 1 s
+    EXPECT_EQ(TVro8RecordingTimes::Time(5), 600000);    // 60 s
+    EXPECT_EQ(TVro8RecordingTimes::Time(6), 1200000);   // 2 min
+    EXPECT_EQ(TVro8RecordingTimes::Time(15), 864000000); // 24 h
+    EXPECT_THROW(TVro8RecordingTimes::Time(16), std::out_of_range);
+    EXPECT_THROW(TVro8RecordingTimes::Time(-1), std::out_of_range);
+    // Samples = time / interval, integer division.
+    EXPECT_EQ(TVro8RecordingTimes::Samples(4, 0), 500);  // 1 s at 2 ms
+    EXPECT_EQ(TVro8RecordingTimes::Samples(5, 0), 200);  // 1 s at 5 ms
+    EXPECT_EQ(TVro8RecordingTimes::Samples(0, 15), 864000000); // 24 h at 0.1 ms
+    EXPECT_EQ(TVro8RecordingTimes::Samples(17, 0), 0);   // 1 s at 1 min
+    EXPECT_EQ(TVro8RecordingTimes::Samples(16, 6), 4);   // 2 min at 30 s
+    EXPECT_EQ(TVro8RecordingTimes::Samples(15, 1), 0);   // 2 s at 12 s
+}
+
 } // namespace
 } // namespace vro

@@ -2,13 +2,18 @@
 //
 //   vrowin [--language de|en|fr] [--config FILE] [--port PATH] [FILE]
 //   vrowin --screenshot OUT.png [--size WxH] [options] [FILE]
+//   vrowin --show FORMNAME --screenshot OUT.png [--size WxH] [options] [FILE...]
 //
 // A second start hands FILE (made absolute) to the running instance and ends.
 // --screenshot runs offscreen without the single-instance hand-off, opens
 // FILE, waits until the window has run its start-up and is laid out, writes a
-// PNG of the whole main window and exits.
+// PNG of the whole main window and exits. With --show it opens the FILEs in
+// order (the first stays active), then the named form or pane on that state,
+// and photographs that instead.
 #include "app/dialogs/messagedialog.h"
+#include "app/main/documents.h"
 #include "app/main/mainform.h"
+#include "app/main/showforms.h"
 #include "app/main/singleinstance.h"
 
 #include <QApplication>
@@ -27,6 +32,8 @@ namespace {
 struct TArguments {
     TStartOptions options;
     QString screenshot;
+    QString show;
+    QStringList moreFiles;
     QSize size{1024, 640};
     QString error;
     bool help = false;
@@ -57,6 +64,11 @@ TArguments ParseArguments(int argc, char** argv)
             a.options.port = value(i, arg);
         } else if (!std::strcmp(arg, "--screenshot")) {
             a.screenshot = value(i, arg);
+        } else if (!std::strcmp(arg, "--show")) {
+            a.show = value(i, arg);
+        } else if (ShowFormOptionNames().contains(QString::fromLocal8Bit(arg))) {
+            const QString name = QString::fromLocal8Bit(arg);
+            SetShowFormOption(name, value(i, arg));
         } else if (!std::strcmp(arg, "--size")) {
             const QStringList wh = value(i, arg).split(QLatin1Char('x'));
             bool okW = false, okH = false;
@@ -69,6 +81,8 @@ TArguments ParseArguments(int argc, char** argv)
             a.error = QStringLiteral("unknown option %1").arg(QString::fromLocal8Bit(arg));
         } else if (a.options.file.isEmpty()) {
             a.options.file = QString::fromLocal8Bit(arg);
+        } else {
+            a.moreFiles << QString::fromLocal8Bit(arg);
         }
     }
     return a;
@@ -89,10 +103,23 @@ int Screenshot(QApplication& app, const TArguments& a)
     window.show();
     int result = 1;
     QObject::connect(&window, &TMainForm::startupFinished, &app, [&] {
+        QWidget* target = &window;
+        if (!a.show.isEmpty()) {
+            for (const QString& f : a.moreFiles)
+                window.OpenFileByName(f);
+            if (!a.moreFiles.isEmpty() && window.Documents().Count() > 0)
+                window.Documents().Activate(0);
+            if (QWidget* shown = FindShowForm(a.show)(window)) {
+                target = shown->window();
+                target->resize(a.size);
+                target->show();
+            }
+        }
         // Queued behind the layout and paint requests that start-up posted.
-        QTimer::singleShot(0, &app, [&] {
+        QTimer::singleShot(0, &app, [&, target] {
             QApplication::processEvents();
-            const QImage image = window.grab().toImage();
+            QApplication::processEvents();
+            const QImage image = target->grab().toImage();
             if (image.isNull() || !image.save(a.screenshot, "PNG")) {
                 std::fprintf(stderr, "vrowin: cannot write %s\n", qPrintable(a.screenshot));
                 result = 2;
@@ -115,11 +142,22 @@ int main(int argc, char** argv)
     const TArguments args = ParseArguments(argc, argv);
     if (args.help) {
         std::printf("usage: vrowin [--language de|en|fr] [--config FILE] [--port PATH] [FILE]\n"
-                    "       vrowin --screenshot OUT.png [--size WxH] [options] [FILE]\n");
+                    "       vrowin --screenshot OUT.png [--size WxH] [options] [FILE]\n"
+                    "       vrowin --show FORMNAME --screenshot OUT.png [--size WxH] [options] [FILE...]\n"
+                    "FORMNAME: %s\n",
+                    qPrintable(ShowFormNames().join(QStringLiteral(", "))));
         return 0;
     }
     if (!args.error.isEmpty()) {
         std::fprintf(stderr, "vrowin: %s\n", qPrintable(args.error));
+        return 2;
+    }
+    if (!args.show.isEmpty() && args.screenshot.isEmpty()) {
+        std::fprintf(stderr, "vrowin: --show needs --screenshot\n");
+        return 2;
+    }
+    if (!args.show.isEmpty() && !FindShowForm(args.show)) {
+        std::fprintf(stderr, "vrowin: unknown form %s (--help lists the names)\n", qPrintable(args.show));
         return 2;
     }
     if (!args.screenshot.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -8,11 +8,14 @@
 #include "cli/devicesession.h"
 #include "cli/verb.h"
 
+#include "core/text/texts.h"
+#include "device/live/currentvalues.h"
 #include "device/vro8device.h"
 #include "link/dvxv24connector.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -116,9 +119,53 @@ int Channels(TArgs& args)
     });
 }
 
+// The current-values page's table: --reset resets the min/max values first.
+void ValuesTable(TSession& s, bool reset)
+{
+    TCurrentValues page(s.Device().Measurement);
+    s.Device().Measurement.ReadChannels();
+    if (reset)
+        page.RequestReset();
+    const TCurrentValuesTable& t = page.Update();
+    if (s.json) {
+        PrintJson({{"ColumnCount", t.ColumnCount}, {"ShowMin", t.ShowMin}, {"ShowMax", t.ShowMax},
+                   {"ResetVisible", t.ResetVisible}, {"Rows", t.Rows}});
+        return;
+    }
+    // Column widths in characters (UTF-8 continuation bytes do not count).
+    auto chars = [](const std::string& s) {
+        return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char ch) { return (ch & 0xC0) != 0x80; }));
+    };
+    std::vector<std::size_t> widths(static_cast<std::size_t>(t.ColumnCount), 0);
+    for (const auto& row : t.Rows)
+        for (std::size_t c = 0; c < row.size() && c < widths.size(); ++c)
+            widths[c] = std::max(widths[c], chars(row[c]));
+    for (const auto& row : t.Rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c)
+                line.append(2, ' ');
+            line.append(row[c]);
+            if (c + 1 < row.size())
+                line.append(widths[c] - chars(row[c]), ' ');
+        }
+        std::cout << line << "\n";
+    }
+}
+
 int Values(TArgs& args)
 {
     const auto count = args.IntOption("--count", 1, 1, 1000000);
+    const bool table = args.Flag("--table");
+    const bool reset = args.Flag("--reset");
+    const std::string language = args.Option("--language").value_or("en");
+    if (language != "de" && language != "en" && language != "fr")
+        throw EUsage("--language must be de, en or fr, not \"" + language + "\"");
+    if (reset && !table)
+        throw EUsage("--reset goes with --table");
+    SelectTextLanguage(language);
+    if (table)
+        return Run(args, [reset](TSession& s) { ValuesTable(s, reset); });
     return Run(args, [count](TSession& s) {
         auto& m = s.Device().Measurement;
         m.ReadChannels();
@@ -252,8 +299,10 @@ VRO_VERB({"device identify", std::string("device identify") + kCommon,
           "identify the recorder: identification text, ComVersion, HardwareVariant", Identify});
 VRO_VERB({"device channels", std::string("device channels") + kCommon, "the recorder's channel descriptions",
           Channels});
-VRO_VERB({"device values", std::string("device values [--count N]") + kCommon,
-          "current values, N readings at the recorder's pace", Values});
+VRO_VERB({"device values", std::string("device values [--count N | --table [--reset] [--language L]]") + kCommon,
+          "current values, N readings at the recorder's pace; --table: the current-values page's table "
+          "(ColumnCount, ShowMin, ShowMax, ResetVisible, Rows), --reset resets the min/max values first",
+          Values});
 VRO_VERB({"device list", std::string("device list [--setups]") + kCommon,
           "the recordings (or stored setups) in the recorder; the index counts from 0", List});
 VRO_VERB({"device read-header", std::string("device read-header --index N") + kCommon,

@@ -496,8 +496,14 @@ TByteString TSimRecorder::CurrentValues() const
         const double v = mid + amp * std::sin(t * 0.7 * static_cast<double>(i + 1));
         std::vector<std::int16_t> words{clamp16(v)};
         if (minMax_) {
-            words.push_back(clamp16(v - amp / 8));
-            words.push_back(clamp16(v + amp / 8));
+            // Running extremes since the last reset (S 13), so that a reset shows.
+            if (extremes_.size() != channels_.size())
+                extremes_.assign(channels_.size(), {});
+            auto& e = extremes_[i];
+            const std::int16_t lo = clamp16(v - amp / 8), hi = clamp16(v + amp / 8);
+            e = e.Set ? TExtremes{std::min(e.Min, lo), std::max(e.Max, hi), true} : TExtremes{lo, hi, true};
+            words.push_back(e.Min);
+            words.push_back(e.Max);
         }
         for (auto w : words) {
             out.push_back(static_cast<std::uint8_t>(w));
@@ -804,7 +810,7 @@ TRecorderAnswer TSimRecorder::Dispatch(char a, std::uint8_t n, std::span<const s
     }
     if (a == 'S') {
         switch (n) {
-        case 13: return Status1(0);
+        case 13: extremes_.clear(); return Status1(0);
         case 100: return WritePiece(blocks_[100], d);
         case 107: {
             if (v != 4)

@@ -188,6 +188,11 @@ private:
     TSimProfile profile_;
     std::vector<TSimChannel> channels_;
     bool minMax_ = false;
+    struct TExtremes {
+        std::int16_t Min = 0, Max = 0;
+        bool Set = false;
+    };
+    mutable std::vector<TExtremes> extremes_; // R 12's min/max since the last S 13
     std::vector<TSimRecording> recordings_;
     std::map<std::uint16_t, std::map<std::size_t, std::uint32_t>> headerPatches_;
     std::vector<TSetup> setups_;

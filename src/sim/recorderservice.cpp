@@ -1,4 +1,5 @@
 #include "sim/recorderservice.h"
+#include "sim/simchannels.h"
 
 #include "sim/recorderfiles.h"
 #include "sim/simsetup.h"
@@ -154,7 +155,10 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
      {"--recordings", "DIR  serve the .vxrf files of DIR as the recorder's memory", false},
      {"--faults", "LIST  answer commands wrongly, e.g. R20:status:3,R23:cut:4800 (modes silence, status, "
                   "short, long, empty, cut, over, delay)", false},
-     {"--link-faults", "P  lose or corrupt each answer with probability P (0..1), as a noisy line would", false}},
+     {"--link-faults", "P  lose or corrupt each answer with probability P (0..1), as a noisy line would", false},
+     {"--channels", "N  N active channels (0..70) from a fixed list of varied sensors instead of the six defaults",
+      false},
+     {"--minmax", "  the recorder supplies min/max values (R 10 mode 1, R 12 value triples)", true}},
     [](TSimulator& sim, const TSimOptionValues& values) {
         TSimProfile profile;
         profile.ComVersion = IntOption(values, "--com-version", 3, 1, 5);
@@ -169,6 +173,11 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
                 recorder->AddRecording(std::move(r));
             recorder->AddSetup("Default setup", 1);
         }
+        if (values.count("--channels") || values.count("--minmax"))
+            recorder->SetChannels(values.count("--channels")
+                                      ? SimChannelList(IntOption(values, "--channels", 6, 0, kMaxSimChannels))
+                                      : recorder->Channels(),
+                                  values.count("--minmax") > 0);
         if (auto it = values.find("--faults"); it != values.end())
             for (const auto& f : ParseRecorderFaults(it->second))
                 recorder->SetFault(f.Address, f.Number, f.Fault);

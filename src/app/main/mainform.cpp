@@ -2,6 +2,7 @@
 
 #include "app/calc/channelforms.h"
 #include "app/connection/connectionforms.h"
+#include "app/devicewin/vroform.h"
 #include "app/dialogs/messagedialog.h"
 #include "app/export/exportforms.h"
 #include "app/graph/graph.h"
@@ -21,6 +22,7 @@
 #include "app/main/recordingtext.h"
 #include "core/config/applicationconfig.h"
 #include "core/recording/recording.h"
+#include "device/dvxerrorhandler.h"
 #include "device/manager/vro8manager.h"
 #include "link/connection/dvxconnection.h"
 
@@ -40,6 +42,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QStackedLayout>
 
@@ -52,7 +55,7 @@ const char* const kNotYetBuilt[] = {
     "x69xMergeRecordingsItem", "x24xPrintMenuItem", "x18xViewDescriptionMenuItem",
     "x50xScaleSettingsMenuItem", "x43xSettingsMenuItem",
     "x46xRemarkMenuItem", "x47xRemarkListMenuItem", "x31xTakePictureMenuItem",
-    "x27xCurvesOverlayMenuItem", "x56xQvDeviceMenuItem", "x21xOptionsMenuItem", "x23xAboutMenuItem",
+    "x27xCurvesOverlayMenuItem", "x21xOptionsMenuItem", "x23xAboutMenuItem",
 };
 
 // Graph menu entries and the graphic pane's command labels they run.
@@ -109,6 +112,7 @@ TMainForm::TMainForm(const TStartOptions& options, QWidget* parent) : QMainWindo
         QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
     });
     connection_->SetConfig(&config_->List());
+    errorHandler_ = std::make_unique<vro::TDvxErrorHandler>();
     configUi_->onReloadConnection = [this] { connection_->LoadSettings(); };
     // 8. Active-recording refresh with the empty list.
     ActiveRecordingChanged();
@@ -144,10 +148,13 @@ TMainForm::~TMainForm()
         delete logForm_.data();
     if (memMonitor_)
         delete memMonitor_.data();
-    // The device manager refers to the connection and the documents; the
-    // configuration goes last.
+    // The device window refers to all of them; the device manager to the
+    // connection and the documents; the configuration goes last.
+    if (deviceWindow_)
+        delete deviceWindow_.data();
     deviceManager_.reset();
     documents_.reset();
+    errorHandler_.reset();
     connection_.reset();
 }
 
@@ -287,6 +294,7 @@ void TMainForm::ConnectMenu()
     });
     on("x68xExportAllMenuItem", [this] { RunExportFolder(exportParameter_, this); });
     on("x59xConnectionMenuItem", [this] { OpenConnection(); });
+    on("x56xQvDeviceMenuItem", [this] { OpenDeviceWindow(); });
     connect(connectionStateLabel_, &TButtonLabel::clicked, this, [this] { Run([this] { OpenConnection(); }); });
     on("x58xReferenceMenuItem", [this] { documents_->ReferenceDialog(); });
     on("x28xExtractRecordingMenuItem", [this] { documents_->Extract(); });
@@ -511,6 +519,27 @@ void TMainForm::OpenConnection()
     ShowConnectionDialog(*connection_, *deviceManager_, this, mainPanel_->mapToGlobal(QPoint(100, 0)));
 }
 
+TVroForm* TMainForm::OpenDeviceWindow()
+{
+    if (!deviceWindow_) {
+        deviceWindow_ = new TVroForm(TVroContext{*config_, *connection_, *deviceManager_, *errorHandler_,
+                                                 documents_.get(), [this] { DeviceWindowClosed(); }},
+                                     this);
+        deviceWindow_->setWindowTitle(
+            Action(QStringLiteral("x56xQvDeviceMenuItem"))->text().remove(QRegularExpression(QStringLiteral("&(?!&)"))));
+        deviceWindow_->Initialise();
+    }
+    deviceWindow_->setWindowModality(connection_->IsOpen() ? Qt::NonModal : Qt::ApplicationModal);
+    deviceWindow_->show();
+    deviceWindow_->raise();
+    deviceWindow_->activateWindow();
+    return deviceWindow_;
+}
+
+TVroForm* TMainForm::DeviceWindow() const { return deviceWindow_.data(); }
+
+void TMainForm::DeviceWindowClosed() { deviceWindow_.clear(); }
+
 void TMainForm::RefreshPropertiesPane()
 {
     vro::TRecording* r = documents_->Active();
@@ -604,6 +633,8 @@ void TMainForm::IdleTick()
     recordingChangedLabel_->setText(active && !active->Saved ? Txt(128) : QString());
     if (!IsButtonLabelHeld())
         RefreshDocumentListMarks();
+    if (deviceWindow_ && deviceWindow_->isVisible())
+        deviceWindow_->PeriodicUpdate();
 }
 
 void TMainForm::RefreshDocumentListMarks()
@@ -711,6 +742,8 @@ void TMainForm::closeEvent(QCloseEvent* event)
             logForm_->close();
         if (memMonitor_)
             memMonitor_->close();
+        if (deviceWindow_)
+            deviceWindow_->close();
     }
     event->accept();
 }

@@ -29,6 +29,7 @@ class QSplitter;
 namespace vro {
 class TApplicationConfig;
 class TDvxConnection;
+class TDvxErrorHandler;
 class TRecording;
 class TVro8Manager;
 } // namespace vro
@@ -41,6 +42,7 @@ class TGraphicFrame;
 class TTableFrame;
 class TDvxV24LogForm;
 class TQtConfigUi;
+class TVroForm;
 
 struct TStartOptions {
     QString configFile;  // --config FILE; empty: the user's configuration folder
@@ -76,6 +78,12 @@ public:
     vro::TApplicationConfig& Config() const { return *config_; }
     vro::TDvxConnection& Connection() const { return *connection_; }
     vro::TVro8Manager* DeviceManager() const { return deviceManager_.get(); }
+    vro::TDvxErrorHandler& ErrorHandler() const { return *errorHandler_; }
+    // "VRO Manager": creates and initialises the device window on first use,
+    // shows it modeless when the port is open, else modally.
+    TVroForm* OpenDeviceWindow();
+    TVroForm* DeviceWindow() const;
+    void DeviceWindowClosed();
     bool IsBlankShown() const;
     bool HasFinishedFirstIdle() const { return firstIdleDone_; }
     QString StatusConnectionText() const;
@@ -133,7 +141,9 @@ private:
     std::unique_ptr<vro::TApplicationConfig> config_;
     std::unique_ptr<TDocuments> documents_;
     std::unique_ptr<vro::TDvxConnection> connection_;
+    std::unique_ptr<vro::TDvxErrorHandler> errorHandler_;
     std::unique_ptr<vro::TVro8Manager> deviceManager_;
+    QPointer<TVroForm> deviceWindow_;
 
     QFrame* mainPanel_ = nullptr;
     QSplitter* splitter_ = nullptr;

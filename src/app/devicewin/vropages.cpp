@@ -1,0 +1,18 @@
+// The one list of the device window's pages, commands and block editors.
+// Each unit that brings one adds its registration call here (see vropage.h).
+#include "app/devicewin/vro8setupframe.h"
+#include "app/devicewin/vropage.h"
+
+namespace vro::app {
+
+void RegisterDevicePages()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    RegisterVroPage(TVroAction::Settings, QStringLiteral("TVro8SetupFrame"),
+                    [](TVroForm& f, QWidget* parent) { return new TVro8SetupFrame(f, parent); });
+}
+
+} // namespace vro::app

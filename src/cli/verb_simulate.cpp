@@ -85,6 +85,8 @@ int RunSimulate(TArgs& args)
     const auto st = simulator.Stats();
     std::cerr << "served " << st.FramesReceived << " frames (" << st.BadFrames << " bad, " << st.Unhandled
               << " without handler)\n";
+    if (const auto recorder = sim::SimRecorderOf(simulator))
+        std::cerr << recorder->FirmwareSummary() << "\n";
     return 0;
 }
 

@@ -11,8 +11,6 @@ namespace vro::sim {
 
 namespace {
 
-constexpr std::size_t kArea0Size = 0x7A00;
-constexpr std::size_t kArea1Size = 0x3E000;
 constexpr std::size_t kTranscriptLimit = 200000;
 
 int Key(char a, std::uint8_t n) { return (static_cast<unsigned char>(a) << 8) | n; }
@@ -41,12 +39,6 @@ void PutText(TByteString& b, std::size_t at, std::size_t width, const std::strin
     for (std::size_t i = 0; i < width; ++i)
         b.at(at + i) = i < s.size() ? static_cast<std::uint8_t>(s[i]) : 0;
 }
-std::string Text14(const std::string& s)
-{
-    std::string t = s.substr(0, 14);
-    t.resize(14, '\0');
-    return t;
-}
 
 std::vector<TSimChannel> DefaultChannels()
 {
@@ -67,6 +59,8 @@ TSimRecorder::TSimRecorder(TSimProfile profile) : profile_(std::move(profile))
     if (profile_.ComVersion < 1 || profile_.ComVersion > 5)
         profile_.ComVersion = 3; // the identification may still lie about it (SetIdentText / faults)
     channels_ = DefaultChannels();
+    profile_.Firmware.OwnBytes = profile_.Firmware.OwnBytes || profile_.AlterArea1OnReadBack;
+    firmware_.Configure(profile_.Firmware);
     InitBlocks();
     LoadDefaultMemory();
 }
@@ -336,7 +330,23 @@ std::vector<std::uint8_t> TSimRecorder::Block(std::uint8_t number) const
 std::vector<std::uint8_t> TSimRecorder::FirmwareArea(int area) const
 {
     TLock l(mutex_);
-    return area == 0 ? area0_ : area1_;
+    return firmware_.Stored(area);
+}
+
+std::string TSimRecorder::FirmwareSummary() const
+{
+    TLock l(mutex_);
+    return firmware_.Summary();
+}
+
+void TSimRecorder::RunNewFirmware()
+{
+    recordings_.clear();
+    setups_.clear();
+    headerPatches_.clear();
+    headerHandle_.reset();
+    sampleHandle_.reset();
+    InitBlocks();
 }
 
 std::vector<std::vector<std::int16_t>> TSimRecorder::StreamedRecords() const
@@ -450,10 +460,6 @@ void TSimRecorder::InitBlocks()
     }
     smartFlags_ = TByteString(v == 5 ? 3 : 4, 0);
     smartFlags_[1] = 1;
-    if (area0_.empty()) {
-        area0_.assign(kArea0Size, 0xFF);
-        area1_.assign(kArea1Size, 0xFF);
-    }
 }
 
 // ---- answers ------------------------------------------------------------------------------
@@ -591,7 +597,13 @@ TRecorderAnswer TSimRecorder::HandleFrame(char address, std::uint8_t number, std
     ++requests_[Key(address, number)];
     if (transcript_.size() < kTranscriptLimit)
         transcript_.push_back({address, number, TByteString(data.begin(), data.end())});
-    AdvanceRemote(std::chrono::steady_clock::now());
+    const auto now = std::chrono::steady_clock::now();
+    // Without power, or while new firmware starts, nothing is heard.
+    if (firmware_.Asleep(now))
+        return {true, {}, {}};
+    if (firmware_.TakeActivation(now))
+        RunNewFirmware();
+    AdvanceRemote(now);
     const TRecorderFault* f = ActiveFault(address, number);
     if (f && f->Mode == ERecorderFault::Silence)
         return {true, {}, {}};
@@ -738,7 +750,7 @@ TRecorderAnswer TSimRecorder::Dispatch(char a, std::uint8_t n, std::span<const s
                 }
             return Status2(3);
         }
-        case 40: return {false, WriteIdent(profile_.IdentText, static_cast<std::uint16_t>(v),
+        case 40: return {false, WriteIdent(firmware_.IdentText().value_or(profile_.IdentText), static_cast<std::uint16_t>(v),
                                            profile_.HardwareVariant), {}};
         case 50:
             if (v == 1)
@@ -769,23 +781,18 @@ TRecorderAnswer TSimRecorder::Dispatch(char a, std::uint8_t n, std::span<const s
         case 102:
         case 103:
         case 105: return {false, blocks_[n], {}};
-        case 111: return ReadPiece(area0_, d, a, n);
+        case 111:
         case 114: {
-            if (!profile_.AlterArea1OnReadBack)
-                return ReadPiece(area1_, d, a, n);
-            TByteString copy = area1_;
-            for (std::size_t i = 20; i < 24; ++i)
-                copy[i] ^= 0x5A;
-            return ReadPiece(copy, d, a, n);
+            const int area = n == 111 ? 0 : 1;
+            TRecorderAnswer ans = ReadPiece(firmware_.Stored(area), d, a, n);
+            if (!ans.Silent && d.size() == 4) {
+                firmware_.PatchReadPiece(area, U32(d, 0), ans.Data);
+                firmware_.ReadAnswered(area, U32(d, 0), ans.Data.size(), now);
+            }
+            return ans;
         }
-        case 112: {
-            std::string t = Text14("VRO8K-S 1.07");
-            return {false, TByteString(t.begin(), t.end()), {}};
-        }
-        case 115: {
-            std::string t = Text14("VRO8K-M 2.10");
-            return {false, TByteString(t.begin(), t.end()), {}};
-        }
+        case 112:
+        case 115: return {false, firmware_.VersionAnswer(n == 112 ? 0 : 1), {}};
         case 210:
             if (d.empty()) {
                 // Stop: a measuring run ends now and is stored.
@@ -846,8 +853,11 @@ TRecorderAnswer TSimRecorder::Dispatch(char a, std::uint8_t n, std::span<const s
             remoteChange_ = now + profile_.RemoteDuration;
             return {false, {0x01}, {}};
         }
-        case 110: return WritePiece(area0_, d);
-        case 113: return WritePiece(area1_, d);
+        case 110:
+        case 113: {
+            const auto w = firmware_.Write(n == 110 ? 0 : 1, d, now);
+            return {w.Silent, w.Silent ? TByteString{} : TByteString{w.Status}, w.Delay};
+        }
         default: return {true, {}, {}};
         }
     }

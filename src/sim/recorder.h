@@ -17,6 +17,7 @@
 // sleeps while holding the lock.
 #pragma once
 
+#include "sim/recorderfirmware.h"
 #include "sim/recorderlayout.h"
 
 #include <chrono>
@@ -88,6 +89,7 @@ struct TSimProfile {
     int ComVersion = 3;
     std::string IdentText = "VRO8K-M V2.10";
     std::int16_t HardwareVariant = 1;
+    TSimFirmwareConfig Firmware;                 // erase times, flash faults, power loss, activation
     std::size_t PieceSize = 240;                 // bytes per multi-packet piece
     std::optional<std::uint8_t> EnqIdle = 0x3F;  // ENQ answer while idle (empty: silence)
     std::uint8_t EnqMeasuring = 0x06;            // ACK: running
@@ -141,6 +143,8 @@ public:
     ESimRemoteState RemoteState();
     std::vector<std::uint8_t> Block(std::uint8_t number) const; // live setup block by its R number
     std::vector<std::uint8_t> FirmwareArea(int area) const;
+    // "firmware: area 0 P packets, area 1 Q packets, A activations".
+    std::string FirmwareSummary() const;
     // Records of the online stream sent so far (the test's reference).
     std::vector<std::vector<std::int16_t>> StreamedRecords() const;
     std::vector<std::uint8_t> StreamedStatus() const;
@@ -202,7 +206,9 @@ private:
     std::optional<std::uint16_t> sampleHandle_;  // prepared by R 22 (or a remote run)
     std::map<std::uint8_t, TByteString> blocks_; // live setup blocks by R number
     TByteString smartFlags_;
-    TByteString area0_, area1_;
+    TSimFirmware firmware_;
+    // The new firmware runs: memory empty, setup blocks back to their defaults.
+    void RunNewFirmware();
     std::map<int, TRecorderFault> faults_;
     std::map<int, int> faultSeen_;
     std::map<int, int> requests_;

@@ -156,6 +156,14 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
      {"--faults", "LIST  answer commands wrongly, e.g. R20:status:3,R23:cut:4800 (modes silence, status, "
                   "short, long, empty, cut, over, delay)", false},
      {"--link-faults", "P  lose or corrupt each answer with probability P (0..1), as a noisy line would", false},
+     {"--hardware-variant", "N  the HardwareVariant of the identification (default 1)", false},
+     {"--fw-erase-ms", "A0,A1  erase time of each firmware area before the first packet is answered (default 0,0)",
+      false},
+     {"--fw-bad-byte", "AREA:OFFSET  a flash cell that stores its byte with the lowest bit flipped", false},
+     {"--fw-own-bytes", "bytes 20..23 of area 1 read back as the recorder's own values", true},
+     {"--fw-power-loss", "AREA:N[:MS]  power lost after N packets of the next write of AREA, for MS ms "
+                         "(default 3000), once", false},
+     {"--fw-activate-ms", "MS  silence while new firmware is activated (default 2000)", false},
      {"--channels", "N  N active channels (0..70) from a fixed list of varied sensors instead of the six defaults",
       false},
      {"--minmax", "  the recorder supplies min/max values (R 10 mode 1, R 12 value triples)", true}},
@@ -165,6 +173,15 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
         if (auto it = values.find("--ident"); it != values.end())
             profile.IdentText = it->second;
         profile.Online.Interval = std::chrono::milliseconds(IntOption(values, "--online-interval-ms", 2, 1, 10000));
+        profile.HardwareVariant = static_cast<std::int16_t>(IntOption(values, "--hardware-variant", 1, -32768, 65535));
+        if (auto it = values.find("--fw-erase-ms"); it != values.end())
+            profile.Firmware.EraseTime = ParseEraseTimes(it->second);
+        if (auto it = values.find("--fw-bad-byte"); it != values.end())
+            profile.Firmware.BadByte = ParseBadByte(it->second);
+        profile.Firmware.OwnBytes = values.count("--fw-own-bytes") > 0;
+        if (auto it = values.find("--fw-power-loss"); it != values.end())
+            profile.Firmware.PowerLoss = ParsePowerLoss(it->second);
+        profile.Firmware.ActivateTime = std::chrono::milliseconds(IntOption(values, "--fw-activate-ms", 2000, 0, 600000));
         auto recorder = std::make_shared<TSimRecorder>(profile);
         if (auto it = values.find("--recordings"); it != values.end()) {
             auto recordings = LoadSimRecordings(it->second, profile.ComVersion);

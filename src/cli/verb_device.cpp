@@ -9,6 +9,7 @@
 #include "cli/verb.h"
 
 #include "core/text/texts.h"
+#include "core/util/textwidth.h"
 #include "device/live/currentvalues.h"
 #include "device/vro8device.h"
 #include "link/dvxv24connector.h"
@@ -108,13 +109,24 @@ int Channels(TArgs& args)
             PrintJson({{"ChannelCount", m.ChannelCount()}, {"MinMaxMode", m.MinMaxMode() ? 1 : 0}, {"Channels", list}});
             return;
         }
-        std::printf("%3s  %-32s %-8s %5s %3s %8s %12s %12s %4s\n", "#", "Name", "Unit", "Input", "Sub", "Decimals",
-                    "LoRange", "HiRange", "Type");
+        // Padded by the columns the texts take on a terminal, so that units
+        // such as "°C" keep the columns after them in line.
+        const auto row = [](const std::vector<std::string>& cells) {
+            static constexpr int kWidths[] = {3, 32, 8, 5, 3, 8, 12, 12, 4};
+            static constexpr bool kRight[] = {true, false, false, true, true, true, true, true, true};
+            std::string line;
+            for (std::size_t k = 0; k < cells.size(); ++k) {
+                line += (k == 0 ? "" : k == 1 ? "  " : " ");
+                line += PadToWidth(cells[k], kWidths[k], kRight[k]);
+            }
+            std::cout << line << "\n";
+        };
+        row({"#", "Name", "Unit", "Input", "Sub", "Decimals", "LoRange", "HiRange", "Type"});
         for (int i = 0; i < m.ChannelCount(); ++i) {
             const auto& c = m.Channel(i);
-            std::printf("%3d  %-32s %-8s %5d %3d %8d %12s %12s %4d\n", i, c.Name.c_str(), c.Unit.c_str(), c.Input,
-                        c.SubChannel, c.Decimals, RawText(c.LoRange, c.Decimals).c_str(),
-                        RawText(c.HiRange, c.Decimals).c_str(), c.DataType);
+            row({std::to_string(i), c.Name, c.Unit, std::to_string(c.Input), std::to_string(c.SubChannel),
+                 std::to_string(c.Decimals), RawText(c.LoRange, c.Decimals), RawText(c.HiRange, c.Decimals),
+                 std::to_string(c.DataType)});
         }
     });
 }
@@ -132,22 +144,17 @@ void ValuesTable(TSession& s, bool reset)
                    {"ResetVisible", t.ResetVisible}, {"Rows", t.Rows}});
         return;
     }
-    // Column widths in characters (UTF-8 continuation bytes do not count).
-    auto chars = [](const std::string& s) {
-        return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char ch) { return (ch & 0xC0) != 0x80; }));
-    };
-    std::vector<std::size_t> widths(static_cast<std::size_t>(t.ColumnCount), 0);
+    // Columns padded by the display width of their widest text.
+    std::vector<int> widths(static_cast<std::size_t>(t.ColumnCount), 0);
     for (const auto& row : t.Rows)
         for (std::size_t c = 0; c < row.size() && c < widths.size(); ++c)
-            widths[c] = std::max(widths[c], chars(row[c]));
+            widths[c] = std::max(widths[c], DisplayWidth(row[c]));
     for (const auto& row : t.Rows) {
         std::string line;
         for (std::size_t c = 0; c < row.size(); ++c) {
             if (c)
                 line.append(2, ' ');
-            line.append(row[c]);
-            if (c + 1 < row.size())
-                line.append(widths[c] - chars(row[c]), ' ');
+            line += c + 1 < row.size() && c < widths.size() ? PadToWidth(row[c], widths[c]) : row[c];
         }
         std::cout << line << "\n";
     }

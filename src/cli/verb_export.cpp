@@ -10,7 +10,7 @@
 #include "core/values/dvxdatetime.h"
 
 #include <iostream>
-#include <set>
+#include <map>
 
 namespace vro::cli {
 
@@ -24,11 +24,12 @@ int Run(TArgs& args)
     const std::string in = args.Positional(0, "IN.vxrf");
     const std::string out = args.Positional(1, "OUT");
 
-    // Keys not given take the values a missing configuration key gives;
-    // choosing a text format presets the keys that were not given, as the
-    // settings dialog does.
+    // Keys not given take the values a missing configuration key gives; the
+    // keys a format presets that were not given come from the chosen
+    // format's preset (the first format, tabs, when none is given), as in
+    // the settings dialog.
     TExportParameter p = TExportParameter::MissingKeyDefaults();
-    std::set<std::string> given;
+    std::map<std::string, std::string> given;
     for (const auto& kv : sets) {
         const auto eq = kv.find('=');
         if (eq == std::string::npos || eq == 0)
@@ -36,15 +37,9 @@ int Run(TArgs& args)
         const std::string key = kv.substr(0, eq);
         if (!p.SetKey(key, kv.substr(eq + 1)))
             throw EUsage("unknown export setting or value: \"" + kv + "\"");
-        given.insert(key);
+        given[key] = kv.substr(eq + 1);
     }
-    if (given.count("FormatSelection") && p.FormatSelection <= TExportParameter::efTdm) {
-        TExportParameter preset = p;
-        preset.ApplyFormatPreset(p.FormatSelection, DvxFormatSettings().ListSeparator);
-        if (!given.count("QuotationMark")) p.QuotationMark = preset.QuotationMark;
-        if (!given.count("Delimiter")) p.Delimiter = preset.Delimiter;
-        if (!given.count("ColWidthSelection")) p.ColWidthSelection = preset.ColWidthSelection;
-    }
+    p.ApplyFormatPresetExcept(given, DvxFormatSettings().ListSeparator);
 
     TRecording r;
     r.LoadFromFile(in);

@@ -456,8 +456,12 @@ private slots:
 
     void fileDialogFilterAddsUpperCase()
     {
+        // A caption that carries its pattern shows it once.
         QCOMPARE(FileDialogFilter(QStringLiteral("VX Recording(*.vxrf)|*.vxrf")),
-                 QStringLiteral("VX Recording(*.vxrf) (*.vxrf *.VXRF)"));
+                 QStringLiteral("VX Recording (*.vxrf *.VXRF)"));
+        QCOMPARE(FileDialogFilter(QStringLiteral("Text file(*.*)|*.*")), QStringLiteral("Text file (*.*)"));
+        QCOMPARE(FileDialogFilter(QStringLiteral("Legacy files (*.vro;*.cur)|*.vro;*.cur")),
+                 QStringLiteral("Legacy files (*.vro *.VRO *.cur *.CUR)"));
         QCOMPARE(FileDialogFilter(QStringLiteral("A|*.a;*.b|B|*.*")),
                  QStringLiteral("A (*.a *.A *.b *.B);;B (*.*)"));
     }

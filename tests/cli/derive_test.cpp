@@ -70,6 +70,26 @@ TEST(VroExport, TextAndTdm)
     fs::remove_all(dir);
 }
 
+TEST(VroExport, DefaultFormatWritesTabsAndAGivenDelimiterStays)
+{
+    const std::string dir = vro::test::CliTempFolder();
+    const std::string in = Generated(dir, 2, 3);
+    // No settings: the first format, text separated by tabs, with tabs.
+    auto r = RunVro({"export", in, dir + "/plain.txt"});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    std::string text = vro::ReadWholeFile(dir + "/plain.txt");
+    const std::string first = text.substr(0, text.find('\r'));
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\t'), 2) << first;
+    EXPECT_EQ(first.find(' '), std::string::npos) << first;
+    // A delimiter given stays, whatever the format presets.
+    r = RunVro({"export", in, dir + "/semi.txt", "--set", "Delimiter=59"});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    text = vro::ReadWholeFile(dir + "/semi.txt");
+    EXPECT_EQ(text.find('\t'), std::string::npos);
+    EXPECT_NE(text.find(';'), std::string::npos);
+    fs::remove_all(dir);
+}
+
 TEST(VroTexts, LanguagesAndJson)
 {
     auto r = RunVro({"texts", "621"});

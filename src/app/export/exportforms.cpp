@@ -240,7 +240,7 @@ void LoadExportSettings(TExportParameter& parameter, const TIniList& config)
     for (const auto& [key, value] : parameter.SaveSettings())
         if (config.HasKey("ExportParameters", key))
             section[key] = config.ReadString("ExportParameters", key, value);
-    parameter.LoadSettings(section);
+    parameter.LoadSettings(section, DvxFormatSettings().ListSeparator);
 }
 
 void SaveExportSettings(const TExportParameter& parameter, TIniList& config)

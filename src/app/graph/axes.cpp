@@ -109,10 +109,16 @@ void TXAxis::RenderBitmap()
     QPainter p(&bitmap_);
     p.setFont(font());
     p.setPen(ToQColor(view_.ChannelColor(AxisIndex)));
+    // In a plot too narrow for its labels a label that would run into the
+    // one before it is left out rather than drawn over it.
+    int lastRight = -1;
     for (const TTick& t : HorizontalTicks(view_, AxisIndex)) {
         const int w = Measure(t.Text);
         const int left = PlaceHorizontalLabel(t.Pos + offset, w, width());
+        if (lastRight >= 0 && left < lastRight + 4)
+            continue;
         p.drawText(QRect(left, 2, w + 1, TextH), Qt::AlignLeft | Qt::AlignTop, Q(t.Text));
+        lastRight = left + w;
     }
     const std::string title = HorizontalTitle(view_, AxisIndex);
     const int tw = Measure(title);
@@ -141,17 +147,25 @@ void TXAxis::DrawReadout(QPainter& p)
 TYAxis::TYAxis(TGraphicView& view, bool leftAligned, QWidget* parent) : TAxis(view, parent), left_(leftAligned)
 {
     setObjectName(leftAligned ? QStringLiteral("LeftYAxis") : QStringLiteral("RightYAxis"));
-    setFixedWidth(15);
+    resize(wanted_, height());
 }
 
 void TYAxis::SetAxis(int channel)
 {
     AxisIndex = channel;
     Key.clear();
-    const int w = channel < 0 ? 15
-                              : VerticalAxisWidth(
-                                    view_, channel, [this](const std::string& s) { return Measure(s); }, TextH);
-    setFixedWidth(w);
+    const auto measure = [this](const std::string& s) { return Measure(s); };
+    wanted_ = VerticalAxisWidth(view_, channel, measure, TextH);
+    // The labels shown may be wider than the channel's range texts (more
+    // decimals when zoomed in): the label column takes the widest of them.
+    if (channel >= 0) {
+        int widest = 0;
+        for (const TTick& t : VerticalTicks(view_, channel))
+            widest = std::max(widest, Measure(t.Text));
+        const TLabelColumn col = VerticalLabelColumn(left_, 1000, TextH);
+        wanted_ = std::max(wanted_, widest + 1000 - (col.R - col.L));
+    }
+    resize(wanted_, height());
     update();
 }
 
@@ -219,7 +233,21 @@ TLegend::TLegend(TGraphicView& view, int axis, QWidget* parent) : QWidget(parent
     resize(parent ? parent->width() : 150, ItemHeight());
 }
 
-int TLegend::ItemHeight() const { return LegendItemHeight(view_, AxisIndex, TextH); }
+std::vector<std::string> TLegend::RangeLines() const
+{
+    if (!LegendItemVisible(view_, AxisIndex))
+        return {};
+    return LegendRangeLines(
+        view_, AxisIndex, [this](const std::string& s) { return QFontMetrics(font()).horizontalAdvance(Q(s)); },
+        width() - 4);
+}
+
+int TLegend::ItemHeight() const
+{
+    const auto lines = RangeLines();
+    return lines.size() > 1 ? LegendItemHeight(view_, AxisIndex, TextH) + TextH * static_cast<int>(lines.size() - 1)
+                            : LegendItemHeight(view_, AxisIndex, TextH);
+}
 
 void TLegend::Refresh()
 {
@@ -243,9 +271,11 @@ void TLegend::Render()
     p.setPen(text);
     p.drawText(QRect(2, 2, width() - 2, TextH), Qt::AlignLeft | Qt::AlignTop,
                QString::fromStdString(LegendLine1(view_, AxisIndex)));
-    if (visible)
-        p.drawText(QRect(2, TextH + 2, width() - 2, TextH), Qt::AlignLeft | Qt::AlignTop,
-                   QString::fromStdString(LegendLine2(view_, AxisIndex)));
+    int y = TextH + 2;
+    for (const std::string& line : RangeLines()) {
+        p.drawText(QRect(2, y, width() - 2, TextH), Qt::AlignLeft | Qt::AlignTop, Q(line));
+        y += TextH;
+    }
 }
 
 void TLegend::paintEvent(QPaintEvent*)

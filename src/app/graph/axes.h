@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/graph/graphview.h"
 
@@ -65,7 +66,10 @@ class TYAxis : public TAxis {
     Q_OBJECT
 public:
     TYAxis(graph::TGraphicView& view, bool leftAligned, QWidget* parent);
+    // The channel shown (-1: an empty strip); computes the width the strip
+    // wants: the widest of its labels with the title column beside them.
     void SetAxis(int channel);
+    int WantedWidth() const { return wanted_; }
     bool LeftAligned() const { return left_; }
 
 protected:
@@ -75,6 +79,7 @@ protected:
 
 private:
     bool left_;
+    int wanted_ = 15;
 };
 
 class TLegend : public QWidget {
@@ -87,6 +92,8 @@ public:
     bool Hover = false;
     bool HoverDrawn = false;
     int ItemHeight() const;
+    // The range line(s) shown under the name (none for a hidden channel).
+    std::vector<std::string> RangeLines() const;
     void Refresh();
     const QImage& Bitmap() const { return bitmap_; }
     // The legend column stacks its items anew (height changed).

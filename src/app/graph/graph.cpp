@@ -100,6 +100,8 @@ void TGraph::FullRedraw()
     if (busy)
         QGuiApplication::restoreOverrideCursor();
     ++fullRedraws_;
+    if (OnRedrawn)
+        OnRedrawn();
 }
 
 void TGraph::paintEvent(QPaintEvent*)

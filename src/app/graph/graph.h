@@ -49,6 +49,8 @@ public:
     std::function<QPoint()> NavigatorAnchor;
     // After a tool changed the view (zoom, pan): the pane lays out anew.
     std::function<void()> OnViewChanged;
+    // After a full redraw, which adds the view to the recording's history.
+    std::function<void()> OnRedrawn;
 
 signals:
     void RedrawProgress();

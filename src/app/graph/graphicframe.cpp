@@ -1,6 +1,5 @@
 #include "app/graph/graphicframe.h"
 
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPainter>
@@ -84,38 +83,24 @@ TGraphicFrame::TGraphicFrame(QWidget* parent, TGraphicView* view) : QWidget(pare
     mainLayout->setSpacing(4);
     container_ = Panel(QStringLiteral("GraphContainerPanel"), main, ToQColor(kPlotBackground));
     container_->setMinimumWidth(130);
-    auto* grid = new QGridLayout(container_);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(0);
+    // The container places its parts itself (LayoutContainer): the value
+    // strips take the width their labels need at once, so the plot and the
+    // horizontal axis line up in the same pass that changed the strips.
+    container_->installEventFilter(this);
     graphTop_ = new QWidget(container_);
     graphTop_->setObjectName(QStringLiteral("GraphTopPanel"));
     graphTop_->setFixedHeight(12);
-    grid->addWidget(graphTop_, 0, 0, 1, 3);
     leftPanel_ = new QWidget(container_);
     leftPanel_->setObjectName(QStringLiteral("GraphLeftYPanel"));
-    leftLayout_ = new QHBoxLayout(leftPanel_);
-    leftLayout_->setContentsMargins(0, 0, 0, 0);
-    leftLayout_->setSpacing(0);
     rightPanel_ = new QWidget(container_);
     rightPanel_->setObjectName(QStringLiteral("GraphRightYPanel"));
-    rightLayout_ = new QHBoxLayout(rightPanel_);
-    rightLayout_->setContentsMargins(0, 0, 0, 0);
-    rightLayout_->setSpacing(0);
     graph_ = new TGraph(*view_, container_);
     graph_->setObjectName(QStringLiteral("GraphPanel"));
-    grid->addWidget(leftPanel_, 1, 0);
-    grid->addWidget(graph_, 1, 1);
-    grid->addWidget(rightPanel_, 1, 2);
+    graph_->setMinimumSize(1, 1);
     xPanel_ = new QWidget(container_);
     xPanel_->setObjectName(QStringLiteral("GraphXPanel"));
-    auto* xl = new QVBoxLayout(xPanel_);
-    xl->setContentsMargins(0, 0, 0, 0);
     xAxis_ = new TXAxis(*view_, xPanel_);
     xAxis_->PlotOffset = [this] { return graph_->mapTo(this, QPoint(0, 0)).x() - xAxis_->mapTo(this, QPoint(0, 0)).x(); };
-    xl->addWidget(xAxis_);
-    grid->addWidget(xPanel_, 2, 0, 1, 3);
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(1, 1);
     mainLayout->addWidget(container_, 1);
 
     legendScroll_ = new QScrollArea(main);
@@ -130,21 +115,30 @@ TGraphicFrame::TGraphicFrame(QWidget* parent, TGraphicView* view) : QWidget(pare
     mainLayout->addWidget(legendScroll_);
     outer->addWidget(main, 1);
 
-    auto* bottom = Panel(QStringLiteral("BottomPanel"), this, QColor(208, 208, 208));
-    bottom->setFixedHeight(108);
+    // The command labels keep their texts whole: when their columns are wider
+    // than the pane, the block scrolls sideways instead of cutting them.
+    bottomScroll_ = new QScrollArea(this);
+    bottomScroll_->setObjectName(QStringLiteral("BottomScrollBox"));
+    bottomScroll_->setFrameShape(QFrame::NoFrame);
+    bottomScroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    bottomScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    bottomScroll_->setWidgetResizable(true);
+    auto* bottom = Panel(QStringLiteral("BottomPanel"), bottomScroll_, QColor(208, 208, 208));
+    bottomScroll_->setWidget(bottom);
     BuildLabels(bottom);
-    outer->addWidget(bottom);
+    outer->addWidget(bottomScroll_);
 
     auto* left = new TYAxis(*view_, true, leftPanel_);
     left->SetAxis(-1);
-    leftLayout_->addWidget(left);
     leftAxes_.push_back(left);
     auto* right = new TYAxis(*view_, false, rightPanel_);
     right->SetAxis(-1);
-    rightLayout_->addWidget(right);
     rightAxes_.push_back(right);
+    LayoutContainer();
 
     graph_->OnViewChanged = [this] { ProcessChanges(); };
+    // A full redraw adds the view to the history: the history labels follow.
+    graph_->OnRedrawn = [this] { RefreshLabels(); };
     graph_->TrackerAnchor = [this] {
         return trackerLabel_->mapToGlobal(QPoint(trackerLabel_->width(), 0));
     };
@@ -165,10 +159,7 @@ TGraphicFrame::~TGraphicFrame()
 
 void TGraphicFrame::BuildLabels(QWidget* bottom)
 {
-    auto* g = new QGridLayout(bottom);
-    g->setContentsMargins(4, 4, 4, 4);
-    g->setHorizontalSpacing(4);
-    g->setVerticalSpacing(0);
+    bottom_ = bottom;
     for (int c = 0; c < 5; ++c)
         for (int r = 0; r < 5; ++r) {
             const TCommand& cmd = kColumns[c][r];
@@ -181,14 +172,16 @@ void TGraphicFrame::BuildLabels(QWidget* bottom)
                 QFont f = h->font();
                 f.setBold(true);
                 h->setFont(f);
-                g->addWidget(h, r, c);
+                cells_[c][r] = h;
                 continue;
             }
             auto* l = new TButtonLabel(name, bottom);
             l->setText(Txt(cmd.Text));
             StyleButtonLabel(l);
-            l->setFixedHeight(20);
-            g->addWidget(l, r, c, Qt::AlignLeft);
+            // Left-aligned in a column as wide as its widest label in bold,
+            // so that the active (bold) label keeps its place and its text.
+            l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            cells_[c][r] = l;
             connect(l, &TButtonLabel::clicked, this, [this, name] { RunCommand(name); });
             if (cmd.Tool > 0)
                 toolLabels_.push_back({l, cmd.Tool});
@@ -203,7 +196,81 @@ void TGraphicFrame::BuildLabels(QWidget* bottom)
             else if (name == QLatin1String("NavigationLabel"))
                 navigationLabel_ = l;
         }
-    g->setColumnStretch(5, 1);
+    LayoutLabels();
+}
+
+void TGraphicFrame::ApplyTexts()
+{
+    for (int c = 0; c < 5; ++c)
+        for (int r = 0; r < 5; ++r) {
+            QLabel* l = cells_[c][r];
+            if (!l)
+                continue;
+            const QString caption = Txt(kColumns[c][r].Text);
+            if (auto* b = qobject_cast<TButtonLabel*>(l))
+                b->setText(b->IsStyled() ? FrameButtonCaption(caption) : caption);
+            else
+                l->setText(caption);
+        }
+    LayoutLabels();
+}
+
+void TGraphicFrame::LayoutLabels()
+{
+    // Columns of five rows, 20 pixels apart, from 4 pixels left and top; each
+    // column 1.15 × (its widest label + 4) wide, and at least as wide as that
+    // label in bold; columns 4 pixels apart.
+    constexpr int kRow = 20, kMargin = 4, kGap = 4;
+    int x = kMargin;
+    QLabel* heading = cells_[0][0];
+    for (auto& column : cells_) {
+        int widest = 0, widestBold = 0;
+        bool any = false;
+        for (QLabel* l : column) {
+            if (!l || l->isHidden() || l == heading)
+                continue;
+            any = true;
+            QFont normal = l->font(), bold = l->font();
+            normal.setBold(false);
+            bold.setBold(true);
+            widest = std::max(widest, QFontMetrics(normal).horizontalAdvance(l->text()));
+            widestBold = std::max(widestBold, QFontMetrics(bold).horizontalAdvance(l->text()));
+        }
+        if (!any)
+            continue;
+        const int colW = std::max(static_cast<int>(std::lround(1.15 * (widest + 4))), widestBold + 4);
+        for (int r = 0; r < 5; ++r)
+            if (QLabel* l = column[r])
+                l->setGeometry(x, kMargin + r * kRow, colW, kRow);
+        x += colW + kGap;
+    }
+    bottom_->setMinimumWidth(x - kGap + kMargin);
+    FitBottomHeight();
+    // The "View" heading spans its three columns, up to the right edge of
+    // the Forwards label.
+    if (heading && forwardLabel_) {
+        const int w = QFontMetrics(heading->font()).horizontalAdvance(heading->text()) + 4;
+        heading->setGeometry(heading->x(), heading->y(), std::max(w, forwardLabel_->geometry().right() + 1 - heading->x()),
+                             kRow);
+    }
+}
+
+void TGraphicFrame::FitBottomHeight()
+{
+    // Five rows and the margins; a scroll bar below them when the columns
+    // are wider than the pane.
+    const int rows = 4 + 5 * 20 + 4;
+    const bool scrolls = bottom_->minimumWidth() > width();
+    bottomScroll_->setFixedHeight(rows + (scrolls ? bottomScroll_->horizontalScrollBar()->sizeHint().height() : 0));
+}
+
+TButtonLabel* TGraphicFrame::CommandLabel(const QString& name) const
+{
+    for (const auto& column : cells_)
+        for (QLabel* l : column)
+            if (l && l->objectName() == name)
+                return qobject_cast<TButtonLabel*>(l);
+    return nullptr;
 }
 
 bool TGraphicFrame::RunCommand(const QString& name)
@@ -324,15 +391,24 @@ void TGraphicFrame::DataChanged()
     ProcessChanges();
 }
 
-void TGraphicFrame::Relayout()
+void TGraphicFrame::SizeView()
 {
-    if (layout())
-        layout()->activate();
     view_->SetSize(graph_->width(), graph_->height(), nullptr);
     const QFontMetrics fm(graph_->font());
     TCanvasMetrics m{[fm](const std::string& s) { return fm.horizontalAdvance(QString::fromStdString(s)); },
                      fm.height()};
     view_->SetSize(graph_->width(), graph_->height(), &m);
+}
+
+void TGraphicFrame::Relayout()
+{
+    // The pane's own layout first (it sizes the container), then the
+    // container's parts, so that the view's extents are those of the plot
+    // as it will be painted.
+    if (layout())
+        layout()->activate();
+    LayoutContainer();
+    SizeView();
     if (view_->Recording && view_->Recording->GetViewState() != lastViewState_)
         RebuildYAxes();
     xAxis_->Refresh();
@@ -346,13 +422,53 @@ void TGraphicFrame::Relayout()
     RefreshLabels();
 }
 
-void TGraphicFrame::RebuildSide(std::vector<TYAxis*>& axes, QHBoxLayout* layout, QWidget* panel, bool left)
+void TGraphicFrame::LayoutContainer()
+{
+    const int w = container_->width();
+    const int h = container_->height();
+    const int top = graphTop_->height();
+    const int xh = xAxis_->height();
+    const int plotH = std::max(h - top - xh, 1);
+    graphTop_->setGeometry(0, 0, w, top);
+    // The strips keep the width their widest label needs and the plot gives
+    // way, down to a few pixels; only then are the strips narrowed, and
+    // labels that no longer fit show as "#" (never as a cut number).
+    constexpr int kMinPlotWidth = 20;
+    int wanted = 0;
+    for (const auto* side : {&leftAxes_, &rightAxes_})
+        for (const TYAxis* a : *side)
+            wanted += a->WantedWidth();
+    const int room = std::max(w - kMinPlotWidth, 0);
+    const auto stripWidth = [&](const TYAxis* a) {
+        return wanted <= room ? a->WantedWidth()
+                              : static_cast<int>(static_cast<long long>(a->WantedWidth()) * room / wanted);
+    };
+    const auto place = [&](const std::vector<TYAxis*>& axes, QWidget* panel) {
+        int x = 0;
+        for (TYAxis* a : axes) {
+            const int aw = stripWidth(a);
+            a->setGeometry(x, 0, aw, plotH);
+            x += aw;
+        }
+        return x;
+    };
+    const int lw = place(leftAxes_, leftPanel_);
+    const int rw = place(rightAxes_, rightPanel_);
+    const int pw = std::max(w - lw - rw, 1);
+    leftPanel_->setGeometry(0, top, lw, plotH);
+    graph_->setGeometry(lw, top, pw, plotH);
+    rightPanel_->setGeometry(lw + pw, top, rw, plotH);
+    xPanel_->setGeometry(0, top + plotH, w, xh);
+    xAxis_->setGeometry(0, 0, w, xh);
+}
+
+void TGraphicFrame::RebuildSide(std::vector<TYAxis*>& axes, QWidget* panel, bool left)
 {
     std::size_t count = 0;
     auto take = [&](int channel) {
         if (count >= axes.size()) {
             auto* a = new TYAxis(*view_, left, panel);
-            layout->addWidget(a);
+            a->show();
             axes.push_back(a);
         }
         axes[count++]->SetAxis(channel);
@@ -375,8 +491,12 @@ void TGraphicFrame::RebuildYAxes()
         return;
     lastViewState_ = view_->Recording->GetViewState();
     xAxis_->SetAxis(view_->XAxisIndex());
-    RebuildSide(leftAxes_, leftLayout_, leftPanel_, true);
-    RebuildSide(rightAxes_, rightLayout_, rightPanel_, false);
+    RebuildSide(leftAxes_, leftPanel_, true);
+    RebuildSide(rightAxes_, rightPanel_, false);
+    // New strip widths move the plot: place it and size the view anew now,
+    // before anything paints with the old plot edge.
+    LayoutContainer();
+    SizeView();
 }
 
 void TGraphicFrame::RebuildLegend()
@@ -400,8 +520,13 @@ void TGraphicFrame::LayoutLegend()
 {
     const int w = legendScroll_->viewport()->width();
     const int columnH = legendScroll_->viewport()->height();
-    int textH = legend_.empty() ? 0 : legend_.front()->TextH;
-    const auto tops = LegendLayout(*view_, textH, columnH);
+    // Items are as wide as the column: their heights (and range lines) follow it.
+    std::vector<int> heights;
+    for (TLegend* item : legend_) {
+        item->resize(w, item->height());
+        heights.push_back(item->ItemHeight());
+    }
+    const auto tops = LegendLayout(heights, columnH);
     int total = columnH;
     for (std::size_t k = 0; k < legend_.size() && k < tops.size(); ++k) {
         legend_[k]->setGeometry(0, tops[k], w, legend_[k]->ItemHeight());
@@ -430,6 +555,7 @@ void TGraphicFrame::keyPressEvent(QKeyEvent* event)
 void TGraphicFrame::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    FitBottomHeight();
     if (view_->Recording)
         view_->Changed = true;
     LayoutLegend();
@@ -438,8 +564,12 @@ void TGraphicFrame::resizeEvent(QResizeEvent* event)
 
 bool TGraphicFrame::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == legendScroll_->viewport() && event->type() == QEvent::Resize)
-        LayoutLegend();
+    if (event->type() == QEvent::Resize) {
+        if (watched == container_ && xAxis_)
+            LayoutContainer();
+        else if (legendScroll_ && watched == legendScroll_->viewport())
+            LayoutLegend();
+    }
     return QWidget::eventFilter(watched, event);
 }
 

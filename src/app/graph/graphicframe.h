@@ -18,7 +18,6 @@
 
 #include "core/graph/graphview.h"
 
-class QHBoxLayout;
 class QScrollArea;
 
 namespace vro::app {
@@ -47,6 +46,9 @@ public:
     void SetRecording(TRecording* recording);
     void SetShown(bool flag);
     void Refresh();
+    // Captions of the command labels and headings in the current language,
+    // then their layout in columns.
+    void ApplyTexts();
     void RefreshLabels();
     void RefreshToolLabels();
     void KeyDown(int& key, Qt::KeyboardModifiers shift);
@@ -63,6 +65,8 @@ public:
     QImage ComposePicture();
     // Runs the command of a label by its object name (tests, menu wiring).
     bool RunCommand(const QString& labelName);
+    // The command label of this object name (nullptr for none).
+    TButtonLabel* CommandLabel(const QString& labelName) const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -73,7 +77,12 @@ private:
     void ToolChanged();
     void MarksChanged();
     void BuildLabels(QWidget* bottom);
-    void RebuildSide(std::vector<TYAxis*>& axes, QHBoxLayout* layout, QWidget* panel, bool left);
+    void LayoutLabels();
+    void FitBottomHeight();
+    // Places strips, plot and horizontal axis inside the graph container.
+    void LayoutContainer();
+    void RebuildSide(std::vector<TYAxis*>& axes, QWidget* panel, bool left);
+    void SizeView();
 
     std::unique_ptr<graph::TGraphicView> ownView_;
     graph::TGraphicView* view_;
@@ -82,9 +91,11 @@ private:
     QWidget* graphTop_ = nullptr;
     QWidget* leftPanel_ = nullptr;
     QWidget* rightPanel_ = nullptr;
-    QHBoxLayout* leftLayout_ = nullptr;
-    QHBoxLayout* rightLayout_ = nullptr;
     QWidget* xPanel_ = nullptr;
+    QWidget* bottom_ = nullptr;
+    QScrollArea* bottomScroll_ = nullptr;
+    // The labels of the command block by column and row (nullptr: empty cell).
+    QLabel* cells_[5][5] = {};
     TGraph* graph_ = nullptr;
     TXAxis* xAxis_ = nullptr;
     std::vector<TYAxis*> leftAxes_, rightAxes_;

@@ -1,30 +1,24 @@
 #include "app/graph/snapshotforms.h"
 
 #include <QAbstractItemModel>
-#include <QDateTime>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QPlainTextEdit>
 
 #include "app/dialogs/promptbox.h"
 #include "app/look/apptext.h"
 #include "app/look/buttonlabel.h"
+#include "core/values/dvxdatetime.h"
 
 namespace vro::app {
 
 namespace {
 
-QString DateTimeText(double days)
-{
-    const QDateTime base(QDate(1899, 12, 30), QTime(0, 0));
-    const QDateTime t = base.addMSecs(static_cast<qint64>(days * 86400000.0 + 0.5));
-    const QLocale l;
-    return l.toString(t.date(), QLocale::ShortFormat) + QLatin1Char(' ') + l.toString(t.time(), QLocale::ShortFormat);
-}
+// The program's one date-and-time form (the same as every other date shown).
+QString DateTimeText(double days) { return QString::fromStdString(DvxDateTimeToText(days)); }
 
 TButtonLabel* MakeLabel(const QString& name, const QString& caption, QWidget* parent)
 {

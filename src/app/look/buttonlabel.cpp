@@ -101,7 +101,10 @@ void StyleButtonLabel(TButtonLabel* label)
     label->setAutoFillBackground(true);
     label->SetBackground(label->ParentColor());
     QPalette pal = label->palette();
+    // Every colour group: the disabled one greyed, so a label that cannot be
+    // clicked does not look clickable.
     pal.setColor(QPalette::WindowText, ButtonLabelTextColor());
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, ButtonLabelDisabledTextColor());
     label->setPalette(pal);
     label->setCursor(Qt::PointingHandCursor);
     label->setText(QString::fromStdString(

@@ -18,6 +18,8 @@ inline QColor LeftPanelColor() { return FromBgr(0xD0D0D0); }
 inline QColor TopPanelColor() { return FromBgr(0xB0B0B0); }
 inline QColor BottomPanelColor() { return FromBgr(0xD0D0D0); }
 inline QColor ButtonLabelTextColor() { return FromBgr(0x800000); }
+// A disabled clickable label is drawn in the system's grey text colour.
+inline QColor ButtonLabelDisabledTextColor() { return FromBgr(0x808080); }
 inline QColor ButtonLabelHoverColor() { return FromBgr(0xFFCC99); }
 inline QColor ButtonLabelPressedColor() { return FromBgr(0xFFDDBB); }
 inline QColor ValidFieldColor() { return FromBgr(0xFFFFFF); }

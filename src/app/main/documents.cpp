@@ -24,7 +24,12 @@ QString FileDialogFilter(const QString& tableFilter)
             if (t.toUpper() != t)
                 patterns << t.toUpper();
         }
-        filters << QStringLiteral("%1 (%2)").arg(parts[i].trimmed(), patterns.join(QLatin1Char(' ')));
+        // The table's caption may carry its pattern already ("Text file(*.*)"):
+        // the filter shows the caption once, then the patterns once.
+        QString caption = parts[i].trimmed();
+        if (caption.endsWith(QLatin1Char(')')) && caption.contains(QLatin1Char('(')))
+            caption = caption.left(caption.lastIndexOf(QLatin1Char('('))).trimmed();
+        filters << QStringLiteral("%1 (%2)").arg(caption, patterns.join(QLatin1Char(' ')));
     }
     return filters.join(QStringLiteral(";;"));
 }

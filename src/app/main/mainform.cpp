@@ -319,6 +319,7 @@ void TMainForm::ApplyTexts()
 {
     SelectLanguage(config_ ? QString::fromStdString(config_->Language()) : QStringLiteral("en"));
     ApplyQtCaptions(this, kTextBase);
+    graphicFrame_->ApplyTexts();
     setWindowTitle(ApplicationTitle());
     StyleButtonLabel(connectionStateLabel_);
     IdleTick();

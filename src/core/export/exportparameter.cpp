@@ -52,7 +52,7 @@ TExportParameter TExportParameter::MissingKeyDefaults()
     return p;
 }
 
-void TExportParameter::LoadSettings(const std::map<std::string, std::string>& s)
+void TExportParameter::LoadSettings(const std::map<std::string, std::string>& s, char listSeparator)
 {
     const TExportParameter d = MissingKeyDefaults();
     OnlySelectedRows = static_cast<int>(ReadInt(s, "OnlySelectedRows").value_or(d.OnlySelectedRows));
@@ -80,6 +80,25 @@ void TExportParameter::LoadSettings(const std::map<std::string, std::string>& s)
         ColWidthSelection = d.ColWidthSelection;
     if (ColWidth < 0 || ColWidth > 1000)
         ColWidth = d.ColWidth;
+    if (!ReadInt(s, "Delimiter"))
+        ApplyFormatPresetExcept(s, listSeparator);
+}
+
+void TExportParameter::ApplyFormatPresetExcept(const std::map<std::string, std::string>& given, char listSeparator)
+{
+    if (FormatSelection > efTdm)
+        return;
+    TExportParameter preset = *this;
+    preset.ApplyFormatPreset(FormatSelection, listSeparator);
+    const auto free = [&](const char* key) { return !given.count(key); };
+    if (free("QuotationMark"))
+        QuotationMark = preset.QuotationMark;
+    if (free("Delimiter"))
+        Delimiter = preset.Delimiter;
+    if (free("ColWidthSelection"))
+        ColWidthSelection = preset.ColWidthSelection;
+    if (free("DefaultFileExtension"))
+        DefaultFileExtension = preset.DefaultFileExtension;
 }
 
 std::map<std::string, std::string> TExportParameter::SaveSettings() const
@@ -119,7 +138,7 @@ bool TExportParameter::SetKey(const std::string& key, const std::string& value)
             return false;
     }
     s[key] = value;
-    LoadSettings(s);
+    LoadSettings(s, Delimiter); // every key is present: no preset applies
     return true;
 }
 

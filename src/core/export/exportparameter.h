@@ -33,14 +33,20 @@ struct TExportParameter {
     static TExportParameter MissingKeyDefaults();
 
     // Reads the section's keys (as stored: numbers, character codes, texts);
-    // a missing or unreadable key takes its MissingKeyDefaults value.
-    void LoadSettings(const std::map<std::string, std::string>& section);
+    // a missing or unreadable key takes its MissingKeyDefaults value. Stored
+    // settings without a delimiter (none saved yet) take the delimiter and
+    // the other keys a format presets from the chosen format's preset, so
+    // that "Text (separated by tabs)" writes tabs from the first run on.
+    void LoadSettings(const std::map<std::string, std::string>& section, char listSeparator);
     std::map<std::string, std::string> SaveSettings() const;
     // Sets one key in its stored form; false for an unknown key or value.
     bool SetKey(const std::string& key, const std::string& value);
 
     // What choosing a data format presets in the settings dialog.
     void ApplyFormatPreset(int format, char listSeparator);
+    // The keys the chosen format presets (quotation mark, delimiter, width
+    // mode, extension), for those of them not in `given`.
+    void ApplyFormatPresetExcept(const std::map<std::string, std::string>& given, char listSeparator);
 
     bool HasQuotation() const { return QuotationMark != ' ' && QuotationMark != '\0'; }
     bool FixedWidth() const { return ColWidthSelection == ewOptimal || ColWidthSelection == ewFixed; }

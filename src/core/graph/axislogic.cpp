@@ -137,6 +137,27 @@ std::vector<int> LegendLayout(const TCommonView& view, int textHeight, int colum
     return tops;
 }
 
+std::vector<int> LegendLayout(const std::vector<int>& heights, int columnHeight)
+{
+    std::vector<int> tops(heights.empty() ? 0 : 1, 0);
+    int y = 0;
+    for (std::size_t k = 1; k < heights.size(); ++k) {
+        tops.push_back(y);
+        y += heights[k];
+    }
+    if (!heights.empty())
+        tops[0] = std::max(y, columnHeight - heights[0]);
+    return tops;
+}
+
+std::vector<std::string> LegendRangeLines(const TCommonView& view, int axis, const TTextMeasure& measure, int width)
+{
+    const std::string line = LegendLine2(view, axis);
+    if (!measure || measure(line) <= width)
+        return {line};
+    return {view.AxisValueText(axis, 0) + " ..", view.AxisValueText(axis, 1) + " " + view.AxisUnit(axis)};
+}
+
 int VerticalAxisWidth(const TCommonView& view, int channel, const TTextMeasure& measure, int textHeight)
 {
     if (channel < 0)

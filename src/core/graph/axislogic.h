@@ -55,6 +55,12 @@ bool LegendItemVisible(const TCommonView& view, int axis);
 int LegendItemHeight(const TCommonView& view, int axis, int textHeight);
 // Tops of the legend items: entry 0 the time item, then the channels.
 std::vector<int> LegendLayout(const TCommonView& view, int textHeight, int columnHeight);
+// The same for items of the given heights (entry 0 the time item).
+std::vector<int> LegendLayout(const std::vector<int>& heights, int columnHeight);
+// The range line of a visible legend item as it is laid out in a column of
+// `width` pixels: one line when it fits, else broken after " .." into two
+// (long date-and-time ranges), so that it is shown whole.
+std::vector<std::string> LegendRangeLines(const TCommonView& view, int axis, const TTextMeasure& measure, int width);
 
 // Width of a vertical axis strip for a channel (15 for none).
 int VerticalAxisWidth(const TCommonView& view, int channel, const TTextMeasure& measure, int textHeight);

@@ -168,13 +168,9 @@ int TTableView::ColumnTextLength(int column) const
 
 int TTableView::ColumnWidth(int column, const TTextMeasure& measure) const
 {
-    if (!recording_ || column < 0 || column >= ColumnCount)
-        return 0;
-    switch (ColumnKind[static_cast<std::size_t>(column)]) {
-    case ckTime: return recording_->Time->GetTextWidth(true, "", measure);
-    case ckState: return recording_->State->GetTextWidth(true, "", measure);
-    default: return ChannelOf(column).GetTextWidth(true, "", measure);
-    }
+    // The header is shown whole on the screen as on paper: the min and max
+    // columns count their "Min " / "Max " prefix too.
+    return PrintColumnWidth(column, measure);
 }
 
 int TTableView::PrintColumnWidth(int column, const TTextMeasure& measure) const

@@ -90,8 +90,15 @@ private slots:
         TIniList empty;
         TExportParameter r;
         LoadExportSettings(r, empty);
-        QCOMPARE(r.Delimiter, ' '); // a missing key gives its default
+        // Nothing stored: the first format's preset, so "Text (separated by
+        // tabs)" shows and writes tabs; other keys take their defaults.
+        QCOMPARE(r.FormatSelection, int(TExportParameter::efTabText));
+        QCOMPARE(r.Delimiter, '\t');
         QCOMPARE(r.ColWidth, 10);
+        TExportDataSettingsForm form(r, false);
+        QCOMPARE(form.DelimiterBox()->currentIndex(), 1);
+        QVERIFY(form.TryAccept());
+        QCOMPARE(r.Delimiter, '\t');
     }
 };
 

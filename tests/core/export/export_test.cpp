@@ -169,7 +169,7 @@ TEST_F(ExportTest, FolderExportTouchesOnlyRecordingFiles)
 TEST(ExportParameterTest, KeysPresetsAndChecks)
 {
     TExportParameter p;
-    p.LoadSettings({});
+    p.LoadSettings({}, ',');
     EXPECT_EQ(p.QuotationMark, ' ');
     EXPECT_EQ(p.ColWidth, 10);
     EXPECT_TRUE(p.SetKey("Delimiter", "44"));
@@ -179,7 +179,7 @@ TEST(ExportParameterTest, KeysPresetsAndChecks)
     EXPECT_TRUE(p.SetKey("DefaultFileExtension", ".csv"));
     EXPECT_EQ(p.Extension(), "csv");
     TExportParameter q;
-    q.LoadSettings(p.SaveSettings());
+    q.LoadSettings(p.SaveSettings(), ',');
     EXPECT_EQ(q.SaveSettings(), p.SaveSettings());
     EXPECT_EQ(ExportFileName("/tmp/out", "Test", ".txt"), fs::path("/tmp/out/Test.txt"));
     EXPECT_EQ(CheckExportSettings(3, "", 0, "", 0), 59);
@@ -189,6 +189,31 @@ TEST(ExportParameterTest, KeysPresetsAndChecks)
     EXPECT_EQ(CheckExportSettings(0, "", -1, "", 0), 63);
     EXPECT_EQ(CheckExportSettings(0, "", 0, "", -1), 64);
     EXPECT_FALSE(CheckExportSettings(1, "", 2, "8", 2));
+}
+
+TEST(ExportParameterTest, SettingsWithoutADelimiterTakeTheFormatsPreset)
+{
+    // Nothing stored: the first format, text with tabs, with its preset.
+    TExportParameter p;
+    p.LoadSettings({}, ';');
+    EXPECT_EQ(p.FormatSelection, TExportParameter::efTabText);
+    EXPECT_EQ(p.Delimiter, '\t');
+    EXPECT_EQ(p.Extension(), "txt");
+    // A stored format without a delimiter: that format's preset.
+    p.LoadSettings({{"FormatSelection", "1"}}, ';');
+    EXPECT_EQ(p.Delimiter, ';');
+    EXPECT_EQ(p.Extension(), "csv");
+    p.LoadSettings({{"FormatSelection", "2"}, {"QuotationMark", "34"}}, ';');
+    EXPECT_EQ(p.Delimiter, ' ');
+    EXPECT_EQ(p.ColWidthSelection, TExportParameter::ewOptimal);
+    EXPECT_EQ(p.QuotationMark, '"'); // stored keys stay
+    // A stored delimiter is kept, and nothing else is preset.
+    p.LoadSettings({{"FormatSelection", "0"}, {"Delimiter", "32"}}, ';');
+    EXPECT_EQ(p.Delimiter, ' ');
+    EXPECT_EQ(p.Extension(), "");
+    // The user-defined format has no preset: the missing-key defaults.
+    p.LoadSettings({{"FormatSelection", "4"}}, ';');
+    EXPECT_EQ(p.Delimiter, ' ');
 }
 
 TEST_F(ExportTest, TdmHeaderReferencesResolveAndBlocksHoldTheValues)

@@ -53,6 +53,13 @@ TEST(TableView, ColumnsFollowStatesMinMaxAndShowTableMinMax)
     EXPECT_EQ(t.HeaderText(4), "Min " + r->Channel(1).GetName());
     EXPECT_EQ(t.HeaderText(5), "Max " + r->Channel(1).GetName());
     EXPECT_EQ(t.UnitText(1), "");
+    // On the screen as on paper every header fits its column whole, the
+    // "Min "/"Max " prefix included (one unit per byte here).
+    const TTextMeasure bytes = [](const std::string& s) { return static_cast<int>(s.size()); };
+    for (int c = 0; c < t.ColumnCount; ++c) {
+        EXPECT_GE(t.ColumnWidth(c, bytes), static_cast<int>(t.HeaderText(c).size())) << t.HeaderText(c);
+        EXPECT_EQ(t.ColumnWidth(c, bytes), t.PrintColumnWidth(c, bytes));
+    }
 
     r->Channel(2).Visible = false;
     t.BuildColumns();

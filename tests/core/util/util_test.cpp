@@ -3,6 +3,7 @@
 #include "core/util/charset.h"
 #include "core/util/md5.h"
 #include "core/util/numeric.h"
+#include "core/util/textwidth.h"
 
 #include <gtest/gtest.h>
 
@@ -98,4 +99,25 @@ TEST_F(AtomicFileTest, FailsClearlyWhenTheFolderIsMissing)
 {
     EXPECT_THROW(TAtomicFile(dir_ / "missing" / "x"), EFileWrite);
     EXPECT_THROW(ReadWholeFile(dir_ / "nothing"), std::runtime_error);
+}
+
+TEST(TextWidthTest, ColumnsCountTheCharactersShown)
+{
+    EXPECT_EQ(DisplayWidth("bar"), 3);
+    EXPECT_EQ(DisplayWidth("\xC2\xB0"
+                           "C"),
+              2); // °C: two bytes for the degree sign, two columns
+    EXPECT_EQ(DisplayWidth("e\xCC\x81"), 1);            // e with a combining acute accent
+    EXPECT_EQ(DisplayWidth("\xE6\x97\xA5\xE6\x9C\xAC"), 4); // two wide characters
+    EXPECT_EQ(DisplayWidth(""), 0);
+    // Padding: by columns; a wider text is never cut.
+    EXPECT_EQ(PadToWidth("\xC2\xB0"
+                         "C",
+                         5),
+              "\xC2\xB0"
+              "C   ");
+    EXPECT_EQ(PadToWidth("12", 5, true), "   12");
+    EXPECT_EQ(PadToWidth("toolong", 3), "toolong");
+    // Malformed bytes still take a column each instead of failing.
+    EXPECT_GE(DisplayWidth("a\xFF"), 2);
 }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 using vro::test::kVro;
 using vro::test::RunVro;
@@ -36,6 +37,24 @@ TEST(VroDevice, VerbsAgainstVroSimulate)
     EXPECT_EQ(c["ChannelCount"], 6);
     EXPECT_EQ(c["Channels"][2]["Unit"], "\xC2\xB0" "C");
     EXPECT_EQ(c["Channels"][4]["SubChannel"], 1);
+
+    // The text table: columns of fixed display widths, so every line is as
+    // wide as the heading, the line with "°C" (three bytes, two columns) too.
+    auto [table, rc2b] = RunVro("device channels" + port);
+    ASSERT_EQ(rc2b, 0);
+    std::vector<std::string> rows;
+    for (std::size_t at = 0, nl; (nl = table.find('\n', at)) != std::string::npos; at = nl + 1)
+        rows.push_back(table.substr(at, nl - at));
+    ASSERT_EQ(rows.size(), 7u) << table;
+    const auto columns = [](const std::string& s) { // UTF-8 characters, all narrow here
+        int n = 0;
+        for (unsigned char ch : s)
+            n += (ch & 0xC0) != 0x80;
+        return n;
+    };
+    EXPECT_NE(rows[3].find("\xC2\xB0" "C"), std::string::npos) << rows[3];
+    for (const std::string& row : rows)
+        EXPECT_EQ(columns(row), columns(rows[0])) << row;
 
     auto [values, rc3] = RunVro("device values --count 3 --json" + port);
     ASSERT_EQ(rc3, 0);

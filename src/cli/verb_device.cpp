@@ -5,6 +5,8 @@
 // command run; transfers that take longer than a second show a progress bar
 // on standard error. Ctrl-C cancels a running transfer between two
 // exchanges, so the recorder is left at a frame boundary and stays usable.
+#include "core/values/dvxdatetime.h"
+#include "device/files/vrofilesort.h"
 #include "cli/devicesession.h"
 #include "cli/verb.h"
 
@@ -206,7 +208,11 @@ int Values(TArgs& args)
 int List(TArgs& args)
 {
     const bool setups = args.Flag("--setups");
-    return Run(args, [setups](TSession& s) {
+    const std::string sort = args.Option("--sort").value_or("");
+    const bool descending = args.Flag("--descending");
+    if (!sort.empty() && sort != "name" && sort != "date")
+        throw EUsage("--sort takes name or date");
+    return Run(args, [setups, sort, descending](TSession& s) {
         auto& dir = s.Device().Directory;
         {
             TProgress progress(s.Connector());
@@ -216,19 +222,27 @@ int List(TArgs& args)
                 dir.RefreshRecordings();
         }
         TDeviceSession::CheckInterrupted();
+        // The order of the recorder list of the file pages; each line keeps its index.
+        std::vector<TVroListLine> order;
+        for (int i = 0; i < dir.Count(); ++i) {
+            const auto& e = dir.Entry(i);
+            order.push_back({e.Name, e.Number, true, e.Date ? DvxDate2000 + e.Date / 86400.0 : 0.0, i, {}});
+        }
+        if (!sort.empty())
+            SortVroLines(order, sort == "name" ? TVroSortColumn::Name : TVroSortColumn::Date, descending);
         if (s.json) {
             json list = json::array();
-            for (int i = 0; i < dir.Count(); ++i) {
-                const auto& e = dir.Entry(i);
-                list.push_back({{"Index", i}, {"Handle", e.Handle}, {"Name", e.Name}, {"Number", e.Number},
+            for (const TVroListLine& l : order) {
+                const auto& e = dir.Entry(l.Index);
+                list.push_back({{"Index", l.Index}, {"Handle", e.Handle}, {"Name", e.Name}, {"Number", e.Number},
                                 {"Date", e.Date}, {"DateText", Vro8StampText(e.Date)}});
             }
             PrintJson(list);
             return;
         }
         const auto lines = dir.ListEntries();
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            std::cout << i << "\t" << lines[i] << "\n";
+        for (const TVroListLine& l : order)
+            std::cout << l.Index << "\t" << lines[static_cast<std::size_t>(l.Index)] << "\n";
     });
 }
 
@@ -310,7 +324,7 @@ VRO_VERB({"device values", std::string("device values [--count N | --table [--re
           "current values, N readings at the recorder's pace; --table: the current-values page's table "
           "(ColumnCount, ShowMin, ShowMax, ResetVisible, Rows), --reset resets the min/max values first",
           Values});
-VRO_VERB({"device list", std::string("device list [--setups]") + kCommon,
+VRO_VERB({"device list", std::string("device list [--setups] [--sort name|date] [--descending]") + kCommon,
           "the recordings (or stored setups) in the recorder; the index counts from 0", List});
 VRO_VERB({"device read-header", std::string("device read-header --index N") + kCommon,
           "the decoded header of recording N of the list", ReadHeader});

@@ -228,6 +228,9 @@ std::uint16_t TSimRecorder::AddSetup(const std::string& name, std::uint32_t numb
 {
     TLock l(mutex_);
     TSetup s{NextHandle(), name, number, Now2000(), blocks_};
+    // Each stored entry carries its own name as the recording name, so that
+    // a test can tell which setup landed where.
+    PutText(s.Blocks[102], 14, 32, name);
     setups_.push_back(std::move(s));
     return setups_.back().Handle;
 }
@@ -703,8 +706,16 @@ TRecorderAnswer TSimRecorder::Dispatch(char a, std::uint8_t n, std::span<const s
                 return Status2(2);
             std::string name(reinterpret_cast<const char*>(d.data()), 32);
             name.resize(std::strlen(name.c_str()));
-            TSetup s{NextHandle(), name, v == 1 ? static_cast<std::uint32_t>(setups_.size() + 1) : U32(d, 32),
-                     Now2000(), blocks_};
+            const std::uint32_t number = v == 1 ? static_cast<std::uint32_t>(setups_.size() + 1) : U32(d, 32);
+            // A name and number already stored (numbered layouts): that entry is replaced.
+            if (v > 1)
+                for (auto& old : setups_)
+                    if (old.Name == name && old.Number == number) {
+                        old.Blocks = blocks_;
+                        old.Date = Now2000();
+                        return Status2(0);
+                    }
+            TSetup s{NextHandle(), name, number, Now2000(), blocks_};
             setups_.push_back(std::move(s));
             return Status2(0);
         }

@@ -1,8 +1,11 @@
 #include "app/devicewin/qtfilesui.h"
 
+#include "app/dialogs/filenameinputform.h"
 #include "app/dialogs/messagedialog.h"
 #include "app/dialogs/promptbox.h"
 #include "app/look/windowlayout.h"
+
+#include <QDateTime>
 
 namespace vro::app {
 
@@ -27,6 +30,17 @@ void TQtFilesUi::ShowError(const std::string& text)
 void TQtFilesUi::ShowInformation(const std::string& text)
 {
     MessageBox(QString::fromStdString(text), {}, MB_OK | MB_ICONINFORMATION);
+}
+
+} // namespace vro::app
+
+namespace vro::app {
+
+int TQtFilesUi::AskTemplate(std::string& pattern)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const double day = QDate(1899, 12, 30).daysTo(now.date()) + now.time().msecsSinceStartOfDay() / 86400000.0;
+    return TFilenameInputForm::Run(pattern, "SomeName", 2, day);
 }
 
 } // namespace vro::app

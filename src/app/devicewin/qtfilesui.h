@@ -12,6 +12,7 @@ public:
     bool AskYesNo(const std::string& question) override;
     void ShowError(const std::string& text) override;
     void ShowInformation(const std::string& text) override;
+    int AskTemplate(std::string& pattern) override;
 };
 
 } // namespace vro::app

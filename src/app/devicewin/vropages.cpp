@@ -1,5 +1,6 @@
 // The one list of the device window's pages, commands and block editors.
 // Each unit that brings one adds its registration call here (see vropage.h).
+#include "app/devicewin/filemanagerframe.h"
 #include "app/devicewin/vro8setupframe.h"
 #include "app/devicewin/vropage.h"
 
@@ -13,6 +14,8 @@ void RegisterDevicePages()
     done = true;
     RegisterVroPage(TVroAction::Settings, QStringLiteral("TVro8SetupFrame"),
                     [](TVroForm& f, QWidget* parent) { return new TVro8SetupFrame(f, parent); });
+    RegisterVroPage(TVroAction::ManageSettings, QStringLiteral("TVroSetupFileManagerFrame"),
+                    [](TVroForm& f, QWidget* parent) { return new TVroSetupFileManagerFrame(f, parent); });
 }
 
 } // namespace vro::app

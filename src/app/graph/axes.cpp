@@ -109,17 +109,17 @@ void TXAxis::RenderBitmap()
     QPainter p(&bitmap_);
     p.setFont(font());
     p.setPen(ToQColor(view_.ChannelColor(AxisIndex)));
-    // In a plot too narrow for its labels a label that would run into the
-    // one before it is left out rather than drawn over it.
-    int lastRight = -1;
-    for (const TTick& t : HorizontalTicks(view_, AxisIndex)) {
+    // In a plot too narrow for its labels some are left out rather than
+    // drawn over each other.
+    const auto ticks = HorizontalTicks(view_, AxisIndex);
+    std::vector<TLabelBox> boxes;
+    for (const TTick& t : ticks) {
         const int w = Measure(t.Text);
-        const int left = PlaceHorizontalLabel(t.Pos + offset, w, width());
-        if (lastRight >= 0 && left < lastRight + 4)
-            continue;
-        p.drawText(QRect(left, 2, w + 1, TextH), Qt::AlignLeft | Qt::AlignTop, Q(t.Text));
-        lastRight = left + w;
+        boxes.push_back({PlaceHorizontalLabel(t.Pos + offset, w, width()), w});
     }
+    for (std::size_t k : ShownHorizontalLabels(boxes))
+        p.drawText(QRect(boxes[k].Left, 2, boxes[k].Width + 1, TextH), Qt::AlignLeft | Qt::AlignTop,
+                   Q(ticks[k].Text));
     const std::string title = HorizontalTitle(view_, AxisIndex);
     const int tw = Measure(title);
     p.drawText(QRect(view_.XExtent / 2 + offset - tw / 2, TextH + 4, tw + 1, TextH), Qt::AlignLeft | Qt::AlignTop,

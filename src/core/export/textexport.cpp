@@ -1,5 +1,7 @@
 #include "core/export/textexport.h"
 
+#include "core/util/listfolder.h"
+
 #include "core/export/tdmexport.h"
 #include "core/recording/recording.h"
 #include "core/table/tableview.h"
@@ -137,18 +139,12 @@ TFolderExportResult ExportFolder(const std::filesystem::path& inputFolder, const
     TFolderExportResult result;
     std::vector<std::filesystem::path> files;
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(inputFolder, ec)) {
-        const auto name = entry.path().filename().string();
-        if (!entry.is_regular_file() || name.empty() || name[0] == '.')
-            continue;
-        std::string ext = entry.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-        if (ext == ".vxrf")
-            files.push_back(entry.path());
-    }
-    if (ec)
-        throw std::runtime_error("Cannot read folder \"" + inputFolder.string() + "\": " + ec.message());
-    std::sort(files.begin(), files.end());
+    if (!std::filesystem::is_directory(inputFolder, ec))
+        throw std::runtime_error("Cannot read folder \"" + inputFolder.string() + "\"");
+    std::vector<TFolderFile> found;
+    ListFolder(inputFolder, "vxrf", found);
+    for (const TFolderFile& f : found)
+        files.push_back(inputFolder / f.Name);
     result.FileCount = static_cast<int>(files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (cancel && cancel->load()) {

@@ -45,6 +45,23 @@ int PlaceVerticalLabel(int y, int textHeight, int stripHeight)
     return std::min(top, stripHeight - textHeight - 1);
 }
 
+std::vector<std::size_t> ShownHorizontalLabels(const std::vector<TLabelBox>& boxes)
+{
+    // At least a few pixels between two labels.
+    const auto collides = [&](std::size_t a, std::size_t b) {
+        return boxes[b].Left < boxes[a].Left + boxes[a].Width + 4;
+    };
+    std::vector<std::size_t> kept;
+    for (std::size_t k = 0; k < boxes.size(); ++k) {
+        const bool last = k + 1 == boxes.size();
+        while (last && kept.size() > 1 && collides(kept.back(), k))
+            kept.pop_back();
+        if (kept.empty() || !collides(kept.back(), k))
+            kept.push_back(k);
+    }
+    return kept;
+}
+
 TLabelColumn VerticalLabelColumn(bool leftAxis, int stripWidth, int textHeight)
 {
     if (leftAxis)

@@ -28,6 +28,13 @@ std::string HorizontalTitle(const TCommonView& view, int axis);
 // Left edge of a horizontal label of width w centred at x in a strip of
 // stripWidth: at least 3, ending at least 2 pixels before the right edge.
 int PlaceHorizontalLabel(int x, int w, int stripWidth);
+// Which of the horizontal labels (left edge, width; in tick order) are
+// drawn: a label that would run into the one before it is left out, the
+// labels of both ends are kept first. Indices in tick order.
+struct TLabelBox {
+    int Left = 0, Width = 0;
+};
+std::vector<std::size_t> ShownHorizontalLabels(const std::vector<TLabelBox>& boxes);
 // Top of a vertical label centred at y in a strip of stripHeight.
 int PlaceVerticalLabel(int y, int textHeight, int stripHeight);
 // The label column of a vertical axis strip.

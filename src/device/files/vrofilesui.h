@@ -19,6 +19,13 @@ public:
     virtual bool AskYesNo(const std::string& question) = 0;
     virtual void ShowError(const std::string& text) = 0;
     virtual void ShowInformation(const std::string& text) = 0;
+    // The file-name template dialog (sample "SomeName", number 2, now):
+    // 0 with a pattern, 2 for an empty one, 1 when cancelled.
+    virtual int AskTemplate(std::string& pattern)
+    {
+        pattern.clear();
+        return 1;
+    }
 };
 
 } // namespace vro

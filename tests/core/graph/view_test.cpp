@@ -212,6 +212,21 @@ TEST(Labels, PlacementAndHashes)
     EXPECT_EQ(FitLabel("12", 20, kChars), "12");
 }
 
+TEST(Labels, CrowdedHorizontalLabelsKeepBothEndsAndNeverOverlap)
+{
+    // Room for all: every label.
+    EXPECT_EQ(ShownHorizontalLabels({{3, 20}, {50, 20}, {100, 20}}), (std::vector<std::size_t>{0, 1, 2}));
+    // Each label runs into the next: every second is left out, and the last
+    // one (pushed left by the strip's edge) replaces the one before it.
+    EXPECT_EQ(ShownHorizontalLabels({{3, 40}, {30, 40}, {60, 40}, {90, 40}, {110, 40}}),
+              (std::vector<std::size_t>{0, 2, 4}));
+    EXPECT_EQ(ShownHorizontalLabels({{3, 40}, {30, 40}, {60, 40}, {120, 40}, {150, 40}}),
+              (std::vector<std::size_t>{0, 2, 4}));
+    // Two labels that overlap: the origin's stays.
+    EXPECT_EQ(ShownHorizontalLabels({{3, 60}, {20, 60}}), (std::vector<std::size_t>{0}));
+    EXPECT_TRUE(ShownHorizontalLabels({}).empty());
+}
+
 TEST(Legend, TimeItemSitsAtTheBottomUnlessTheChannelsFillTheColumn)
 {
     auto r = graphtest::MakeRecording(3, 100);
@@ -223,6 +238,16 @@ TEST(Legend, TimeItemSitsAtTheBottomUnlessTheChannelsFillTheColumn)
     EXPECT_EQ(tops, (std::vector<int>{476, 0, 24, 38}));
     tops = LegendLayout(v, 10, 50);
     EXPECT_EQ(tops[0], 62);
+    // By item heights: the same rule.
+    EXPECT_EQ(LegendLayout(std::vector<int>{24, 24, 14, 24}, 500), (std::vector<int>{476, 0, 24, 38}));
+    EXPECT_EQ(LegendLayout(std::vector<int>{34, 24}, 30), (std::vector<int>{24, 0}));
+    // A range line too wide for the column breaks after " ..".
+    const TTextMeasure chars = [](const std::string& s) { return static_cast<int>(s.size()); };
+    const auto whole = LegendRangeLines(v, 0, chars, 1000);
+    ASSERT_EQ(whole.size(), 1u);
+    const auto split = LegendRangeLines(v, 0, chars, static_cast<int>(whole[0].size()) - 1);
+    ASSERT_EQ(split.size(), 2u);
+    EXPECT_EQ(split[0] + " " + split[1], whole[0]);
 }
 
 TEST(Render, PolylineBreaksAtNoValueAndClips)

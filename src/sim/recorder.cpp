@@ -370,6 +370,12 @@ long TSimRecorder::StreamDropped() const
     return streamDropped_;
 }
 
+long TSimRecorder::StreamedForgotten() const
+{
+    TLock l(mutex_);
+    return streamedDropped_;
+}
+
 void TSimRecorder::CountDropped(long records)
 {
     TLock l(mutex_);
@@ -852,6 +858,7 @@ TRecorderAnswer TSimRecorder::Dispatch(char a, std::uint8_t n, std::span<const s
             streamCount_ = 0;
             streamed_.clear();
             streamedStatus_.clear();
+            streamedDropped_ = 0;
             streamNext_ = now + profile_.Online.Interval;
             return Status1(0);
         }
@@ -966,15 +973,19 @@ TByteString TSimRecorder::NextStreamRecord()
         out.insert(out.end(), r.begin(), r.end());
         streamed_.push_back(std::move(flat));
         streamedStatus_.push_back(status);
+        BoundStreamed();
         return out;
     }
     std::vector<std::int16_t> values(cc);
     for (std::size_t c = 0; c < cc; ++c) {
-        // A saw tooth per channel with a spike every 13 records: column extremes differ from the ends.
-        long v = (k * static_cast<long>(c + 3)) % 3000 - 1500;
+        // A saw tooth per channel across the middle of its measuring range, with a spike
+        // every 13 records: column extremes differ from the ends.
+        const long lo = std::max<long>(channels_[c].LoRange, -32000), hi = std::min<long>(channels_[c].HiRange, 32000);
+        const long span = std::max<long>(hi - lo, 10);
+        long v = lo + span / 5 + (k * static_cast<long>(c + 3)) % 600 * span / 1000;
         if (k % 13 == 5)
-            v += 900 - static_cast<long>(c) * 50;
-        values[c] = static_cast<std::int16_t>(v);
+            v += span / 6 - static_cast<long>(c) * span / 200;
+        values[c] = static_cast<std::int16_t>(std::clamp<long>(v, -32768, 32767));
     }
     const std::uint8_t status = cfg.TriggerAtRecord >= 0 && k >= cfg.TriggerAtRecord ? 0x01 : 0x00;
     const bool bad = cfg.BadChecksumEvery > 0 && k % cfg.BadChecksumEvery == cfg.BadChecksumEvery - 1;
@@ -983,8 +994,20 @@ TByteString TSimRecorder::NextStreamRecord()
     if (!bad) {
         streamed_.push_back(std::move(values));
         streamedStatus_.push_back(status);
+        BoundStreamed();
     }
     return out;
+}
+
+void TSimRecorder::BoundStreamed()
+{
+    // The reference keeps the last kStreamedKept records of a run (older ones are counted only).
+    if (streamed_.size() <= kStreamedKept + kStreamedKept / 10)
+        return;
+    const std::size_t drop = streamed_.size() - kStreamedKept;
+    streamed_.erase(streamed_.begin(), streamed_.begin() + static_cast<long>(drop));
+    streamedStatus_.erase(streamedStatus_.begin(), streamedStatus_.begin() + static_cast<long>(drop));
+    streamedDropped_ += static_cast<long>(drop);
 }
 
 TByteString TSimRecorder::PullStream(std::chrono::steady_clock::time_point now)

@@ -149,6 +149,8 @@ public:
     std::vector<std::vector<std::int16_t>> StreamedRecords() const;
     std::vector<std::uint8_t> StreamedStatus() const;
     long StreamDropped() const;
+    // Records of this run no longer held by StreamedRecords (only the last 1,000,000 are).
+    long StreamedForgotten() const;
     // The frame layer reports stream bytes it could not write (a full line buffer).
     void CountDropped(long records);
     // Count of requests seen per command (key address << 8 | number).
@@ -185,6 +187,8 @@ private:
     std::uint16_t NextHandle() { return nextHandle_++; }
     std::uint32_t Now2000() const;
     TByteString NextStreamRecord();
+    void BoundStreamed();
+    static constexpr std::size_t kStreamedKept = 1000000;
     const TRecorderFault* ActiveFault(char a, std::uint8_t n);
     void ApplyFault(const TRecorderFault& f, TRecorderAnswer& answer, bool statusAnswer, bool twoByteStatus) const;
 
@@ -225,6 +229,7 @@ private:
     long streamCount_ = 0;
     std::vector<std::vector<std::int16_t>> streamed_;
     std::vector<std::uint8_t> streamedStatus_;
+    long streamedDropped_ = 0;
     long streamDropped_ = 0;
 };
 

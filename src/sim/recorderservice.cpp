@@ -152,6 +152,13 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
     {{"--com-version", "N  recorder layout version 1..5 (default 3)", false},
      {"--ident", "TEXT  identification text (default \"VRO8K-M V2.10\")", false},
      {"--online-interval-ms", "MS  one online record every MS milliseconds (default 2)", false},
+     {"--online-interval-us", "US  one online record every US microseconds (finer; not with --online-interval-ms)",
+      false},
+     {"--online-trigger-at", "N  types 0/1: the trigger fires (status 1) from record N on (the default trigger block has event 1 active with Source 0, released by hand)", false},
+     {"--online-event-every", "N  type 2: every N-th record reports an event (default 5, 0: none)", false},
+     {"--online-bad-checksum-every", "N  every N-th record (types 0/1) carries a wrong checksum", false},
+     {"--online-junk-every", "N  every N-th record is preceded by the stray bytes 88 01", false},
+     {"--online-stop-after", "N  the stream stops by itself after N records", false},
      {"--recordings", "DIR  serve the .vxrf files of DIR as the recorder's memory", false},
      {"--faults", "LIST  answer commands wrongly, e.g. R20:status:3,R23:cut:4800 (modes silence, status, "
                   "short, long, empty, cut, over, delay)", false},
@@ -172,7 +179,17 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
         profile.ComVersion = IntOption(values, "--com-version", 3, 1, 5);
         if (auto it = values.find("--ident"); it != values.end())
             profile.IdentText = it->second;
+        if (values.count("--online-interval-ms") && values.count("--online-interval-us"))
+            throw std::invalid_argument("--online-interval-ms and --online-interval-us exclude each other");
         profile.Online.Interval = std::chrono::milliseconds(IntOption(values, "--online-interval-ms", 2, 1, 10000));
+        if (values.count("--online-interval-us"))
+            profile.Online.Interval =
+                std::chrono::microseconds(IntOption(values, "--online-interval-us", 2000, 50, 10000000));
+        profile.Online.TriggerAtRecord = IntOption(values, "--online-trigger-at", -1, -1, 1000000000);
+        profile.Online.EventEvery = IntOption(values, "--online-event-every", 5, 0, 1000000000);
+        profile.Online.BadChecksumEvery = IntOption(values, "--online-bad-checksum-every", 0, 0, 1000000000);
+        profile.Online.JunkEvery = IntOption(values, "--online-junk-every", 0, 0, 1000000000);
+        profile.Online.StopAfter = IntOption(values, "--online-stop-after", -1, -1, 1000000000);
         profile.HardwareVariant = static_cast<std::int16_t>(IntOption(values, "--hardware-variant", 1, -32768, 65535));
         if (auto it = values.find("--fw-erase-ms"); it != values.end())
             profile.Firmware.EraseTime = ParseEraseTimes(it->second);

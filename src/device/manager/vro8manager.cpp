@@ -201,7 +201,16 @@ std::string TVro8Manager::Finish(std::unique_ptr<TRecording> recording, bool sav
     recording->Comment = RecordingComment;
     if (saveToFile) {
         const std::string name = recording->FileName;
-        recording->SaveToFile();
+        try {
+            recording->SaveToFile();
+        } catch (const std::exception& e) {
+            // The measurement stays: it joins the documents unsaved.
+            if (recordings_) {
+                recording->NameConfirmed = false;
+                recordings_->AddRecording(std::move(recording));
+            }
+            throw EVro8SaveFailed(name, e.what());
+        }
         return name;
     }
     if (!recordings_)

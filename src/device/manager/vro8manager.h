@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 namespace vro {
@@ -41,6 +42,17 @@ public:
     virtual void SetState(const std::string& text) = 0;
     // The attempt is over: the window stays one second, then goes.
     virtual void Finish() = 0;
+};
+
+// A recording built from the recorder could not be written to its file;
+// with a recording manager it was added to the documents unsaved.
+class EVro8SaveFailed : public std::runtime_error {
+public:
+    EVro8SaveFailed(std::string fileName, const std::string& what)
+        : std::runtime_error(what), FileName(std::move(fileName))
+    {
+    }
+    std::string FileName;
 };
 
 class TVro8Manager {

@@ -1,6 +1,8 @@
 // The one list of the device window's pages, commands and block editors.
 // Each unit that brings one adds its registration call here (see vropage.h).
 #include "app/devicewin/filemanagerframe.h"
+#include "app/devicewin/sensorupdateform.h"
+#include "app/devicewin/vroform.h"
 #include "app/devicewin/vro8setupframe.h"
 #include "app/devicewin/vropage.h"
 
@@ -16,6 +18,10 @@ void RegisterDevicePages()
                     [](TVroForm& f, QWidget* parent) { return new TVro8SetupFrame(f, parent); });
     RegisterVroPage(TVroAction::ManageSettings, QStringLiteral("TVroSetupFileManagerFrame"),
                     [](TVroForm& f, QWidget* parent) { return new TVroSetupFileManagerFrame(f, parent); });
+    RegisterVroFirmwareUpdate([](TVroForm& f) {
+        TDvxSensorUpdateForm wizard(f.Manager(), &f);
+        wizard.exec();
+    });
 }
 
 } // namespace vro::app

@@ -43,6 +43,7 @@ void RegisterShowForms()
     RegisterShowForm(QStringLiteral("MainForm"), [](TMainForm& main) -> QWidget* { return &main; });
     RegisterShowForm(QStringLiteral("TVroForm"), [](TMainForm& main) -> QWidget* { return OpenConnectedDeviceWindow(main); });
     RegisterLiveShowForms();
+    RegisterFirmwareShowForms();
     // The device window on each registered page.
     RegisterDevicePages();
     for (int i = 0; i < kVroActionCount; ++i) {
@@ -82,7 +83,10 @@ QMap<QString, QString>& OptionValues()
 }
 } // namespace
 
-QStringList ShowFormOptionNames() { return {QStringLiteral("--online")}; }
+QStringList ShowFormOptionNames()
+{
+    return {QStringLiteral("--online"), QStringLiteral("--update-file"), QStringLiteral("--next")};
+}
 void SetShowFormOption(const QString& name, const QString& value) { OptionValues().insert(name, value); }
 QString ShowFormOption(const QString& name) { return OptionValues().value(name); }
 

@@ -33,5 +33,8 @@ QString ShowFormOption(const QString& name);
 
 // The live windows' entries (current values, large display, real-time frame).
 void RegisterLiveShowForms();
+// The firmware update wizard (--update-file FILE stands in for the file
+// dialog, --next N presses Continue N times first).
+void RegisterFirmwareShowForms();
 
 } // namespace vro::app

@@ -18,12 +18,19 @@ public:
     TCollector() { SetOutputStream(&std::cerr); SetErrorStream(&std::cerr); }
     void ReportRuns(const std::vector<Run>& runs) override
     {
-        for (const auto& r : runs)
+        for (const auto& r : runs) {
+            // With repetitions the median of the repetitions stands for the
+            // benchmark (it comes after the repetitions themselves).
+            if (!r.error_occurred && r.run_type == Run::RT_Aggregate && r.aggregate_name == "median") {
+                seconds[r.run_name.str()] = r.GetAdjustedRealTime() / 1e9 * TimeUnitFactor(r.time_unit);
+                cpuSeconds[r.run_name.str()] = r.GetAdjustedCPUTime() / 1e9 * TimeUnitFactor(r.time_unit);
+            }
             if (!r.error_occurred && r.run_type == Run::RT_Iteration) {
                 seconds[r.benchmark_name()] = r.GetAdjustedRealTime() / 1e9 * TimeUnitFactor(r.time_unit);
                 cpuSeconds[r.benchmark_name()] = r.GetAdjustedCPUTime() / 1e9 * TimeUnitFactor(r.time_unit);
                 counters[r.benchmark_name()] = r.counters;
             }
+        }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> seconds;

@@ -5,6 +5,7 @@
 // and replaces its target only after an fsync); the plain read reads into a
 // buffer that is already mapped.
 #include "figures.h"
+#include "loadfiles.h"
 
 #include "core/recording/recording.h"
 
@@ -18,6 +19,7 @@
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -40,33 +42,9 @@ std::filesystem::path PlainPath() { return Folder() / "plain.bin"; }
 vro::TRecording& Source()
 {
     static std::unique_ptr<vro::TRecording> r = [] {
+        vro::bench::WriteBigRecording(RecordingPath(), kChannels, kSamples, true);
         auto rec = std::make_unique<vro::TRecording>();
-        rec->ChannelCount = kChannels;
-        rec->RecordCount = kSamples;
-        rec->HasMinMaxValues = true;
-        rec->SampleRate = 3;
-        rec->CreateChannelObjects();
-        std::uint32_t seed = 12345;
-        for (int c = 0; c < kChannels; ++c) {
-            auto& ch = rec->Channel(c);
-            ch.DeviceName = "Channel " + std::to_string(c);
-            ch.Has32BitSize = true;
-            ch.Decimals = 3;
-            ch.FullLoRange = ch.DeviceLoRange = -1000000;
-            ch.FullHiRange = ch.DeviceHiRange = 1000000;
-            ch.ResetCurrentRange();
-            for (std::int32_t k = 0; k < kSamples; ++k) {
-                seed = seed * 1664525u + 1013904223u;
-                const auto v = static_cast<std::int32_t>((seed >> 8) % 2000000) - 1000000;
-                ch.Values[static_cast<std::size_t>(k)] = v;
-                ch.MinValues[static_cast<std::size_t>(k)] = v - 17;
-                ch.MaxValues[static_cast<std::size_t>(k)] = v + 17;
-            }
-        }
-        rec->Time->ResetRange();
-        rec->FileName = RecordingPath().string();
-        rec->NameConfirmed = true;
-        rec->SaveToFile();
+        rec->LoadFromFile(RecordingPath());
         return rec;
     }();
     return *r;
@@ -74,93 +52,60 @@ vro::TRecording& Source()
 
 std::size_t FileBytes() { return static_cast<std::size_t>(std::filesystem::file_size(RecordingPath())); }
 
-void Fail(const std::string& what) { throw std::runtime_error(what + ": " + std::strerror(errno)); }
-
 void PlainWrite(const std::uint8_t* buf, std::size_t size)
 {
     ::unlink(PlainPath().c_str());
     const int fd = ::open(PlainPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
-        Fail("open");
+        vro::bench::Fail("open");
     for (std::size_t off = 0; off < size;) {
         const ssize_t n = ::write(fd, buf + off, std::min<std::size_t>(size - off, 1 << 20));
         if (n <= 0)
-            Fail("write");
+            vro::bench::Fail("write");
         off += static_cast<std::size_t>(n);
     }
     if (::fsync(fd) != 0 || ::close(fd) != 0)
-        Fail("fsync");
+        vro::bench::Fail("fsync");
 }
 
-void PlainRead(std::uint8_t* buf, std::size_t size)
-{
-    const int fd = ::open(RecordingPath().c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        Fail("open");
-    for (std::size_t off = 0; off < size;) {
-        const ssize_t n = ::read(fd, buf + off, size - off);
-        if (n <= 0)
-            Fail("read");
-        off += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    benchmark::DoNotOptimize(buf);
-}
-
-void Load()
-{
-    vro::TRecording r;
-    r.LoadFromFile(RecordingPath());
-    benchmark::DoNotOptimize(r.Channel(kChannels - 1).MaxValues.data());
-}
-
-double Seconds(const std::function<void()>& f)
-{
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
+using vro::bench::Seconds;
 
 // The machine is shared: each round runs the plain operation and ours back
-// to back, and the fastest round of each counts, so that a busy moment
-// does not land on one side only.
+// to back, so that a busy moment lands on both; the figures are the medians
+// of the rounds (the ratio: of the rounds' ratios).
 void BM_Write(benchmark::State& state)
 {
     vro::TRecording& r = Source();
     const std::size_t size = FileBytes();
     auto buf = std::make_unique<std::uint8_t[]>(size);
     std::memset(buf.get(), 0x5A, size);
-    double plain = 1e9, save = 1e9;
+    std::vector<double> plain, save, ratio;
     for (auto _ : state) {
-        plain = std::min(plain, Seconds([&] { PlainWrite(buf.get(), size); }));
-        save = std::min(save, Seconds([&] { r.SaveToFile(); }));
+        plain.push_back(Seconds([&] { PlainWrite(buf.get(), size); }));
+        save.push_back(Seconds([&] { r.SaveToFile(); }));
+        ratio.push_back(save.back() / plain.back());
     }
-    state.counters["plain_s"] = plain;
-    state.counters["save_s"] = save;
+    state.counters["plain_s"] = vro::bench::Median(plain);
+    state.counters["save_s"] = vro::bench::Median(save);
+    state.counters["ratio"] = vro::bench::Median(ratio);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size * 2));
 }
 
+// Five rounds of the plain read and the load; the figure is the median of
+// the rounds' ratios.
 void BM_Read(benchmark::State& state)
 {
     Source();
-    const std::size_t size = FileBytes();
-    // The plain read goes into memory that is already mapped: its time is
-    // the bare cost of getting the bytes, without the page faults of fresh
-    // memory (which in a virtual machine cost several times the copy).
-    auto buf = std::make_unique<std::uint8_t[]>(size);
-    std::memset(buf.get(), 0, size);
-    double plain = 1e9, load = 1e9;
-    for (auto _ : state) {
-        plain = std::min(plain, Seconds([&] { PlainRead(buf.get(), size); }));
-        load = std::min(load, Seconds(Load));
-    }
-    state.counters["plain_s"] = plain;
-    state.counters["load_s"] = load;
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size * 2));
+    vro::bench::TLoadRounds r;
+    for (auto _ : state)
+        r = vro::bench::MeasureLoad(RecordingPath(), 5);
+    state.counters["plain_s"] = vro::bench::Median(r.Plain);
+    state.counters["load_s"] = vro::bench::Median(r.Load);
+    state.counters["ratio"] = vro::bench::Median(r.Ratio);
 }
 
-BENCHMARK(BM_Write)->Unit(benchmark::kMillisecond)->Iterations(6)->UseRealTime();
-BENCHMARK(BM_Read)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+BENCHMARK(BM_Write)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_Read)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 } // namespace
 
@@ -179,11 +124,11 @@ int main(int argc, char** argv)
     const double plainRead = counter("BM_Read", "plain_s"), load = counter("BM_Read", "load_s");
     const double plainWrite = counter("BM_Write", "plain_s"), save = counter("BM_Write", "save_s");
     if (plainRead > 0 && load > 0) {
-        vro::bench::Figure("file_load_ratio", load / plainRead, "x");
+        vro::bench::Figure("file_load_ratio", counter("BM_Read", "ratio"), "x");
         vro::bench::Figure("file_load_seconds", load, "s");
     }
     if (plainWrite > 0 && save > 0) {
-        vro::bench::Figure("file_save_ratio", save / plainWrite, "x");
+        vro::bench::Figure("file_save_ratio", counter("BM_Write", "ratio"), "x");
         vro::bench::Figure("file_save_seconds", save, "s");
     }
     std::error_code ec;

@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -87,12 +88,14 @@ void Redraw(TCase& c)
     app::RenderGraph(c.View, p, QPoint(0, 0));
 }
 
-// zoom: 1 full view, 10, 100, 1000: that part of the samples, in the middle.
+// zoom: 1 full view, 10, 100, 1000: that part of the samples, in the middle;
+// threads: the view's workers (0: one per processor, as the program has it).
 void BM_Redraw(benchmark::State& state)
 {
     const int samples = static_cast<int>(state.range(0));
     const int zoom = static_cast<int>(state.range(1));
     TCase& c = CaseFor(samples);
+    c.View.SetWorkerThreads(static_cast<unsigned>(state.range(2)));
     const std::int64_t span = samples / zoom;
     const std::int64_t lo = (samples - span) / 2;
     c.Recording->Time->SetRange(lo, lo + span);
@@ -101,7 +104,8 @@ void BM_Redraw(benchmark::State& state)
         Redraw(c);
 }
 BENCHMARK(BM_Redraw)
-    ->ArgsProduct({{100000, 10000000}, {1, 10, 100, 1000}})
+    ->ArgsProduct({{100000, 10000000}, {1, 10, 100, 1000}, {0, 1}})
+    ->Repetitions(3)
     ->Unit(benchmark::kMillisecond); // Google Benchmark's default 0.5 s a case; --benchmark_min_time to change
 
 // The column extremes alone (every array of every channel, as the redraw
@@ -144,18 +148,25 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     auto c = bench::RunAll(argc, argv);
-    double worst100k = 0, worst10m = 0;
+    // Run names: BM_Redraw/SAMPLES/ZOOM/THREADS (then the repetitions);
+    // each time is the median of the repetitions.
+    double worst100k = 0, worst10m = 0, worst100kOne = 0, worst10mOne = 0;
     for (const auto& [name, sec] : c.seconds) {
-        const double ms = sec * 1e3;
-        if (name.rfind("BM_Redraw/", 0) != 0)
+        int samples = 0, zoom = 0, threads = 0;
+        if (std::sscanf(name.c_str(), "BM_Redraw/%d/%d/%d", &samples, &zoom, &threads) != 3)
             continue;
-        if (name.find("/100000/") != std::string::npos)
-            worst100k = std::max(worst100k, ms);
-        else if (name.find("/10000000/") != std::string::npos)
-            worst10m = std::max(worst10m, ms);
+        const double ms = sec * 1e3;
+        double& worst = samples == 100000 ? (threads == 1 ? worst100kOne : worst100k)
+                                          : (threads == 1 ? worst10mOne : worst10m);
+        worst = std::max(worst, ms);
     }
     bench::Figure("redraw_ms_100k", worst100k, "ms");
     bench::Figure("redraw_ms_10m", worst10m, "ms");
+    bench::Figure("redraw_ms_100k_1thread", worst100kOne, "ms");
+    bench::Figure("redraw_ms_10m_1thread", worst10mOne, "ms");
+    if (worst100k > 0)
+        bench::Figure("redraw_ratio_10m_100k", worst10m / worst100k, "x");
+    bench::Figure("redraw_threads", TWorkerPool().ThreadCount(), "threads");
     if (Cases().count(10000000)) {
         TCase& big = *Cases()[10000000];
         const double sampleBytes = 3.0 * kChannels * 10000000.0 * sizeof(std::int32_t);

@@ -8,11 +8,14 @@
 #include "app/look/captions.h"
 #include "app/look/colors.h"
 #include "app/look/windowlayout.h"
+#include "app/main/documents.h"
 #include "core/config/applicationconfig.h"
+#include "core/recording/recording.h"
 #include "core/text/textformat.h"
 #include "core/text/texts.h"
 #include "core/util/listfolder.h"
 #include "core/values/dvxdatetime.h"
+#include "device/files/vrorecordtransfer.h"
 #include "device/files/vrosetuptransfer.h"
 #include "device/manager/vro8manager.h"
 #include "device/setup/vro8setup.h"
@@ -22,6 +25,8 @@
 #include <QBoxLayout>
 #include <QCollator>
 #include <QComboBox>
+#include <QEventLoop>
+#include <QTimer>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -485,6 +490,131 @@ void TVroSetupFileManagerFrame::DeleteSelected()
     if (!entries.empty()) {
         const vro::TVroPingHold hold = Form().HoldPing();
         vro::DeleteEntries(Form().Manager().Device().Directory, Form().Manager().Device().Connector(), entries, 1295,
+                           *ui);
+    }
+    Update();
+}
+
+// ---- recordings ---------------------------------------------------------------------------------
+
+TVroRecordFileManagerFrame::TVroRecordFileManagerFrame(TVroForm& form, QWidget* parent)
+    : TDvxFileManagerFrame(form, parent, QStringLiteral("TVroRecordFileManagerFrame"))
+{
+    ToSensorButton()->hide(); // recordings are not written into the recorder
+    title_->setText(QString::fromStdString(form.Manager().GetDescription()) + QStringLiteral(" - ") + Txt(549));
+    Open();
+}
+
+void TVroRecordFileManagerFrame::RefreshDevice()
+{
+    vro::TVro8Directory& dir = Form().Manager().Device().Directory;
+    dir.RefreshRecordings();
+    std::vector<vro::TVroListLine> lines;
+    for (int i = 0; i < dir.Count(); ++i) {
+        const vro::TVro8Entry& e = dir.Entry(i);
+        vro::TVroListLine l;
+        l.Name = e.Name;
+        l.Number = e.Number;
+        l.HasNumber = true;
+        l.DateTime = e.Date ? vro::DvxDate2000 + e.Date / 86400.0 : 0.0;
+        l.Index = i;
+        lines.push_back(std::move(l));
+    }
+    SetDeviceLines(std::move(lines));
+}
+
+namespace {
+
+// The page's questions, with a failure also written into the total line.
+class TTransferUi : public vro::IVroFilesUi {
+public:
+    TTransferUi(vro::IVroFilesUi& inner, TDvxProgressForm& progress) : inner_(inner), progress_(progress) {}
+    std::optional<std::string> AskText(const std::string& p, const std::string& i) override
+    {
+        return inner_.AskText(p, i);
+    }
+    bool AskYesNo(const std::string& q) override { return inner_.AskYesNo(q); }
+    void ShowError(const std::string& t) override
+    {
+        progress_.SetTotal(0, 1, QString::fromStdString(t));
+        inner_.ShowError(t);
+    }
+    void ShowInformation(const std::string& t) override { inner_.ShowInformation(t); }
+    int AskTemplate(std::string& pattern) override { return inner_.AskTemplate(pattern); }
+
+private:
+    vro::IVroFilesUi& inner_;
+    TDvxProgressForm& progress_;
+};
+
+} // namespace
+
+void TVroRecordFileManagerFrame::Transfer(bool openMode)
+{
+    const std::vector<int> entries = SelectedEntries();
+    if (entries.empty())
+        return;
+    vro::TVroNaming naming;
+    naming.Option = NameOption();
+    if (!openMode && !vro::AskNaming(*ui, naming))
+        return;
+    const vro::TVroPingHold hold = Form().HoldPing();
+    TDvxProgressForm& p = StartProgress(Txt(550));
+    TTransferUi transferUi(*ui, p);
+    vro::TVroRecordingHooks hooks;
+    QString line;
+    hooks.onItem = [&p, &line](int position, int count, const std::string& name) {
+        p.SetTotal(position - 1, count,
+                   QString::fromStdString(vro::FormatMessage(vro::text(551), {std::to_string(position),
+                                                                              std::to_string(count)})));
+        line = QString::fromStdString(name);
+        p.SetCurrent(0, 1000, line);
+    };
+    hooks.onProgress = [&p, &line](int perMille) { p.SetCurrent(perMille, 1000, line); };
+    hooks.pump = [] { QApplication::processEvents(QEventLoop::AllEvents, 20); };
+    hooks.aborted = [&p] { return p.IsAborted(); };
+    if (openMode)
+        hooks.deliver = [this](std::unique_ptr<vro::TRecording> r) { Form().ReceiveRecording(std::move(r)); };
+    const vro::TVroTransferReport report = vro::RecordingsToFolder(
+        Form().Manager().Device(), entries, Folder().toStdString(), naming, transferUi, hooks);
+    if (report.Result == vro::TVroTransferResult::Aborted) {
+        SensorList()->clearSelection();
+    } else if (report.Result == vro::TVroTransferResult::Done) {
+        RefreshFolder();
+        // The finished window stays a moment before it closes.
+        QEventLoop wait;
+        QTimer::singleShot(finishHoldMs, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    EndProgress();
+    RefreshButtons();
+}
+
+void TVroRecordFileManagerFrame::OpenSelected()
+{
+    const std::vector<QString> files = SelectedFiles();
+    if (TDocuments* docs = Form().Documents()) {
+        vro::TRecordingManager& m = docs->Manager();
+        for (const QString& f : files)
+            if (vro::TRecording* r = m.OpenFile(f.toStdString()); r && m.UseReferenceReceive)
+                m.ApplyReference(m.IndexOf(r));
+    }
+    if (!SelectedEntries().empty())
+        Transfer(true);
+}
+
+void TVroRecordFileManagerFrame::DeleteSelected()
+{
+    const std::vector<int> entries = SelectedEntries();
+    const bool anyFile = !SelectedFiles().empty();
+    if (entries.empty() && !anyFile)
+        return;
+    if (!ui->AskYesNo(vro::text(557)))
+        return;
+    DeleteSelectedFiles();
+    if (!entries.empty()) {
+        const vro::TVroPingHold hold = Form().HoldPing();
+        vro::DeleteEntries(Form().Manager().Device().Directory, Form().Manager().Device().Connector(), entries, 556,
                            *ui);
     }
     Update();

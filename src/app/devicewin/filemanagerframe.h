@@ -135,4 +135,24 @@ private:
     std::unique_ptr<vro::TVro8Setup> setup_;
 };
 
+// The recordings page: recorder recordings to ".vxrf" files (">"), or into
+// the document list ("Open" with recorder entries).
+class TVroRecordFileManagerFrame : public TDvxFileManagerFrame {
+    Q_OBJECT
+public:
+    TVroRecordFileManagerFrame(TVroForm& form, QWidget* parent);
+
+    void SensorToFolder() override { Transfer(false); }
+    void OpenSelected() override;
+    void DeleteSelected() override;
+    void RefreshDevice() override;
+    // Copy mode, or open mode (recordings handed to the device window).
+    void Transfer(bool openMode);
+    // How long the finished progress window stays (2000 ms).
+    int finishHoldMs = 2000;
+
+protected:
+    QString Extension() const override { return QStringLiteral("vxrf"); }
+};
+
 } // namespace vro::app

@@ -8,7 +8,9 @@
 #include "app/look/captions.h"
 #include "app/look/colors.h"
 #include "app/look/windowlayout.h"
+#include "app/main/documents.h"
 #include "app/main/placement.h"
+#include "core/recording/recording.h"
 #include "device/dvxerrorhandler.h"
 #include "device/manager/vro8manager.h"
 #include "link/connection/dvxconnection.h"
@@ -266,6 +268,16 @@ void TVroForm::StartFirmwareUpdate()
     FreePage();
     const vro::TVroPingHold hold = HoldPing();
     command(*this);
+}
+
+void TVroForm::ReceiveRecording(std::unique_ptr<vro::TRecording> recording)
+{
+    if (!ctx_.documents)
+        return;
+    vro::TRecordingManager& m = ctx_.documents->Manager();
+    vro::TRecording& r = m.AddRecording(std::move(recording));
+    if (m.UseReferenceReceive)
+        m.ApplyReference(m.IndexOf(&r));
 }
 
 void TVroForm::CancelRemoteRecording()

@@ -26,6 +26,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QFrame;
@@ -36,6 +37,7 @@ namespace vro {
 class TApplicationConfig;
 class TDvxConnection;
 class TDvxErrorHandler;
+class TRecording;
 class TVro8Manager;
 } // namespace vro
 
@@ -84,6 +86,9 @@ public:
     // The connection dialog at the left panel's point (20, 20); afterwards RefreshState.
     void ShowConnectionDialog() override;
     void StartFirmwareUpdate();
+    // The recordings page's hand-off: the recording joins the documents and,
+    // with UseReferenceReceive, gets the reference applied.
+    void ReceiveRecording(std::unique_ptr<vro::TRecording> recording);
     void CancelRemoteRecording();
 
     // The refresh timer's work (the timer calls it; tests too). True when it pinged.

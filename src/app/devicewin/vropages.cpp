@@ -16,6 +16,8 @@ void RegisterDevicePages()
     done = true;
     RegisterVroPage(TVroAction::Settings, QStringLiteral("TVro8SetupFrame"),
                     [](TVroForm& f, QWidget* parent) { return new TVro8SetupFrame(f, parent); });
+    RegisterVroPage(TVroAction::Recordings, QStringLiteral("TVroRecordFileManagerFrame"),
+                    [](TVroForm& f, QWidget* parent) { return new TVroRecordFileManagerFrame(f, parent); });
     RegisterVroPage(TVroAction::ManageSettings, QStringLiteral("TVroSetupFileManagerFrame"),
                     [](TVroForm& f, QWidget* parent) { return new TVroSetupFileManagerFrame(f, parent); });
     RegisterVroFirmwareUpdate([](TVroForm& f) {

@@ -18,12 +18,33 @@ std::int32_t RoundY(double v) { return static_cast<std::int32_t>(RoundHalfEven(v
 struct TScratch {
     TColumns Columns, Low, High;
     std::vector<TSegment> Lines, Markers;
+    // The column extremes of a whole redraw, computed ahead on the view's
+    // workers: per draw-list entry its values, lowest minima, highest maxima.
+    std::vector<TColumns> Ahead;
 };
 
 TScratch& Scratch()
 {
     thread_local TScratch scratch;
     return scratch;
+}
+
+// One envelope stroke at x: a vertical line from the high row to the low
+// row with short ticks at its ends, cut to the control's height.
+void EnvelopeStroke(std::vector<TSegment>& lines, std::int32_t x, std::int32_t yLow, std::int32_t yHigh,
+                    std::int32_t controlH)
+{
+    if (yLow == NoValue || yHigh == NoValue || yHigh >= controlH || yLow < 0)
+        return;
+    if (yHigh < 0)
+        yHigh = 0;
+    else
+        lines.push_back({x - 3, yHigh, x + 3, yHigh});
+    if (yLow < controlH)
+        lines.push_back({x - 3, yLow, x + 3, yLow});
+    else
+        yLow = controlH - 1;
+    lines.push_back({x, yHigh, x, yLow});
 }
 
 } // namespace
@@ -250,12 +271,8 @@ void TGraphRenderer::DrawChannel(const TCommonView& view, int channel, TGraphCan
     const TRgb color = view.ChannelColor(channel);
     TScratch& w = Scratch();
     if (UsesColumns(view, channel)) {
-        const auto& pyr = view.Pyramids().For(channel * 3, ch.Values);
-        const TColumnRows rows(ch, view.YExtent);
-        ChannelColumns(ch, ch.Values, r->Time->FirstIndex, r->Time->LastIndex, view.XExtent, &pyr, w.Columns,
-                       &rows);
-        ColumnStrokes(ch, w.Columns, view.YExtent, view.YExtent + 1, w.Lines);
-        canvas.Lines(w.Lines, color);
+        ValueColumns(view, channel, view.Pyramids().For(channel * 3, ch.Values), w.Columns);
+        DrawColumns(view, channel, w.Columns, canvas);
         return;
     }
     w.Lines.clear();
@@ -273,48 +290,77 @@ void TGraphRenderer::DrawEnvelope(const TCommonView& view, int channel, TGraphCa
     const auto& ch = r->Channel(channel);
     const std::int32_t controlW = view.XExtent + 1, controlH = view.YExtent + 1;
     TScratch& w = Scratch();
+    if (EnvelopeUsesColumns(view)) {
+        EnvelopeColumns(view, channel, view.Pyramids().For(channel * 3 + 1, ch.MinValues), false, w.Low);
+        EnvelopeColumns(view, channel, view.Pyramids().For(channel * 3 + 2, ch.MaxValues), true, w.High);
+        DrawEnvelopeColumns(view, channel, w.Low, w.High, canvas);
+        return;
+    }
     std::vector<TSegment>& lines = w.Lines;
     lines.clear();
-    auto stroke = [&](std::int32_t x, std::int32_t yLow, std::int32_t yHigh) {
-        if (yLow == NoValue || yHigh == NoValue || yHigh >= controlH || yLow < 0)
-            return;
-        if (yHigh < 0)
-            yHigh = 0;
-        else
-            lines.push_back({x - 3, yHigh, x + 3, yHigh});
-        if (yLow < controlH)
-            lines.push_back({x - 3, yLow, x + 3, yLow});
-        else
-            yLow = controlH - 1;
-        lines.push_back({x, yHigh, x, yLow});
-    };
     const std::int32_t first = r->Time->FirstIndex, last = r->Time->LastIndex;
-    if (!r->HasTimeStamps && r->XAxisIndex < 0 && std::int64_t(last) - first > view.XExtent) {
-        // Many samples per column: one stroke per column from the lowest
-        // minimum to the highest maximum of its samples.
-        const auto& pmin = view.Pyramids().For(channel * 3 + 1, ch.MinValues);
-        const auto& pmax = view.Pyramids().For(channel * 3 + 2, ch.MaxValues);
-        const TEnvelopeRows rows(ch, view.YExtent);
-        // Only the lowest minimum and the highest maximum are drawn.
-        ChannelColumns(ch, ch.MinValues, first, last, view.XExtent, &pmin, w.Low, &rows, TMinMaxPyramid::EWant::Min);
-        ChannelColumns(ch, ch.MaxValues, first, last, view.XExtent, &pmax, w.High, &rows, TMinMaxPyramid::EWant::Max);
-        lines.reserve(3 * w.Low.size());
-        for (std::size_t c = 0; c < w.Low.size(); ++c) {
-            if (w.Low[c].Empty() || w.High[c].Empty())
-                continue;
-            const std::int32_t yl = ch.ScaleValue(w.Low[c].Min, 0, view.YExtent);
-            const std::int32_t yh = ch.ScaleValue(w.High[c].Max, 0, view.YExtent);
-            stroke(static_cast<std::int32_t>(c), view.YExtent - yl, view.YExtent - yh);
-        }
-    } else {
-        for (std::int32_t i = first; i <= last; ++i) {
-            const std::int32_t x = view.SampleToX(i);
-            if (x == NoValue || x < 0 || x > controlW - 1)
-                continue;
-            stroke(x, view.MinToY(channel, i), view.MaxToY(channel, i));
-        }
+    for (std::int32_t i = first; i <= last; ++i) {
+        const std::int32_t x = view.SampleToX(i);
+        if (x == NoValue || x < 0 || x > controlW - 1)
+            continue;
+        EnvelopeStroke(lines, x, view.MinToY(channel, i), view.MaxToY(channel, i), controlH);
     }
     canvas.Lines(lines, view.ChannelColor(channel));
+}
+
+void TGraphRenderer::ValueColumns(const TCommonView& view, int channel, const TMinMaxPyramid& pyramid,
+                                  TColumns& out)
+{
+    const TRecording& r = *view.Recording;
+    const auto& ch = r.Channel(channel);
+    const TColumnRows rows(ch, view.YExtent);
+    ChannelColumns(ch, ch.Values, r.Time->FirstIndex, r.Time->LastIndex, view.XExtent, &pyramid, out, &rows);
+}
+
+void TGraphRenderer::EnvelopeColumns(const TCommonView& view, int channel, const TMinMaxPyramid& pyramid, bool high,
+                                     TColumns& out)
+{
+    const TRecording& r = *view.Recording;
+    const auto& ch = r.Channel(channel);
+    const TEnvelopeRows rows(ch, view.YExtent);
+    // Only the lowest minimum and the highest maximum are drawn.
+    ChannelColumns(ch, high ? ch.MaxValues : ch.MinValues, r.Time->FirstIndex, r.Time->LastIndex, view.XExtent,
+                   &pyramid, out, &rows, high ? TMinMaxPyramid::EWant::Max : TMinMaxPyramid::EWant::Min);
+}
+
+void TGraphRenderer::DrawColumns(const TCommonView& view, int channel, const TColumns& columns,
+                                 TGraphCanvas& canvas)
+{
+    TScratch& w = Scratch();
+    ColumnStrokes(view.Recording->Channel(channel), columns, view.YExtent, view.YExtent + 1, w.Lines);
+    canvas.Lines(w.Lines, view.ChannelColor(channel));
+}
+
+void TGraphRenderer::DrawEnvelopeColumns(const TCommonView& view, int channel, const TColumns& low,
+                                         const TColumns& high, TGraphCanvas& canvas)
+{
+    // Many samples per column: one stroke per column from the lowest
+    // minimum to the highest maximum of its samples.
+    const auto& ch = view.Recording->Channel(channel);
+    const std::int32_t controlH = view.YExtent + 1;
+    std::vector<TSegment>& lines = Scratch().Lines;
+    lines.clear();
+    lines.reserve(3 * low.size());
+    for (std::size_t c = 0; c < low.size() && c < high.size(); ++c) {
+        if (low[c].Empty() || high[c].Empty())
+            continue;
+        const std::int32_t yl = ch.ScaleValue(low[c].Min, 0, view.YExtent);
+        const std::int32_t yh = ch.ScaleValue(high[c].Max, 0, view.YExtent);
+        EnvelopeStroke(lines, static_cast<std::int32_t>(c), view.YExtent - yl, view.YExtent - yh, controlH);
+    }
+    canvas.Lines(lines, view.ChannelColor(channel));
+}
+
+bool TGraphRenderer::EnvelopeUsesColumns(const TCommonView& view)
+{
+    const TRecording* r = view.Recording;
+    return r && r->Time && !r->HasTimeStamps && r->XAxisIndex < 0 &&
+           std::int64_t(r->Time->LastIndex) - r->Time->FirstIndex > view.XExtent;
 }
 
 void TGraphRenderer::Draw(const TCommonView& view, TGraphCanvas& canvas) const
@@ -322,14 +368,69 @@ void TGraphRenderer::Draw(const TCommonView& view, TGraphCanvas& canvas) const
     using Clock = std::chrono::steady_clock;
     auto deadline = Clock::now() + std::chrono::milliseconds(500);
     DrawBackground(view, canvas);
+    const TRecording* r = view.Recording;
     const int x = view.XAxisIndex();
-    for (std::size_t k = 0; k < view.DrawList.size(); ++k) {
+    auto drawn = [&](std::size_t k) {
         const int n = view.DrawList[k];
-        if (n == x)
+        return n != x && r && n >= 0 && n < r->ChannelCount;
+    };
+    auto enveloped = [&](std::size_t k) {
+        return k < view.EnvelopeList.size() && view.EnvelopeList[k] && r->HasMinMaxValues;
+    };
+
+    // The column extremes of every array drawn as columns, computed ahead
+    // on the view's workers (the channels are independent); the pyramids
+    // are found or built here first, on this thread, since the cache is
+    // not for several threads. The drawing then goes on this thread, in
+    // the channels' order, so that the picture is the same for any number
+    // of workers.
+    struct TJob {
+        int Channel, Array; // 0 values, 1 minima, 2 maxima
+        const TMinMaxPyramid* Pyramid;
+    };
+    std::vector<TJob> jobs;
+    std::vector<int> firstJob(view.DrawList.size(), -1);
+    const bool envelopeColumns = EnvelopeUsesColumns(view);
+    for (std::size_t k = 0; k < view.DrawList.size(); ++k) {
+        if (!drawn(k))
             continue;
-        DrawChannel(view, n, canvas);
-        if (k < view.EnvelopeList.size() && view.EnvelopeList[k])
-            DrawEnvelope(view, n, canvas);
+        const int n = view.DrawList[k];
+        const auto& ch = r->Channel(n);
+        firstJob[k] = static_cast<int>(jobs.size());
+        if (UsesColumns(view, n))
+            jobs.push_back({n, 0, &view.Pyramids().For(n * 3, ch.Values)});
+        if (envelopeColumns && enveloped(k)) {
+            jobs.push_back({n, 1, &view.Pyramids().For(n * 3 + 1, ch.MinValues)});
+            jobs.push_back({n, 2, &view.Pyramids().For(n * 3 + 2, ch.MaxValues)});
+        }
+    }
+    TScratch& w = Scratch();
+    if (w.Ahead.size() < jobs.size())
+        w.Ahead.resize(jobs.size());
+    TColumns* ahead = w.Ahead.data();
+    view.Workers().Run(jobs.size(), [&](std::size_t i) {
+        const TJob& j = jobs[i];
+        if (j.Array == 0)
+            ValueColumns(view, j.Channel, *j.Pyramid, ahead[i]);
+        else
+            EnvelopeColumns(view, j.Channel, *j.Pyramid, j.Array == 2, ahead[i]);
+    });
+
+    for (std::size_t k = 0; k < view.DrawList.size(); ++k) {
+        if (!drawn(k))
+            continue;
+        const int n = view.DrawList[k];
+        std::size_t next = static_cast<std::size_t>(firstJob[k]);
+        if (UsesColumns(view, n))
+            DrawColumns(view, n, ahead[next++], canvas);
+        else
+            DrawChannel(view, n, canvas);
+        if (enveloped(k)) {
+            if (envelopeColumns)
+                DrawEnvelopeColumns(view, n, ahead[next], ahead[next + 1], canvas);
+            else
+                DrawEnvelope(view, n, canvas);
+        }
         if (OnProgress && Clock::now() > deadline) {
             OnProgress();
             deadline = Clock::now() + std::chrono::milliseconds(500);

@@ -172,6 +172,19 @@ public:
     void DrawEnvelope(const TCommonView& view, int channel, TGraphCanvas& canvas) const;
     // Whether a channel is drawn as column strokes.
     static bool UsesColumns(const TCommonView& view, int channel);
+    // Whether the envelopes are drawn one stroke per column.
+    static bool EnvelopeUsesColumns(const TCommonView& view);
+
+private:
+    // The column extremes of a channel's values, or of its minima (lowest
+    // only) or maxima (highest only), for the current window: safe on any
+    // thread while the view and the pyramid stay as they are.
+    static void ValueColumns(const TCommonView& view, int channel, const TMinMaxPyramid& pyramid, TColumns& out);
+    static void EnvelopeColumns(const TCommonView& view, int channel, const TMinMaxPyramid& pyramid, bool high,
+                                TColumns& out);
+    static void DrawColumns(const TCommonView& view, int channel, const TColumns& columns, TGraphCanvas& canvas);
+    static void DrawEnvelopeColumns(const TCommonView& view, int channel, const TColumns& low, const TColumns& high,
+                                    TGraphCanvas& canvas);
 };
 
 } // namespace vro::graph

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/graph/pyramidcache.h"
+#include "core/util/workerpool.h"
 #include "core/recording/recording.h"
 
 namespace vro {
@@ -117,10 +118,16 @@ public:
 
     // Per-channel min/max pyramids for the column drawing.
     TPyramidCache& Pyramids() const { return pyramids_; }
+    // The threads that compute the column extremes of a redraw: started
+    // with the view, so that no redraw waits for one to start.
+    TWorkerPool& Workers() const { return *workers_; }
+    // `threads` counting the drawing thread; 0 for one per processor.
+    void SetWorkerThreads(unsigned threads) { workers_ = std::make_unique<TWorkerPool>(threads); }
 
 protected:
     bool ValidChannel(int c) const { return Recording && c >= 0 && c < Recording->ChannelCount; }
     mutable TPyramidCache pyramids_;
+    std::unique_ptr<TWorkerPool> workers_ = std::make_unique<TWorkerPool>();
 };
 
 class TGraphicView : public TCommonView {

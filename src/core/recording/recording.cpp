@@ -1,6 +1,7 @@
 #include "core/recording/recording.h"
 
 #include "core/text/texts.h"
+#include "core/util/largearray.h"
 #include "core/util/numeric.h"
 #include "core/values/dvxdatautils.h"
 #include "core/values/dvxdatetime.h"
@@ -227,10 +228,10 @@ void THistory::AppendChannel(const std::string& channelState)
 TRecordingSensorWrapper::TRecordingSensorWrapper(TRecording& owner) : TRecordingWrapper(owner)
 {
     const auto n = static_cast<std::size_t>(std::max(owner.RecordCount, 0));
-    Values.assign(n, 0);
+    AssignLarge(Values, n);
     if (owner.HasMinMaxValues) {
-        MinValues.assign(n, 0);
-        MaxValues.assign(n, 0);
+        AssignLarge(MinValues, n);
+        AssignLarge(MaxValues, n);
     }
 }
 
@@ -407,7 +408,7 @@ void TRecordingSensorWrapper::CopyFrom(const TRecordingSensorWrapper& source, st
 
     const auto n = static_cast<std::size_t>(std::max(owner_->RecordCount, 0));
     auto copy = [&](TSensorValues& dest, const TSensorValues& src) {
-        dest.assign(n, NoValue);
+        AssignLarge(dest, n, NoValue);
         if (first < 0) {
             for (std::size_t k = 0; k < n; ++k) {
                 const std::int64_t j = static_cast<std::int64_t>(first) + static_cast<std::int64_t>(k);
@@ -495,7 +496,7 @@ TRecordingTimeWrapper::TRecordingTimeWrapper(TRecording& owner) : TRecordingWrap
         TimeDecimals = 0;
     };
     if (owner.HasTimeStamps) {
-        TimeStamps.assign(n, 0);
+        AssignLarge(TimeStamps, n);
         TimeUnit.clear();
         TimeStep = 1;
         TimeDecimals = 0;
@@ -849,7 +850,7 @@ int TRecordingTimeWrapper::GetTextWidth(bool header, const std::string& prefix, 
 
 TRecordingStateWrapper::TRecordingStateWrapper(TRecording& owner) : TRecordingWrapper(owner)
 {
-    States.assign(static_cast<std::size_t>(std::max(owner.RecordCount, 0)), 0);
+    AssignLarge(States, static_cast<std::size_t>(std::max(owner.RecordCount, 0)));
 }
 
 std::string TRecordingStateWrapper::GetTitle() const { return text(148); }

@@ -446,6 +446,15 @@ public:
     // the block against the counts before anything is read; WriteData hands
     // the bytes to `sink` in large pieces.
     void ReadData(std::span<const std::uint8_t> block);
+    // Where ReadData takes the sample block from, in order: Take fills
+    // `dest` with the next n bytes or raises ERecording.
+    class TBlockReader {
+    public:
+        virtual ~TBlockReader() = default;
+        virtual std::uint64_t Size() const = 0;
+        virtual void Take(std::uint8_t* dest, std::size_t n) = 0;
+    };
+    void ReadData(TBlockReader& block);
     void WriteData(const std::function<void(std::span<const std::uint8_t>)>& sink) const;
     // Bytes the sample block needs for the current flags and channels.
     std::int64_t SampleBlockSize() const;
@@ -457,7 +466,10 @@ public:
 private:
     template <typename Sink>
     void WriteWholeFile(TXmlWriter& writer, const Sink& sink);
-    void ParseFile(std::span<const std::uint8_t> bytes);
+    // With fd >= 0 the sample block is read from that file (whose content
+    // `bytes` maps) by offset instead of from `bytes`.
+    void LoadFrom(std::span<const std::uint8_t> bytes, const std::string& name, int fd);
+    void ParseFile(std::span<const std::uint8_t> bytes, int fd);
     // Back to the empty state (after a failed load).
     void Clear();
 

@@ -1,13 +1,16 @@
 // Reading and writing the recording file: an 80-byte text header, a warning
 // text, the parameters as XML (root KorvatekRecording), the separator byte
-// 1A and the binary sample block. Loading maps the file and converts the
-// sample block array by array; saving writes through a temporary file that
-// replaces the target only when everything was written.
+// 1A and the binary sample block. Loading maps the file for the parameters
+// and reads the sample block straight into the arrays, in pieces, so that the
+// file's pages and the arrays are never resident together; saving writes
+// through a temporary file that replaces the target only when everything was
+// written.
 #include "core/recording/recording.h"
 
 #include "core/text/texts.h"
 #include "core/util/atomicfile.h"
 #include "core/util/charset.h"
+#include "core/util/largearray.h"
 #include "core/xml/xmlstream.h"
 #include "core/xml/xmlutils.h"
 
@@ -55,7 +58,8 @@ std::mutex& ForeignLoaderMutex()
 
 [[noreturn]] void ShortFile(const std::string& what) { throw ERecording("Stream read error: " + what); }
 
-// A read-only view of a whole file: mapped when possible, else read.
+// A read-only view of a whole file: mapped when possible (pages come in as
+// they are read, so the parameters cost only their own pages), else read.
 class TFileBytes {
 public:
     explicit TFileBytes(const std::filesystem::path& path)
@@ -73,14 +77,13 @@ public:
         size_ = static_cast<std::size_t>(st.st_size);
         if (size_ == 0)
             return;
-        void* p = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_, 0);
+        void* p = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd_, 0);
         if (p == MAP_FAILED) {
             size_ = 0;
             copy_ = ReadWholeFile(path);
             return;
         }
         map_ = p;
-        ::madvise(map_, size_, MADV_SEQUENTIAL);
     }
     TFileBytes(const TFileBytes&) = delete;
     TFileBytes& operator=(const TFileBytes&) = delete;
@@ -97,6 +100,9 @@ public:
             return {static_cast<const std::uint8_t*>(map_), size_};
         return {reinterpret_cast<const std::uint8_t*>(copy_.data()), copy_.size()};
     }
+    // The open file when its bytes are mapped (and so can be read again by
+    // offset), else -1.
+    int MappedFile() const { return map_ ? fd_ : -1; }
 
 private:
     int fd_ = -1;
@@ -114,14 +120,6 @@ bool IsRecordingHeader(std::span<const std::uint8_t> bytes)
 // ---- bulk conversion of sample arrays -------------------------------------
 
 static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
-
-void Read32(const std::uint8_t* src, std::size_t n, std::int32_t* dest)
-{
-    std::memcpy(dest, src, n * 4);
-    if constexpr (std::endian::native == std::endian::big)
-        for (std::size_t i = 0; i < n; ++i)
-            dest[i] = static_cast<std::int32_t>(__builtin_bswap32(static_cast<std::uint32_t>(dest[i])));
-}
 
 // Signed 16-bit raw values; -32768 is the no-value marker.
 void Read16Signed(const std::uint8_t* src, std::size_t n, std::int32_t* dest)
@@ -145,6 +143,55 @@ void ReadStates(const std::uint8_t* src, std::size_t n, std::uint16_t* dest)
     for (std::size_t i = 0; i < n; ++i)
         dest[i] = static_cast<std::uint16_t>(src[2 * i] | (src[2 * i + 1] << 8));
 }
+
+// The sample block from a file, read by offset into the caller's memory:
+// nothing of the file stays resident in this process beyond one piece.
+class TFileBlockReader final : public TRecording::TBlockReader {
+public:
+    TFileBlockReader(int fd, std::uint64_t offset, std::uint64_t size) : fd_(fd), offset_(offset), size_(size) {}
+    std::uint64_t Size() const override { return size_; }
+    void Take(std::uint8_t* dest, std::size_t n) override
+    {
+        if (n > size_ - used_)
+            ShortFile("the sample block ends early");
+        while (n > 0) {
+            // One call reads at most about 2 GiB on Linux.
+            const std::size_t ask = std::min<std::size_t>(n, std::size_t(1) << 30);
+            const ssize_t got = ::pread(fd_, dest, ask, static_cast<off_t>(offset_ + used_));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                throw ERecording(std::string("Stream read error: ") + std::strerror(errno));
+            if (got == 0)
+                ShortFile("the file ended while its samples were read");
+            dest += got;
+            used_ += static_cast<std::uint64_t>(got);
+            n -= static_cast<std::size_t>(got);
+        }
+    }
+
+private:
+    int fd_;
+    std::uint64_t offset_, size_, used_ = 0;
+};
+
+// The sample block from bytes in memory.
+class TMemoryBlockReader final : public TRecording::TBlockReader {
+public:
+    explicit TMemoryBlockReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    std::uint64_t Size() const override { return bytes_.size(); }
+    void Take(std::uint8_t* dest, std::size_t n) override
+    {
+        if (n > bytes_.size() - used_)
+            ShortFile("the sample block ends early");
+        std::memcpy(dest, bytes_.data() + used_, n);
+        used_ += n;
+    }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+    std::size_t used_ = 0;
+};
 
 using TSink = std::function<void(std::span<const std::uint8_t>)>;
 
@@ -589,15 +636,20 @@ void TRecording::LoadFromFile(const std::filesystem::path& name)
         loader(name, *this);
         return;
     }
-    LoadFromMemory(bytes, name.string());
+    LoadFrom(bytes, name.string(), file.MappedFile());
 }
 
 void TRecording::LoadFromMemory(std::span<const std::uint8_t> bytes, const std::string& name)
 {
+    LoadFrom(bytes, name, -1);
+}
+
+void TRecording::LoadFrom(std::span<const std::uint8_t> bytes, const std::string& name, int fd)
+{
     FileName = name;
     LoadWarnings.clear();
     try {
-        ParseFile(bytes);
+        ParseFile(bytes, fd);
     } catch (...) {
         Clear();
         readLimit_ = UINT64_MAX;
@@ -606,7 +658,7 @@ void TRecording::LoadFromMemory(std::span<const std::uint8_t> bytes, const std::
     readLimit_ = UINT64_MAX;
 }
 
-void TRecording::ParseFile(std::span<const std::uint8_t> bytes)
+void TRecording::ParseFile(std::span<const std::uint8_t> bytes, int fd)
 {
     if (!IsRecordingHeader(bytes))
         throw ERecording("Unknown File");
@@ -632,7 +684,12 @@ void TRecording::ParseFile(std::span<const std::uint8_t> bytes)
         ++pos;
     if (pos >= bytes.size())
         ShortFile("no sample block after the parameters");
-    ReadData(bytes.subspan(pos + 1));
+    if (fd >= 0) {
+        TFileBlockReader block(fd, pos + 1, bytes.size() - pos - 1);
+        ReadData(block);
+    } else {
+        ReadData(bytes.subspan(pos + 1));
+    }
     const std::int32_t lo = Time->LoRange, hi = Time->HiRange;
     Time->SetRange(lo, hi);
     Saved = true;
@@ -807,31 +864,49 @@ void TRecording::ReadParameters(TXmlReader& r)
 
 void TRecording::ReadData(std::span<const std::uint8_t> block)
 {
+    TMemoryBlockReader reader(block);
+    ReadData(reader);
+}
+
+void TRecording::ReadData(TBlockReader& block)
+{
     const std::int64_t need = SampleBlockSize();
-    if (static_cast<std::uint64_t>(need) > block.size())
-        ShortFile("the sample block holds " + std::to_string(block.size()) + " bytes, RecordCount " +
+    if (static_cast<std::uint64_t>(need) > block.Size())
+        ShortFile("the sample block holds " + std::to_string(block.Size()) + " bytes, RecordCount " +
                   std::to_string(RecordCount) + " needs " + std::to_string(need));
     const auto n = static_cast<std::size_t>(RecordCount);
-    const std::uint8_t* p = block.data();
+    // 16-bit arrays pass through this buffer a few MB at a time; 32-bit ones
+    // are read straight into their array.
+    constexpr std::size_t kPiece = std::size_t(1) << 20; // samples
+    std::vector<std::uint8_t> piece;
+    auto narrow = [&](auto* dest, auto convert) {
+        piece.resize(2 * std::min(kPiece, n));
+        for (std::size_t i = 0; i < n; i += kPiece) {
+            const std::size_t k = std::min(kPiece, n - i);
+            block.Take(piece.data(), 2 * k);
+            convert(piece.data(), k, dest + i);
+        }
+    };
     auto values = [&](TSensorValues& dest, bool wide, bool signedForm) {
-        dest.resize(n);
+        if (dest.size() != n)
+            AssignLarge(dest, n);
         if (wide) {
-            Read32(p, n, dest.data());
-            p += 4 * n;
+            block.Take(reinterpret_cast<std::uint8_t*>(dest.data()), 4 * n);
+            if constexpr (std::endian::native == std::endian::big)
+                for (auto& v : dest)
+                    v = static_cast<std::int32_t>(__builtin_bswap32(static_cast<std::uint32_t>(v)));
+        } else if (signedForm) {
+            narrow(dest.data(), Read16Signed);
         } else {
-            if (signedForm)
-                Read16Signed(p, n, dest.data());
-            else
-                Read16Unsigned(p, n, dest.data());
-            p += 2 * n;
+            narrow(dest.data(), Read16Unsigned);
         }
     };
     if (HasTimeStamps)
         values(Time->TimeStamps, true, true);
     if (HasStates) {
-        State->States.resize(n);
-        ReadStates(p, n, State->States.data());
-        p += 2 * n;
+        if (State->States.size() != n)
+            AssignLarge(State->States, n);
+        narrow(State->States.data(), ReadStates);
     }
     if (HasSubTimes)
         values(Time->SubTimes->Values, Time->SubTimes->Has32BitSize, false);

@@ -63,12 +63,23 @@ TVroTransferReport RecordingsToFolder(TVro8Device& device, const std::vector<int
         }
         if (rec.LoadState() != TVro8Recording::kLoaded)
             return fail();
+        if (hooks.deliver) {
+            // Open mode: the device window's hand-off (text 482 when the
+            // recording cannot be built).
+            auto r = std::make_unique<TRecording>();
+            try {
+                FillFromDevice(*r, DeviceRecordingData(rec), false, {}, {});
+            } catch (const std::exception&) {
+                ui.ShowError(text(482));
+                report.Result = TVroTransferResult::Failed;
+                return report;
+            }
+            hooks.deliver(std::move(r));
+            continue;
+        }
         try {
             auto r = std::make_unique<TRecording>();
-            if (hooks.deliver) {
-                FillFromDevice(*r, DeviceRecordingData(rec), false, {}, {});
-                hooks.deliver(std::move(r));
-            } else {
+            {
                 const std::filesystem::path path = EntryFilePath(folder, naming, e.Name, e.Number, e.Date, "vxrf");
                 FillFromDevice(*r, DeviceRecordingData(rec), false, path.string(), folder);
                 r->SaveToFile();

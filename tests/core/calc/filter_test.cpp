@@ -85,3 +85,27 @@ TEST(Filter, AllEmptyWindowGivesNoValue)
     EXPECT_EQ(out[0], 5);
     EXPECT_EQ(out[10], NV);
 }
+
+// Long recordings slide through several blocks of the vector quotients,
+// with a last block that is not full and windows that hold no value at all
+// (a stretch of markers wider than the window) in the middle of a block.
+TEST(Filter, LongRecordingsWithEmptyWindowsEqualDirectAverage)
+{
+    std::mt19937 rng(5);
+    for (const std::size_t n : {std::size_t(1029), std::size_t(5000)}) {
+        std::vector<std::int32_t> src(n);
+        for (auto& v : src)
+            v = static_cast<std::int32_t>(rng() % 2000001) - 1000000;
+        for (std::size_t k = 700; k < 800; ++k)
+            src[k] = NV;
+        src[3] = 2147483647;
+        src[4] = -2147483647;
+        for (std::int32_t w : {5, 14, 99, 1000})
+            ASSERT_EQ(Filter(src, w), Direct(src, w)) << "n=" << n << " w=" << w;
+        // Halves exactly between two integers round to the even one.
+        std::vector<std::int32_t> halves(n);
+        for (std::size_t k = 0; k < n; ++k)
+            halves[k] = static_cast<std::int32_t>(k % 2);
+        ASSERT_EQ(Filter(halves, 6), Direct(halves, 6));
+    }
+}

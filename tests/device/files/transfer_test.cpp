@@ -10,6 +10,7 @@
 #include "device/files/vrofilenames.h"
 #include "device/files/vrofilesort.h"
 #include "device/files/vrofilesui.h"
+#include "device/files/vrorecordtransfer.h"
 #include "device/files/vrosetuptransfer.h"
 #include "device/setup/vro8setup.h"
 #include "support/recorderrig.h"
@@ -281,4 +282,41 @@ TEST(SortLines, NamesThenNumbersAndDates)
     SortVroLines(lines, TVroSortColumn::Date, true);
     EXPECT_EQ(lines[0].DateTime, 2);
     EXPECT_EQ(lines[2].DateTime, 0) << "no date counts as 0";
+}
+
+TEST(RecordingsToFolder, OptionsFailureAtTheSecondAndAbort)
+{
+    TRig rig;
+    TDir dir;
+    rig.device->Directory.RefreshRecordings();
+    dir.Touch(rig.device->Directory.Entry(0).Name + "-00000.vxrf");
+    TVroNaming free{noFreeNumber, {}, {}};
+    TVroTransferReport r = RecordingsToFolder(*rig.device, {0}, dir.path, free, rig.ui);
+    EXPECT_EQ(r.Result, TVroTransferResult::Done);
+    ASSERT_EQ(r.Written.size(), 1u);
+    EXPECT_EQ(r.Written[0].filename(), rig.device->Directory.Entry(0).Name + "-00001.vxrf");
+    EXPECT_TRUE(fs::exists(r.Written[0]));
+
+    rig.recorder->SetFault('R', 20, {sim::ERecorderFault::Status, 3, -1, 1});
+    r = RecordingsToFolder(*rig.device, {1, 2}, dir.path, TVroNaming{}, rig.ui);
+    EXPECT_EQ(r.Result, TVroTransferResult::Failed);
+    EXPECT_EQ(r.Written.size(), 1u);
+    ASSERT_EQ(rig.ui.errors.size(), 1u);
+    EXPECT_EQ(rig.ui.errors[0], FormatMessage(text(553), {rig.device->Directory.Entry(2).Name}));
+    rig.recorder->ClearFaults();
+
+    TVroRecordingHooks hooks;
+    int position = 0;
+    hooks.onItem = [&](int p, int, const std::string&) { position = p; };
+    hooks.aborted = [&] { return position == 2; };
+    rig.recorder->SetFault('R', 23, {sim::ERecorderFault::Delay, 50, -1, 0});
+    TDir other;
+    r = RecordingsToFolder(*rig.device, {0, 1, 2}, other.path, TVroNaming{}, rig.ui, hooks);
+    EXPECT_EQ(r.Result, TVroTransferResult::Aborted);
+    EXPECT_EQ(r.Written.size(), 1u);
+    EXPECT_EQ(rig.ui.errors.size(), 1u) << "no message for an abort";
+    rig.recorder->ClearFaults();
+    // The recorder answers again.
+    rig.device->Directory.RefreshRecordings();
+    EXPECT_GE(rig.device->Directory.Count(), 3);
 }

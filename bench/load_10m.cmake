@@ -1,0 +1,1 @@
+vro_bench(load_10m DEPS core_recording)

@@ -1,0 +1,1 @@
+vro_bench(load_memory DEPS core_recording)

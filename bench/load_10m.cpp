@@ -45,8 +45,15 @@ TScale Measure(const std::filesystem::path& file, std::int32_t samples)
 {
     vro::bench::WriteBigRecording(file, kChannels, samples, true);
     const double bytes = static_cast<double>(std::filesystem::file_size(file));
-    const auto rounds = vro::bench::MeasureLoad(file, kRounds);
+    // The file is removed from its folder at once and read through the open
+    // descriptor, so that gigabytes are not left behind when the run is
+    // stopped half-way.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        vro::bench::Fail("open");
     std::filesystem::remove(file);
+    const auto rounds = vro::bench::MeasureLoad("/proc/self/fd/" + std::to_string(fd), kRounds);
+    ::close(fd);
     for (std::size_t k = 0; k < rounds.Load.size(); ++k)
         std::fprintf(stderr, "%d samples round %zu: plain %.3f s, load %.3f s\n", samples, k, rounds.Plain[k],
                      rounds.Load[k]);

@@ -224,10 +224,10 @@ std::optional<TSimRecording> TSimRecorder::RecordingByHandle(std::uint16_t handl
     return std::nullopt;
 }
 
-std::uint16_t TSimRecorder::AddSetup(const std::string& name, std::uint32_t number)
+std::uint16_t TSimRecorder::AddSetup(const std::string& name, std::uint32_t number, std::optional<std::uint32_t> date)
 {
     TLock l(mutex_);
-    TSetup s{NextHandle(), name, number, Now2000(), blocks_};
+    TSetup s{NextHandle(), name, number, date.value_or(Now2000()), blocks_};
     // Each stored entry carries its own name as the recording name, so that
     // a test can tell which setup landed where.
     PutText(s.Blocks[102], 14, 32, name);
@@ -275,9 +275,23 @@ std::vector<TNamedRecorderFault> ParseRecorderFaults(const std::string& text)
         if (item.empty())
             continue;
         std::vector<std::string> parts;
+        // "@K" and "*N" at the end: answers left alone first, answers affected.
+        std::string body = item;
+        int skipFirst = 0, times = -1;
+        for (bool more = true; more;) {
+            more = false;
+            const std::size_t at = body.find_last_of("@*");
+            if (at == std::string::npos)
+                break;
+            const std::string digits = body.substr(at + 1);
+            const long v = number(item, digits, 0, 1000000000);
+            (body[at] == '@' ? skipFirst : times) = static_cast<int>(v);
+            body.resize(at);
+            more = true;
+        }
         for (std::size_t p = 0;;) {
-            const std::size_t colon = item.find(':', p);
-            parts.push_back(item.substr(p, colon == std::string::npos ? std::string::npos : colon - p));
+            const std::size_t colon = body.find(':', p);
+            parts.push_back(body.substr(p, colon == std::string::npos ? std::string::npos : colon - p));
             if (colon == std::string::npos)
                 break;
             p = colon + 1;
@@ -300,6 +314,8 @@ std::vector<TNamedRecorderFault> ParseRecorderFaults(const std::string& text)
         if (needsValue)
             f.Fault.Value = number(item, parts[2], f.Fault.Mode == ERecorderFault::Status ? -32768 : 0,
                                    f.Fault.Mode == ERecorderFault::Status ? 32767 : 100000000);
+        f.Fault.SkipFirst = skipFirst;
+        f.Fault.Times = times;
         out.push_back(f);
     }
     return out;

@@ -61,7 +61,8 @@ struct TNamedRecorderFault {
     TRecorderFault Fault;
 };
 // A comma-separated list of those; raises std::invalid_argument naming the
-// item that does not read.
+// item that does not read. An item may end in "@K" (the first K answers
+// are left alone) and "*N" (only N answers): "R24:status:3@1", "R33:status:5@1*1".
 std::vector<TNamedRecorderFault> ParseRecorderFaults(const std::string& text);
 
 // The recorder's answer to one request frame.
@@ -132,7 +133,8 @@ public:
     std::vector<TSimRecording> Recordings() const;
     std::optional<TSimRecording> RecordingByHandle(std::uint16_t handle) const;
     // A stored setup entry with a snapshot of the blocks; returns its handle.
-    std::uint16_t AddSetup(const std::string& name, std::uint32_t number);
+    // `date` in seconds since 2000 (default: now).
+    std::uint16_t AddSetup(const std::string& name, std::uint32_t number, std::optional<std::uint32_t> date = {});
     std::size_t SetupCount() const;
     // Header bytes patched after encoding (offset in the layout's header, 32-bit value).
     void PatchHeader(std::uint16_t handle, std::size_t offset, std::uint32_t value);

@@ -147,6 +147,50 @@ int IntOption(const TSimOptionValues& values, const std::string& name, int def, 
     return v;
 }
 
+// NAME:NUMBER[:STAMP],... of --recording-entries and --setup-entries; a
+// name holds any character but ":" and ",".
+struct TSimEntrySpec {
+    std::string Name;
+    std::uint32_t Number = 0;
+    std::optional<std::uint32_t> Stamp;
+};
+
+std::vector<TSimEntrySpec> ParseEntrySpecs(const std::string& option, const std::string& text)
+{
+    auto number = [&](const std::string& item, const std::string& s) {
+        std::size_t used = 0;
+        unsigned long long v = 0;
+        try {
+            v = std::stoull(s, &used);
+        } catch (const std::exception&) {
+            used = 0;
+        }
+        if (s.empty() || used != s.size() || s[0] == '-' || v > 0xFFFFFFFFull)
+            throw std::invalid_argument(option + ": \"" + item + "\": \"" + s + "\" is not a number 0..4294967295");
+        return static_cast<std::uint32_t>(v);
+    };
+    std::vector<TSimEntrySpec> out;
+    std::size_t from = 0;
+    while (from <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', from), text.size());
+        const std::string item = text.substr(from, comma - from);
+        from = comma + 1;
+        if (item.empty())
+            continue;
+        const std::size_t c1 = item.find(':');
+        if (c1 == std::string::npos || c1 == 0)
+            throw std::invalid_argument(option + ": \"" + item + "\": expected NAME:NUMBER[:STAMP]");
+        const std::size_t c2 = item.find(':', c1 + 1);
+        TSimEntrySpec e;
+        e.Name = item.substr(0, c1);
+        e.Number = number(item, item.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1));
+        if (c2 != std::string::npos)
+            e.Stamp = number(item, item.substr(c2 + 1));
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
 const bool kRegistered = RegisterSimSetup(TSimSetup{
     "recorder",
     {{"--com-version", "N  recorder layout version 1..5 (default 3)", false},
@@ -160,6 +204,12 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
      {"--online-junk-every", "N  every N-th record is preceded by the stray bytes 88 01", false},
      {"--online-stop-after", "N  the stream stops by itself after N records", false},
      {"--recordings", "DIR  serve the .vxrf files of DIR as the recorder's memory", false},
+     {"--recording-entries", "NAME:NUMBER[:STAMP],...  generated recordings under these names and numbers instead "
+                             "of the built-in ones (STAMP: start in seconds since 2000; default one hour apart)",
+      false},
+     {"--setup-entries", "NAME:NUMBER[:STAMP],...  stored settings instead of the built-in ones; each carries its "
+                         "name as the recording name",
+      false},
      {"--faults", "LIST  answer commands wrongly, e.g. R20:status:3,R23:cut:4800 (modes silence, status, "
                   "short, long, empty, cut, over, delay)", false},
      {"--link-faults", "P  lose or corrupt each answer with probability P (0..1), as a noisy line would", false},
@@ -206,6 +256,44 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
             for (auto& r : recordings)
                 recorder->AddRecording(std::move(r));
             recorder->AddSetup("Default setup", 1);
+        }
+        if (values.count("--recording-entries") && values.count("--recordings"))
+            throw std::invalid_argument("--recording-entries and --recordings exclude each other");
+        if (values.count("--recording-entries") || values.count("--setup-entries")) {
+            // The memory is rebuilt: what is not replaced is kept.
+            std::vector<TSimRecording> recordings = recorder->Recordings();
+            if (auto it = values.find("--recording-entries"); it != values.end()) {
+                recordings.clear();
+                std::uint32_t stamp = 820000000;
+                int k = 0;
+                for (const TSimEntrySpec& e : ParseEntrySpecs("--recording-entries", it->second)) {
+                    TSimRecording r;
+                    r.Name = e.Name;
+                    r.Number = e.Number;
+                    r.StartTime = e.Stamp.value_or(stamp);
+                    r.StopTime = r.StartTime + 40;
+                    r.SampleRate = 10;
+                    for (int c = 0; c < 2 + k % 2; ++c)
+                        r.Channels.push_back({-1000, 1000 + c * 100, static_cast<std::uint16_t>(c % 3),
+                                              static_cast<std::uint8_t>(c), 0, 0, "Channel " + std::to_string(c + 1),
+                                              "bar"});
+                    r.RecordCount = 200 + 50 * static_cast<std::uint32_t>(k);
+                    stamp = r.StartTime + 3600;
+                    recordings.push_back(std::move(r));
+                    ++k;
+                }
+            }
+            std::vector<TSimEntrySpec> setups = {{"Default setup", 1, {}}, {"Leak test", 2, {}}};
+            if (auto it = values.find("--setup-entries"); it != values.end())
+                setups = ParseEntrySpecs("--setup-entries", it->second);
+            recorder->ClearMemory();
+            for (auto& r : recordings) {
+                r.Handle = 0;
+                r.Words.clear();
+                recorder->AddRecording(std::move(r));
+            }
+            for (const TSimEntrySpec& e : setups)
+                recorder->AddSetup(e.Name, e.Number, e.Stamp);
         }
         if (values.count("--channels") || values.count("--minmax"))
             recorder->SetChannels(values.count("--channels")

@@ -320,3 +320,14 @@ TEST(RecordingsToFolder, OptionsFailureAtTheSecondAndAbort)
     rig.device->Directory.RefreshRecordings();
     EXPECT_GE(rig.device->Directory.Count(), 3);
 }
+
+TEST(SimFaults, SuffixesSkipAndCount)
+{
+    const auto f = sim::ParseRecorderFaults("R33:status:5@1*1,R40:silence*2");
+    ASSERT_EQ(f.size(), 2u);
+    EXPECT_EQ(f[0].Fault.SkipFirst, 1);
+    EXPECT_EQ(f[0].Fault.Times, 1);
+    EXPECT_EQ(f[0].Fault.Value, 5);
+    EXPECT_EQ(f[1].Fault.Times, 2);
+    EXPECT_THROW(sim::ParseRecorderFaults("R33:status:5@x"), std::invalid_argument);
+}

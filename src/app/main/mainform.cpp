@@ -46,6 +46,8 @@
 #include <QSplitter>
 #include <QStackedLayout>
 
+#include <cstring>
+
 namespace vro::app {
 
 namespace {
@@ -274,8 +276,14 @@ void TMainForm::ConnectMenu()
     on("x07xSaveMenuItem", [this] { documents_->Save(); });
     on("x08xSaveAsMenuItem", [this] { documents_->SaveAs(); });
     on("x09xSaveAllMenuItem", [this] { documents_->SaveAll(); });
-    on("x11xCloseMenuItem", [this] { documents_->Close(); });
-    on("x12xCloseAllMenuItem", [this] { documents_->CloseAll(); });
+    on("x11xCloseMenuItem", [this] {
+        ToolOff();
+        documents_->Close();
+    });
+    on("x12xCloseAllMenuItem", [this] {
+        ToolOff();
+        documents_->CloseAll();
+    });
     on("x13xQuitMenuItem", [this] { close(); });
     on("x15xViewGraphicMenuItem", [this] { ShowPane(graphicFrame_, !graphicFrame_->property("vroWanted").toBool()); });
     on("x16xViewTableMenuItem", [this] { ShowPane(tableFrame_, !tableFrame_->property("vroWanted").toBool()); });
@@ -297,7 +305,10 @@ void TMainForm::ConnectMenu()
     on("x56xQvDeviceMenuItem", [this] { OpenDeviceWindow(); });
     connect(connectionStateLabel_, &TButtonLabel::clicked, this, [this] { Run([this] { OpenConnection(); }); });
     on("x58xReferenceMenuItem", [this] { documents_->ReferenceDialog(); });
-    on("x28xExtractRecordingMenuItem", [this] { documents_->Extract(); });
+    on("x28xExtractRecordingMenuItem", [this] {
+        ToolOff();
+        documents_->Extract();
+    });
     on("x61xResetToStandart", [this] { ResetOptions(); });
     for (int i = 1; i <= 8; ++i) {
         QAction* a = Action(QStringLiteral("RecentFile%1Item").arg(i));
@@ -440,11 +451,21 @@ std::vector<int> TMainForm::DrawnChannels() const
     return out;
 }
 
+void TMainForm::ToolOff()
+{
+    // The tool's window and readouts end before a command changes what the
+    // tool works on.
+    graph::TGraphicView& view = graphicFrame_->View();
+    if (view.Recording && view.ActiveTool != 0)
+        view.SetTool(0);
+}
+
 void TMainForm::RunChannelCommand(int kind)
 {
     vro::TRecording* r = documents_->Active();
     if (!r)
         return;
+    ToolOff();
     const auto changed = [this] {
         graphicFrame_->View().MarkChanged();
         graphicFrame_->ProcessChanges();
@@ -580,6 +601,7 @@ void TMainForm::ActiveRecordingChanged()
 
 void TMainForm::RefreshMenuState()
 {
+    ToolOff();
     const bool hasActive = documents_ && documents_->Active() != nullptr;
     for (const char* name : {"x07xSaveMenuItem", "x08xSaveAsMenuItem", "x09xSaveAllMenuItem",
                              "x11xCloseMenuItem", "x12xCloseAllMenuItem", "x17xViewPropertiesMenuItem"})
@@ -632,6 +654,15 @@ void TMainForm::IdleTick()
         connectionStateLabel_->setText(FrameButtonCaption(Txt(621)));
     vro::TRecording* active = documents_->Active();
     recordingChangedLabel_->setText(active && !active->Saved ? Txt(128) : QString());
+    if (graphicFrame_->isVisible())
+        graphicFrame_->ProcessChanges();
+    // The history and view-list items are enabled as the pane's labels are.
+    if (!IsButtonLabelHeld())
+        for (const auto& [item, label] : kGraphCommands)
+            if (!std::strcmp(label, "BackwardsLabel") || !std::strcmp(label, "ForwardLabel") ||
+                !std::strcmp(label, "SnapshotListLabel"))
+                if (TButtonLabel* l = graphicFrame_->CommandLabel(QString::fromLatin1(label)))
+                    Action(QString::fromLatin1(item))->setEnabled(active && l->isEnabled());
     if (!IsButtonLabelHeld())
         RefreshDocumentListMarks();
     if (deviceWindow_ && deviceWindow_->isVisible())

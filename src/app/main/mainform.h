@@ -116,6 +116,8 @@ protected:
 private:
     void BuildLayout();
     void ConnectMenu();
+    // Switches the graph's active tool off (the menu table's "tool off").
+    void ToolOff();
     void FirstIdle();
     void FillRecentFiles();
     void ShowPropertiesPane(bool show);

@@ -127,7 +127,8 @@ TEST(MainTexts, FreeAndEmptySlotsAndNoOtherEmptyEntry)
 
 TEST(MainTexts, QuotedEnglishWording)
 {
-    const auto path = std::filesystem::path(__FILE__).parent_path() / "quoted_en.tsv";
+    // Beside this file; __FILE__ is relative to the build folder, not to the test's working folder.
+    const auto path = std::filesystem::path(VRO_TEST_DATA).parent_path() / "core/text/quoted_en.tsv";
     std::ifstream in(path);
     ASSERT_TRUE(in) << path;
     std::string line;

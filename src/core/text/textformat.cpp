@@ -31,10 +31,10 @@ std::string FormatMessage(std::string_view pattern, std::initializer_list<std::s
         }
         std::string value = next != args.end() ? *next++ : std::string();
         // "%5.5d": at least that many digits.
-        const std::string_view spec = pattern.substr(i + 1, j - i - 1);
+        const std::string_view conversion = pattern.substr(i + 1, j - i - 1);
         if (pattern[j] == 'd') {
-            if (const std::size_t dot = spec.find('.'); dot != std::string_view::npos) {
-                const auto digits = static_cast<std::size_t>(std::atoi(std::string(spec.substr(dot + 1)).c_str()));
+            if (const std::size_t dot = conversion.find('.'); dot != std::string_view::npos) {
+                const auto digits = static_cast<std::size_t>(std::atoi(std::string(conversion.substr(dot + 1)).c_str()));
                 const bool negative = !value.empty() && value[0] == '-';
                 std::string body = negative ? value.substr(1) : value;
                 if (body.size() < digits)

@@ -99,7 +99,9 @@ double NumpySeconds()
     std::fclose(f);
     const std::string cmd =
         "/usr/bin/python3 -c \"import numpy as np, time\n"
-        "r = np.fromfile('" + std::string(path) + "', dtype='<i4').reshape(3, -1) * 0.01\n"
+        "r = np.fromfile('" +
+        std::string(path) +
+        "', dtype='<i4').reshape(3, -1) * 0.01\n"
         "s1, s2, s3 = r[0], r[1], r[2]\n"
         "best = 1e9\n"
         "for _ in range(5):\n"

@@ -114,8 +114,8 @@ void BM_DownloadPaced(benchmark::State& state)
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         const double cpu = CpuSeconds() - cpu0;
         const std::size_t sampleBytes = device.Recording.Samples().size() * 2;
-        const double lineBytes = ExchangeBytes(2, 2) + MultipacketBytes(2540) + ExchangeBytes(2, 2) +
-                                 MultipacketBytes(sampleBytes);
+        const double lineBytes =
+            ExchangeBytes(2, 2) + MultipacketBytes(2540) + ExchangeBytes(2, 2) + MultipacketBytes(sampleBytes);
         const double wire = lineBytes * 10.0 / kBaud;
         gRatio = seconds / wire;
         gCpu = cpu / seconds * 100.0;

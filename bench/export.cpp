@@ -71,15 +71,18 @@ double PandasSeconds()
         std::fclose(f);
     }
     const std::string out = TempName(".pandas.csv");
-    const std::string cmd =
-        "/usr/bin/python3 -c \"import numpy as np, pandas as pd, time\n"
-        "v = np.fromfile('" + raw + "', dtype='<i4').reshape(8, -1) / 100.0\n"
-        "df = pd.DataFrame({'Channel %d' % (i + 1): v[i] for i in range(8)})\n"
-        "df.insert(0, 'Time', np.arange(v.shape[1]) * 0.1)\n"
-        "best = 1e9\n"
-        "for _ in range(2):\n"
-        "    t = time.perf_counter(); df.to_csv('" + out + "', sep=';', index=False, float_format='%.2f'); best = min(best, time.perf_counter() - t)\n"
-        "print(best)\" 2>/dev/null";
+    const std::string cmd = "/usr/bin/python3 -c \"import numpy as np, pandas as pd, time\n"
+                            "v = np.fromfile('" +
+                            raw +
+                            "', dtype='<i4').reshape(8, -1) / 100.0\n"
+                            "df = pd.DataFrame({'Channel %d' % (i + 1): v[i] for i in range(8)})\n"
+                            "df.insert(0, 'Time', np.arange(v.shape[1]) * 0.1)\n"
+                            "best = 1e9\n"
+                            "for _ in range(2):\n"
+                            "    t = time.perf_counter(); df.to_csv('" +
+                            out +
+                            "', sep=';', index=False, float_format='%.2f'); best = min(best, time.perf_counter() - t)\n"
+                            "print(best)\" 2>/dev/null";
     double seconds = NAN;
     if (FILE* p = popen(cmd.c_str(), "r")) {
         if (std::fscanf(p, "%lf", &seconds) != 1)

@@ -15,7 +15,11 @@ namespace vro::bench {
 // Collects the real time per iteration (seconds) of every benchmark run.
 class TCollector : public benchmark::ConsoleReporter {
 public:
-    TCollector() { SetOutputStream(&std::cerr); SetErrorStream(&std::cerr); }
+    TCollector()
+    {
+        SetOutputStream(&std::cerr);
+        SetErrorStream(&std::cerr);
+    }
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const auto& r : runs) {

@@ -56,8 +56,7 @@ double ProcessCpuSeconds()
 void ReadAll(vro::TDvxV24Connector& c, std::vector<std::uint8_t>& dest, const std::vector<std::uint8_t>& truth)
 {
     const std::int32_t got = c.ReadMultipacket('R', 23, 0, dest);
-    if (got != static_cast<std::int32_t>(kArea) || c.GetTransferState() != vro::ETransferState::tsIdle ||
-        dest != truth)
+    if (got != static_cast<std::int32_t>(kArea) || c.GetTransferState() != vro::ETransferState::tsIdle || dest != truth)
         throw std::runtime_error("read failed: " + c.LastError());
 }
 
@@ -77,13 +76,13 @@ void BM_LinkMemory(benchmark::State& state)
     const double cpu0 = ProcessCpuSeconds();
     for (auto _ : state)
         ReadAll(c, dest, truth);
-    state.counters["process_cpu_s"] = benchmark::Counter(ProcessCpuSeconds() - cpu0, benchmark::Counter::kAvgIterations);
+    state.counters["process_cpu_s"] =
+        benchmark::Counter(ProcessCpuSeconds() - cpu0, benchmark::Counter::kAvgIterations);
     sim.Stop();
 }
 
 struct TPtyRig {
-    explicit TPtyRig(std::int32_t pacing)
-        : sim(pty.Master()), mem(MakeMemory())
+    explicit TPtyRig(std::int32_t pacing) : sim(pty.Master()), mem(MakeMemory())
     {
         sim.InstallMemoryArea('R', 23, 'S', 23, mem);
         sim.SetPacing(pacing);
@@ -106,7 +105,8 @@ void BM_LinkPty(benchmark::State& state)
     const double cpu0 = ProcessCpuSeconds();
     for (auto _ : state)
         ReadAll(rig.c, dest, truth);
-    state.counters["process_cpu_s"] = benchmark::Counter(ProcessCpuSeconds() - cpu0, benchmark::Counter::kAvgIterations);
+    state.counters["process_cpu_s"] =
+        benchmark::Counter(ProcessCpuSeconds() - cpu0, benchmark::Counter::kAvgIterations);
 }
 
 void BM_LinkPaced(benchmark::State& state)
@@ -117,7 +117,8 @@ void BM_LinkPaced(benchmark::State& state)
     const double cpu0 = ProcessCpuSeconds();
     for (auto _ : state)
         ReadAll(rig.c, dest, truth);
-    state.counters["process_cpu_s"] = benchmark::Counter(ProcessCpuSeconds() - cpu0, benchmark::Counter::kAvgIterations);
+    state.counters["process_cpu_s"] =
+        benchmark::Counter(ProcessCpuSeconds() - cpu0, benchmark::Counter::kAvgIterations);
 }
 
 BENCHMARK(BM_LinkMemory)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);

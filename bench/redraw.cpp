@@ -127,8 +127,8 @@ void BM_Columns(benchmark::State& state)
             const graph::TEnvelopeRows envelopeRows(channel, c.View.YExtent);
             int slot = ch * 3;
             for (const auto* a : {&channel.Values, &channel.MinValues, &channel.MaxValues}) {
-                const graph::TQuantizer* same = a == &channel.Values ? static_cast<const graph::TQuantizer*>(&rows)
-                                                                     : &envelopeRows;
+                const graph::TQuantizer* same =
+                    a == &channel.Values ? static_cast<const graph::TQuantizer*>(&rows) : &envelopeRows;
                 const auto want = a == &channel.Values      ? graph::TMinMaxPyramid::EWant::Both
                                   : a == &channel.MinValues ? graph::TMinMaxPyramid::EWant::Min
                                                             : graph::TMinMaxPyramid::EWant::Max;
@@ -156,8 +156,8 @@ int main(int argc, char** argv)
         if (std::sscanf(name.c_str(), "BM_Redraw/%d/%d/%d", &samples, &zoom, &threads) != 3)
             continue;
         const double ms = sec * 1e3;
-        double& worst = samples == 100000 ? (threads == 1 ? worst100kOne : worst100k)
-                                          : (threads == 1 ? worst10mOne : worst10m);
+        double& worst =
+            samples == 100000 ? (threads == 1 ? worst100kOne : worst100k) : (threads == 1 ? worst10mOne : worst10m);
         worst = std::max(worst, ms);
     }
     bench::Figure("redraw_ms_100k", worst100k, "ms");

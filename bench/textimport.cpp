@@ -23,7 +23,8 @@ constexpr int kValueColumns = 7;
 
 std::filesystem::path CsvPath()
 {
-    static const auto p = std::filesystem::temp_directory_path() / ("vro_bench_textimport_" + std::to_string(getpid()) + ".csv");
+    static const auto p =
+        std::filesystem::temp_directory_path() / ("vro_bench_textimport_" + std::to_string(getpid()) + ".csv");
     return p;
 }
 
@@ -115,14 +116,17 @@ struct TPandas {
 // pandas read_csv on the same file.
 TPandas PandasSeconds()
 {
-    const std::string cmd =
-        "/usr/bin/python3 -c \"import pandas as pd, time\n"
-        "wall = cpu = 1e9\n"
-        "for _ in range(5):\n"
-        "    t = time.perf_counter(); c = time.process_time(); df = pd.read_csv('" + CsvPath().string() + "')\n"
-        "    wall = min(wall, time.perf_counter() - t); cpu = min(cpu, time.process_time() - c)\n"
-        "assert df.shape == (" + std::to_string(kRows) + ", " + std::to_string(kValueColumns + 1) + ")\n"
-        "print(wall, cpu)\"";
+    const std::string cmd = "/usr/bin/python3 -c \"import pandas as pd, time\n"
+                            "wall = cpu = 1e9\n"
+                            "for _ in range(5):\n"
+                            "    t = time.perf_counter(); c = time.process_time(); df = pd.read_csv('" +
+                            CsvPath().string() +
+                            "')\n"
+                            "    wall = min(wall, time.perf_counter() - t); cpu = min(cpu, time.process_time() - c)\n"
+                            "assert df.shape == (" +
+                            std::to_string(kRows) + ", " + std::to_string(kValueColumns + 1) +
+                            ")\n"
+                            "print(wall, cpu)\"";
     TPandas r;
     if (FILE* p = popen(cmd.c_str(), "r")) {
         if (std::fscanf(p, "%lf %lf", &r.Wall, &r.Cpu) != 2)

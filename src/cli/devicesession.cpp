@@ -50,8 +50,7 @@ std::string RequiredPort(TArgs& args)
 
 TDeviceSession::TDeviceSession(TArgs& args)
     : TDeviceSession(RequiredPort(args), static_cast<std::int32_t>(args.IntOption("--baud", 460800, 9600, 460800)))
-{
-}
+{}
 
 TDeviceSession::~TDeviceSession()
 {
@@ -96,8 +95,7 @@ void TProgress::Show(int perMille)
         return;
     shown_ = true;
     const int filled = perMille * 40 / 1000;
-    std::fprintf(stderr, "\r[%-40s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(),
-                 perMille / 10);
+    std::fprintf(stderr, "\r[%-40s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(), perMille / 10);
     std::fflush(stderr);
 }
 

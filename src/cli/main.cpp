@@ -81,8 +81,7 @@ long long TArgs::IntOption(const std::string& name, long long def, long long lo,
     if (ec != std::errc() || p != text->data() + text->size())
         throw EUsage("option " + name + ": \"" + *text + "\" is not a whole number");
     if (v < lo || v > hi)
-        throw EUsage("option " + name + ": " + *text + " is outside " + std::to_string(lo) + ".." +
-                     std::to_string(hi));
+        throw EUsage("option " + name + ": " + *text + " is outside " + std::to_string(lo) + ".." + std::to_string(hi));
     return v;
 }
 

@@ -43,9 +43,9 @@ private:
 };
 
 struct TVerb {
-    std::string name;     // "info", "device identify"
-    std::string usage;    // "info FILE [--json] [--values]"
-    std::string summary;  // one line for the help text
+    std::string name;    // "info", "device identify"
+    std::string usage;   // "info FILE [--json] [--values]"
+    std::string summary; // one line for the help text
     std::function<int(TArgs&)> run;
 };
 
@@ -57,5 +57,5 @@ const std::vector<TVerb>& Verbs();
 #define VRO_CONCAT_(a, b) a##b
 #define VRO_CONCAT(a, b) VRO_CONCAT_(a, b)
 // VRO_VERB({"name", "usage", "summary", [](vro::cli::TArgs& a) { ... return 0; }});
-#define VRO_VERB(...) \
+#define VRO_VERB(...)                                                                                                  \
     static const bool VRO_CONCAT(vroVerbRegistered_, __LINE__) = ::vro::cli::RegisterVerb(::vro::cli::TVerb __VA_ARGS__)

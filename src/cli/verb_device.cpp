@@ -52,8 +52,8 @@ std::string RawText(std::int64_t raw, int decimals)
 
 json ChannelJson(const TVro8ChannelDescription& c)
 {
-    return {{"LoRange", c.LoRange}, {"HiRange", c.HiRange}, {"Decimals", c.Decimals}, {"Input", c.Input},
-            {"SubChannel", c.SubChannel}, {"DataType", c.DataType}, {"Name", c.Name}, {"Unit", c.Unit}};
+    return {{"LoRange", c.LoRange},       {"HiRange", c.HiRange},   {"Decimals", c.Decimals}, {"Input", c.Input},
+            {"SubChannel", c.SubChannel}, {"DataType", c.DataType}, {"Name", c.Name},         {"Unit", c.Unit}};
 }
 
 void PrintJson(const json& j) { std::cout << j.dump(2) << "\n"; }
@@ -91,7 +91,8 @@ int Identify(TArgs& args)
     return Run(args, [](TSession& s) {
         const TVro8Ident& id = s.Device().Ident();
         if (s.json) {
-            PrintJson({{"IdentText", id.IdentText}, {"ComVersion", id.ComVersion}, {"HardwareVariant", id.HardwareVariant}});
+            PrintJson(
+                {{"IdentText", id.IdentText}, {"ComVersion", id.ComVersion}, {"HardwareVariant", id.HardwareVariant}});
             return;
         }
         std::cout << "IdentText        " << id.IdentText << "\nComVersion       " << id.ComVersion
@@ -142,8 +143,11 @@ void ValuesTable(TSession& s, bool reset)
         page.RequestReset();
     const TCurrentValuesTable& t = page.Update();
     if (s.json) {
-        PrintJson({{"ColumnCount", t.ColumnCount}, {"ShowMin", t.ShowMin}, {"ShowMax", t.ShowMax},
-                   {"ResetVisible", t.ResetVisible}, {"Rows", t.Rows}});
+        PrintJson({{"ColumnCount", t.ColumnCount},
+                   {"ShowMin", t.ShowMin},
+                   {"ShowMax", t.ShowMax},
+                   {"ResetVisible", t.ResetVisible},
+                   {"Rows", t.Rows}});
         return;
     }
     // Columns padded by the display width of their widest text.
@@ -234,8 +238,12 @@ int List(TArgs& args)
             json list = json::array();
             for (const TVroListLine& l : order) {
                 const auto& e = dir.Entry(l.Index);
-                list.push_back({{"Index", l.Index}, {"Handle", e.Handle}, {"Name", e.Name}, {"Number", e.Number},
-                                {"Date", e.Date}, {"DateText", Vro8StampText(e.Date)}});
+                list.push_back({{"Index", l.Index},
+                                {"Handle", e.Handle},
+                                {"Name", e.Name},
+                                {"Number", e.Number},
+                                {"Date", e.Date},
+                                {"DateText", Vro8StampText(e.Date)}});
             }
             PrintJson(list);
             return;
@@ -266,11 +274,21 @@ int ReadHeader(TArgs& args)
         const int events = s.Device().ComVersion() == 5 ? 2 : 4;
         for (int t = 0; t < events; ++t) {
             const auto& e = h.Triggers[static_cast<std::size_t>(t)];
-            triggers.push_back({{"StartDate", e.StartDate}, {"StartTime", e.StartTime}, {"ActiveState", e.ActiveState},
-                                {"Source", e.Source}, {"Input", e.Input}, {"Edge", e.Edge}, {"Sensor", e.Sensor},
-                                {"SubChannel", e.SubChannel}, {"Value", e.Value}, {"Direction", e.Direction},
-                                {"LoLimet", e.LoLimet}, {"HiLimit", e.HiLimit}, {"Count", e.Count},
-                                {"Distance", e.Distance}, {"StartMode", e.StartMode}});
+            triggers.push_back({{"StartDate", e.StartDate},
+                                {"StartTime", e.StartTime},
+                                {"ActiveState", e.ActiveState},
+                                {"Source", e.Source},
+                                {"Input", e.Input},
+                                {"Edge", e.Edge},
+                                {"Sensor", e.Sensor},
+                                {"SubChannel", e.SubChannel},
+                                {"Value", e.Value},
+                                {"Direction", e.Direction},
+                                {"LoLimet", e.LoLimet},
+                                {"HiLimit", e.HiLimit},
+                                {"Count", e.Count},
+                                {"Distance", e.Distance},
+                                {"StartMode", e.StartMode}});
         }
         json j = {{"Name", h.Name},
                   {"Number", h.Number},

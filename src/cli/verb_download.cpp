@@ -206,8 +206,7 @@ VRO_VERB({"device online", "device online --port PATH --seconds S [--rate ROW] [
           "show its values and save it as a recording file",
           RunOnline});
 
-VRO_VERB({"device download",
-          "device download --port PATH [--baud B] (--index N OUT.vxrf | --all DIR [--template T])",
+VRO_VERB({"device download", "device download --port PATH [--baud B] (--index N OUT.vxrf | --all DIR [--template T])",
           "read recordings out of the recorder and save them as recording files", Run});
 
 } // namespace vro::cli

@@ -155,10 +155,12 @@ json ListJson(const TVro8Choice& c, const std::string& name)
 
 json BaseView(TVro8BaseEditor& e)
 {
-    return {{"PreassureUnit", e.PreassureUnit.Value()}, {"TemperatureUnit", e.TemperatureUnit.Value()},
-            {"FlowUnit", e.FlowUnit.Value()}, {"Summary", ListJson(e.PreassureUnit, "") .get<std::string>() + ", " +
-                                                            ListJson(e.TemperatureUnit, "").get<std::string>() + ", " +
-                                                            ListJson(e.FlowUnit, "").get<std::string>()}};
+    return {{"PreassureUnit", e.PreassureUnit.Value()},
+            {"TemperatureUnit", e.TemperatureUnit.Value()},
+            {"FlowUnit", e.FlowUnit.Value()},
+            {"Summary", ListJson(e.PreassureUnit, "").get<std::string>() + ", " +
+                            ListJson(e.TemperatureUnit, "").get<std::string>() + ", " +
+                            ListJson(e.FlowUnit, "").get<std::string>()}};
 }
 
 json Base(TVro8Setup& setup, const TEditOptions&, const std::vector<std::pair<std::string, std::string>>& set)
@@ -166,7 +168,10 @@ json Base(TVro8Setup& setup, const TEditOptions&, const std::vector<std::pair<st
     TVro8BaseEditor e(setup);
     e.Open();
     if (!set.empty()) {
-        TFields f{{{"PreassureUnit", &e.PreassureUnit}, {"TemperatureUnit", &e.TemperatureUnit}, {"FlowUnit", &e.FlowUnit}}, {}, {}};
+        TFields f{
+            {{"PreassureUnit", &e.PreassureUnit}, {"TemperatureUnit", &e.TemperatureUnit}, {"FlowUnit", &e.FlowUnit}},
+            {},
+            {}};
         f.Apply(set);
         e.Ok();
         e.Open();
@@ -230,8 +235,10 @@ json SensorList(TVro8SensorEditor& e)
         const auto& r = e.Rows[i];
         json subs = json::array();
         for (std::size_t j = 0; j < r.Subs.size(); ++j)
-            subs.push_back({{"SubChannel", j + 1}, {"Active", r.Subs[j].Checked ? 1 : 0},
-                            {"Enabled", r.Subs[j].Enabled ? 1 : 0}, {"Text", r.Subs[j].Label.substr(6)}});
+            subs.push_back({{"SubChannel", j + 1},
+                            {"Active", r.Subs[j].Checked ? 1 : 0},
+                            {"Enabled", r.Subs[j].Enabled ? 1 : 0},
+                            {"Text", r.Subs[j].Label.substr(6)}});
         json row = {{"Input", Vro8ChannelLetter(static_cast<int>(i))},
                     {"ActiveState", r.Checked ? 1 : 0},
                     {"Summary", r.Summary},
@@ -305,7 +312,8 @@ json TriggerMain(TVro8TriggerEditor& e)
 {
     json events = json::array();
     for (int i = 0; i < e.EventCount(); ++i)
-        events.push_back({{"Event", i + 1}, {"ActiveState", e.Active[static_cast<std::size_t>(i)] ? 1 : 0},
+        events.push_back({{"Event", i + 1},
+                          {"ActiveState", e.Active[static_cast<std::size_t>(i)] ? 1 : 0},
                           {"Summary", e.Summaries[static_cast<std::size_t>(i)]}});
     json j = {{"Events", events}, {"Combination", e.Combination.Value()}};
     const TVro8TriggerDrawing d = Vro8TriggerDrawing(e.Combination.Value());
@@ -415,7 +423,9 @@ json Can(TVro8Setup& setup, const TEditOptions& o, const std::vector<std::pair<s
         return CanList(e);
     }
     e.OpenSettings(m);
-    TFields f{{{"Decimals", &e.Decimals}, {"FrameFormat", &e.FrameFormat}, {"DataFormat", &e.DataFormat},
+    TFields f{{{"Decimals", &e.Decimals},
+               {"FrameFormat", &e.FrameFormat},
+               {"DataFormat", &e.DataFormat},
                {"ByteOrder", &e.ByteOrder}},
               {{"Name", &e.Name},
                {"LoRange", &e.LoRange},
@@ -445,8 +455,9 @@ int RunEdit(TArgs& args)
     SelectTextLanguage(code);
     SelectLibraryLanguage(code);
     SetDvxFormatSettings(TDvxFormatSettings::Iso());
-    static const std::map<std::string, json (*)(TVro8Setup&, const TEditOptions&, const std::vector<std::pair<std::string, std::string>>&)>
-        editors{{"base", Base}, {"display", Display}, {"recording", Recording},
+    static const std::map<std::string, json (*)(TVro8Setup&, const TEditOptions&,
+                                                const std::vector<std::pair<std::string, std::string>>&)>
+        editors{{"base", Base},     {"display", Display}, {"recording", Recording},
                 {"sensor", Sensor}, {"trigger", Trigger}, {"can", Can}};
     TDeviceSession session(args);
     const auto set = SetPairs(args);

@@ -81,10 +81,7 @@ std::vector<int> Entries(const std::string& text)
     return out;
 }
 
-int Option(TArgs& a)
-{
-    return static_cast<int>(a.IntOption("--option", 0, 0, 3));
-}
+int Option(TArgs& a) { return static_cast<int>(a.IntOption("--option", 0, 0, 3)); }
 
 void PrintFiles(const TVroTransferReport& r, bool asJson, const std::vector<std::string>& extra = {})
 {

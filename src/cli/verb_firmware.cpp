@@ -298,12 +298,10 @@ VRO_VERB({"device firmware versions", std::string("device firmware versions") + 
           "the version texts of the recorder's two firmware areas (R 112, R 115)", Versions});
 VRO_VERB({"device firmware read", "device firmware read --area N OUT.bin --port PATH [--baud B]",
           "read one firmware area; an incomplete read writes no file", Read});
-VRO_VERB({"device firmware update",
-          std::string("device firmware update FILE.vxupd [--load-wait MS]") + kPortOptions,
+VRO_VERB({"device firmware update", std::string("device firmware update FILE.vxupd [--load-wait MS]") + kPortOptions,
           "the update wizard: load, transfer and check; exit 3 failed transfer, 4 failed check, 130 cancelled",
           [](TArgs& a) { return UpdateOrVerify(a, true); }});
-VRO_VERB({"device firmware verify",
-          std::string("device firmware verify FILE.vxupd [--load-wait MS]") + kPortOptions,
+VRO_VERB({"device firmware verify", std::string("device firmware verify FILE.vxupd [--load-wait MS]") + kPortOptions,
           "load a firmware file and compare it with the recorder's areas, without writing; exit 4 when unequal",
           [](TArgs& a) { return UpdateOrVerify(a, false); }});
 

@@ -23,7 +23,10 @@ struct TQuantity {
 
 constexpr TQuantity kQuantities[] = {
     {"Pressure", "bar", 0.0, 100.0},
-    {"Temperature", "\xC2\xB0" "C", -20.0, 120.0},
+    {"Temperature",
+     "\xC2\xB0"
+     "C",
+     -20.0, 120.0},
     {"Flow rate", "l/min", 0.0, 250.0},
     {"Differential pressure", "mbar", -50.0, 50.0},
     {"Frequency", "Hz", 0.0, 300.0},
@@ -56,7 +59,7 @@ int Run(TArgs& args)
     // 1 s with time stamps (row 12), else 100 ms (row 9).
     r.SampleRate = stamps ? 12 : 9;
     const double interval = stamps ? 1.0 : 0.1;
-    const TDvxDateParts start {2024, 3, 1, 8, 0, 0, 0};
+    const TDvxDateParts start{2024, 3, 1, 8, 0, 0, 0};
     r.StartTime = EncodeDvxDateTime(start).value_or(DvxDate2000);
     r.StopTime = r.StartTime + (samples - 1) * interval / 86400.0;
     r.InfoStrings = {"@Generator", "Program|vro generate", "Channels|" + std::to_string(channels)};

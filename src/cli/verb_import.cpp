@@ -57,7 +57,7 @@ void ShowGuess(const TTextFileHandler& h, const TTextFileSettings& choice, bool 
 {
     const auto& g = h.Settings();
     const bool fixed = choice.Separation == TColumnSeparation::FixedWidth;
-    const std::string time = h.TimeColumn() < 0 ? "none"
+    const std::string time = h.TimeColumn() < 0  ? "none"
                              : h.HasTimeStamps() ? (h.TimeIsDateTime() ? "date-time stamps" : "integer second stamps")
                                                  : "sample interval";
     if (json) {

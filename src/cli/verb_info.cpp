@@ -149,8 +149,7 @@ void PrintSummary(const TRecording& r, std::ostream& out)
         if (!c.MeasureUnit.empty())
             out << " " << c.GetUnitText();
         out << ", " << c.Decimals << " decimals, " << (c.Has32BitSize ? "32" : "16") << " bit, range "
-            << RawToText(c.DeviceLoRange, c.Decimals) << " .. " << RawToText(c.DeviceHiRange, c.Decimals)
-            << "\n";
+            << RawToText(c.DeviceLoRange, c.Decimals) << " .. " << RawToText(c.DeviceHiRange, c.Decimals) << "\n";
     }
 }
 

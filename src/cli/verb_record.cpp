@@ -67,7 +67,8 @@ TVro8StartChoices ChoicesFromArgs(TArgs& args)
     if (const auto time = args.Option("--time")) {
         c.TimeIndex = TVro8RecordingTimes::ParseTime(*time);
         if (c.TimeIndex < 0)
-            throw EUsage("--time \"" + *time + "\" is not one of 1s 2s 5s 10s 30s 60s 2min 5min 10min 30min 60min "
+            throw EUsage("--time \"" + *time +
+                         "\" is not one of 1s 2s 5s 10s 30s 60s 2min 5min 10min 30min 60min "
                          "2h 4h 8h 12h 24h");
     }
     if (const auto mode = args.Option("--mode")) {
@@ -118,8 +119,7 @@ struct TPageRun {
     TPageRun(TArgs& args, TVro8StartChoices c) : session(args), setup(session.Device()), choices(std::move(c)) {}
     TPageRun(const std::string& port, std::int32_t baud, TVro8StartChoices c)
         : session(port, baud), setup(session.Device()), choices(std::move(c))
-    {
-    }
+    {}
 
     void Open()
     {
@@ -222,80 +222,81 @@ int RunStart(TArgs& args)
 
     std::string rate, seconds;
     {
-    TPageRun run(*port, baud, c);
-    run.out = wait.value_or("");
-    run.base = series.value_or("");
-    run.runs = static_cast<int>(runs);
-    json report = json::array();
-    try {
-        run.Open();
-        if (!c.SaveToVro) {
-            // The checks here; the run itself is the online measurement's.
-            const TVro8StartCheck r = run.page->Check();
-            if (!r.Ok()) {
-                if (asJson)
-                    std::cout << CheckJson(r, 0).dump(2) << "\n";
-                std::cerr << r.Message << "\n";
-                return 1;
-            }
-        } else {
-            const auto notice = run.page->Start();
-            if (notice) {
-                if (asJson)
-                    std::cout << json{{"Ok", false}, {"Message", notice->Message}}.dump(2) << "\n";
-                std::cerr << (notice->DeviceError ? text(684) + "\n(" + notice->Message + ")" : notice->Message)
-                          << "\n";
-                return 1;
-            }
-            std::cerr << "remote recording started\n";
-            if (!wait && !series) {
-                if (asJson)
-                    std::cout << json{{"Ok", true}, {"Repeat", 0}}.dump(2) << "\n";
-                return 0;
-            }
-            std::string lastLine;
-            while (run.page->State() != TVro8StartRecording::EState::Editing) {
-                if (TDeviceSession::Interrupted()) {
-                    run.page->Stop();
-                    std::cerr << "\nvro device record: cancelled, the recorder was stopped\n";
-                    return 130;
-                }
-                const std::size_t before = run.page->Files().size();
-                if (const auto n = run.page->PeriodicUpdate()) {
-                    std::cerr << (n->DeviceError ? text(684) + "\n(" + n->Message + ")" : n->Message) << "\n";
+        TPageRun run(*port, baud, c);
+        run.out = wait.value_or("");
+        run.base = series.value_or("");
+        run.runs = static_cast<int>(runs);
+        json report = json::array();
+        try {
+            run.Open();
+            if (!c.SaveToVro) {
+                // The checks here; the run itself is the online measurement's.
+                const TVro8StartCheck r = run.page->Check();
+                if (!r.Ok()) {
+                    if (asJson)
+                        std::cout << CheckJson(r, 0).dump(2) << "\n";
+                    std::cerr << r.Message << "\n";
                     return 1;
                 }
-                for (std::size_t i = before; i < run.page->Files().size(); ++i)
-                    report.push_back({{"Repeat", i == 0 ? 0 : 1}, {"File", run.page->Files()[i]}});
-                if (run.page->StateLine() != lastLine) {
-                    lastLine = run.page->StateLine();
-                    if (!lastLine.empty())
-                        std::cerr << "\r" << lastLine.substr(0, lastLine.find('\n')) << "        " << std::flush;
+            } else {
+                const auto notice = run.page->Start();
+                if (notice) {
+                    if (asJson)
+                        std::cout << json{{"Ok", false}, {"Message", notice->Message}}.dump(2) << "\n";
+                    std::cerr << (notice->DeviceError ? text(684) + "\n(" + notice->Message + ")" : notice->Message)
+                              << "\n";
+                    return 1;
                 }
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                std::cerr << "remote recording started\n";
+                if (!wait && !series) {
+                    if (asJson)
+                        std::cout << json{{"Ok", true}, {"Repeat", 0}}.dump(2) << "\n";
+                    return 0;
+                }
+                std::string lastLine;
+                while (run.page->State() != TVro8StartRecording::EState::Editing) {
+                    if (TDeviceSession::Interrupted()) {
+                        run.page->Stop();
+                        std::cerr << "\nvro device record: cancelled, the recorder was stopped\n";
+                        return 130;
+                    }
+                    const std::size_t before = run.page->Files().size();
+                    if (const auto n = run.page->PeriodicUpdate()) {
+                        std::cerr << (n->DeviceError ? text(684) + "\n(" + n->Message + ")" : n->Message) << "\n";
+                        return 1;
+                    }
+                    for (std::size_t i = before; i < run.page->Files().size(); ++i)
+                        report.push_back({{"Repeat", i == 0 ? 0 : 1}, {"File", run.page->Files()[i]}});
+                    if (run.page->StateLine() != lastLine) {
+                        lastLine = run.page->StateLine();
+                        if (!lastLine.empty())
+                            std::cerr << "\r" << lastLine.substr(0, lastLine.find('\n')) << "        " << std::flush;
+                    }
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                }
+                std::cerr << "\n";
+                if (asJson)
+                    std::cout << report.dump(2) << "\n";
+                else
+                    for (const auto& r : report)
+                        std::cout << r["File"].get<std::string>() << "\n";
+                return 0;
             }
-            std::cerr << "\n";
-            if (asJson)
-                std::cout << report.dump(2) << "\n";
-            else
-                for (const auto& r : report)
-                    std::cout << r["File"].get<std::string>() << "\n";
-            return 0;
+        } catch (const EInterrupted&) {
+            std::cerr << "vro device record: cancelled\n";
+            return 130;
+        } catch (const std::exception& e) {
+            return Failed(e);
         }
-    } catch (const EInterrupted&) {
-        std::cerr << "vro device record: cancelled\n";
-        return 130;
-    } catch (const std::exception& e) {
-        return Failed(e);
-    }
-    // "Save to PC": the online measurement with the page's choices, once the
-    // page's session has let the port go.
-    rate = std::to_string(run.choices.RateRow());
-    seconds = std::to_string(std::max<std::int64_t>(1, TVro8RecordingTimes::Time(run.choices.TimeIndex) / 10000));
+        // "Save to PC": the online measurement with the page's choices, once the
+        // page's session has let the port go.
+        rate = std::to_string(run.choices.RateRow());
+        seconds = std::to_string(std::max<std::int64_t>(1, TVro8RecordingTimes::Time(run.choices.TimeIndex) / 10000));
     }
     for (const TVerb& v : Verbs())
         if (v.name == "device online") {
-            TArgs online({"--port", *port, "--baud", std::to_string(baud), "--rate", rate, "--seconds", seconds, *wait});
+            TArgs online(
+                {"--port", *port, "--baud", std::to_string(baud), "--rate", rate, "--seconds", seconds, *wait});
             return v.run(online);
         }
     std::cerr << "vro device record: the online measurement is not available\n";

@@ -78,17 +78,20 @@ int Show(TArgs& a)
         }
         doc["TriggerSetup"] = {{"Trigger", t}, {"Combination", setup.Data.Triggers.Combination()}};
         const TVro8RecordingSetup& r = setup.Data.Recording;
-        doc["RecordingSetup"] = {{"RecordingType", r.RecordingType()},     {"SampleRate", r.SampleRate()},
-                                 {"SimpleCurvMode", r.SimpleCurvMode()},   {"Duration", r.Duration()},
-                                 {"RecordingName", r.RecordingName()},     {"TriggerPosition", r.TriggerPosition()},
-                                 {"RecordingNumber", r.RecordingNumber()}, {"Description", Lines(setup.RecordingDescription())}};
+        doc["RecordingSetup"] = {
+            {"RecordingType", r.RecordingType()},     {"SampleRate", r.SampleRate()},
+            {"SimpleCurvMode", r.SimpleCurvMode()},   {"Duration", r.Duration()},
+            {"RecordingName", r.RecordingName()},     {"TriggerPosition", r.TriggerPosition()},
+            {"RecordingNumber", r.RecordingNumber()}, {"Description", Lines(setup.RecordingDescription())}};
         doc["BaseSetup"] = {{"FlowUnit", setup.Data.Base.FlowUnit()},
                             {"PreassureUnit", setup.Data.Base.PreassureUnit()},
                             {"TemperatureUnit", setup.Data.Base.TemperatureUnit()},
                             {"Description", setup.BaseDescription()}};
         const TVro8DisplaySetup& d = setup.Data.Display;
-        doc["DisplaySetup"] = {{"Bar", d.Bar()},       {"Filter", d.Filter()},
-                               {"Kind", d.Kind()},     {"MinMax", d.MinMax()},
+        doc["DisplaySetup"] = {{"Bar", d.Bar()},
+                               {"Filter", d.Filter()},
+                               {"Kind", d.Kind()},
+                               {"MinMax", d.MinMax()},
                                {"Description", Lines(setup.DisplayDescription())}};
         if (v > 2) {
             json c = json::array();
@@ -182,8 +185,8 @@ int List(TArgs& a)
 VRO_VERB({"setup show", "setup show FILE.vxsf [--json]", "the descriptive texts of a setup file", Show});
 VRO_VERB({"device setup get", "device setup get --port PATH [--baud B] OUT.vxsf",
           "read the recorder's setup into a setup file", Get});
-VRO_VERB({"device setup put", "device setup put --port PATH [--baud B] IN.vxsf",
-          "write a setup file into the recorder", Put});
+VRO_VERB({"device setup put", "device setup put --port PATH [--baud B] IN.vxsf", "write a setup file into the recorder",
+          Put});
 VRO_VERB({"device setups", "device setups --port PATH [--baud B] [--json]",
           "the setups stored in the recorder's settings directory", List});
 

@@ -144,8 +144,7 @@ int Load(TArgs& a)
     TVro8Directory& dir = session.Device().Directory;
     dir.RefreshSetups();
     if (entry >= dir.Count())
-        throw std::runtime_error("no entry " + std::to_string(entry) + " (" + std::to_string(dir.Count()) +
-                                 " stored)");
+        throw std::runtime_error("no entry " + std::to_string(entry) + " (" + std::to_string(dir.Count()) + " stored)");
     TVro8Setup setup(session.Device());
     setup.LoadFromDirectory(static_cast<int>(entry));
     const TVro8Entry& e = dir.Entry(static_cast<int>(entry));

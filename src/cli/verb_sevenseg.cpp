@@ -55,15 +55,18 @@ int Layout(TArgs& args, bool asJson)
         throw EUsage("--columns takes 1, 2 or 4");
     const TLargeDisplayLayout l = LargeDisplayLayout(panel, scroll, channels, columns, minMax);
     if (asJson) {
-        std::cout << json{{"Columns", l.Columns}, {"Rows", l.Rows}, {"CellWidth", l.CellWidth},
-                          {"CellHeight", l.CellHeight}, {"TwoRowsEnabled", l.TwoRowsEnabled},
+        std::cout << json{{"Columns", l.Columns},
+                          {"Rows", l.Rows},
+                          {"CellWidth", l.CellWidth},
+                          {"CellHeight", l.CellHeight},
+                          {"TwoRowsEnabled", l.TwoRowsEnabled},
                           {"FourRowsEnabled", l.FourRowsEnabled}}
                          .dump(2)
                   << "\n";
         return 0;
     }
-    std::printf("Columns %d\nRows %d\nCellWidth %d\nCellHeight %d\nTwoRowsEnabled %s\nFourRowsEnabled %s\n",
-                l.Columns, l.Rows, l.CellWidth, l.CellHeight, l.TwoRowsEnabled ? "true" : "false",
+    std::printf("Columns %d\nRows %d\nCellWidth %d\nCellHeight %d\nTwoRowsEnabled %s\nFourRowsEnabled %s\n", l.Columns,
+                l.Rows, l.CellWidth, l.CellHeight, l.TwoRowsEnabled ? "true" : "false",
                 l.FourRowsEnabled ? "true" : "false");
     return 0;
 }
@@ -81,8 +84,7 @@ int Run(TArgs& args)
     int w = 0, h = 0;
     if (field) {
         char rest = 0;
-        if (std::sscanf(field->c_str(), "%d,%d%c", &w, &h, &rest) != 2 || w < 0 || h < 0 || w > 100000 ||
-            h > 100000)
+        if (std::sscanf(field->c_str(), "%d,%d%c", &w, &h, &rest) != 2 || w < 0 || h < 0 || w > 100000 || h > 100000)
             throw EUsage("--field takes W,H (two numbers 0..100000)");
     }
     json all = json::array();
@@ -107,7 +109,10 @@ int Run(TArgs& args)
                 json segs = json::array();
                 for (const auto& s : d.Segments)
                     segs.push_back(Points(s));
-                digits.push_back({{"Left", d.Left}, {"Right", d.Right}, {"Point", d.Point}, {"Segments", segs},
+                digits.push_back({{"Left", d.Left},
+                                  {"Right", d.Right},
+                                  {"Point", d.Point},
+                                  {"Segments", segs},
                                   {"PointOctagon", Points(d.PointOctagon)}});
             }
             if (g.Thickness > 0)

@@ -32,8 +32,8 @@ int RunTemplate(TArgs& args)
 {
     const bool json = args.Flag("--json");
     const std::string name = args.Option("--name").value_or("SomeName");
-    const auto number = static_cast<std::int32_t>(args.IntOption("--number", 2, std::numeric_limits<std::int32_t>::min(),
-                                                                 std::numeric_limits<std::int32_t>::max()));
+    const auto number = static_cast<std::int32_t>(args.IntOption(
+        "--number", 2, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
     const auto dateText = args.Option("--date");
     args.CheckAllUsed(1);
     const std::string templ = args.Positional(0, "TEMPLATE");
@@ -71,7 +71,6 @@ int RunTemplate(TArgs& args)
 } // namespace
 
 VRO_VERB({"template", "template TEMPLATE [--name NAME] [--number N] [--date YYYY-MM-DDTHH:MM:SS] [--json]",
-          "prints the file name a file-name template gives (placeholders %Name, %Nr:D, %Date, %Time)",
-          RunTemplate});
+          "prints the file name a file-name template gives (placeholders %Name, %Nr:D, %Date, %Time)", RunTemplate});
 
 } // namespace vro::cli

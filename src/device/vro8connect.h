@@ -15,9 +15,9 @@ namespace vro {
 
 struct TVro8ConnectResult {
     bool Connected = false;
-    std::string IdentText;   // at most 14 characters, up to the first 0 byte
-    int ComVersion = 0;      // as reported (also when refused)
-    std::string Error;       // the failure's message when not connected
+    std::string IdentText; // at most 14 characters, up to the first 0 byte
+    int ComVersion = 0;    // as reported (also when refused)
+    std::string Error;     // the failure's message when not connected
 };
 
 // Sends the cancel sequence, waits 200 ms, clears the buffers and reads the

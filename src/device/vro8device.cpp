@@ -19,7 +19,10 @@ namespace {
 constexpr char kRead = 'R';
 constexpr char kWrite = 'S';
 
-std::array<std::uint8_t, 2> U16Data(std::uint16_t v) { return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}; }
+std::array<std::uint8_t, 2> U16Data(std::uint16_t v)
+{
+    return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
+}
 
 // A status answer of a command that names an entry: exactly two bytes.
 std::int16_t TransferStatus2(TDvxV24Connector& c, std::uint8_t number, std::span<const std::uint8_t> data)
@@ -74,8 +77,7 @@ int TVro8Component::ComVersion() const
 
 TVro8Device::TVro8Device(TDvxV24Connector& connector)
     : connector_(connector), online_(std::make_unique<TVro8OnlineRecording>(*this))
-{
-}
+{}
 
 TVro8Device::~TVro8Device() = default;
 
@@ -87,9 +89,9 @@ void TVro8Device::ReadIdentification()
     TVro8Ident id = DecodeIdent(ans);
     ident_ = id;
     if (!Vro8ComVersionKnown(id.ComVersion))
-        throw EVro8Device(EVro8Status::UnsupportedComVersion,
-                          "The recorder reports layout version " + std::to_string(id.ComVersion) +
-                              ", which this program does not support (1 to 5)");
+        throw EVro8Device(EVro8Status::UnsupportedComVersion, "The recorder reports layout version " +
+                                                                  std::to_string(id.ComVersion) +
+                                                                  ", which this program does not support (1 to 5)");
     identified_ = true;
 }
 
@@ -209,9 +211,8 @@ void TVro8Directory::RefreshSetups() { Refresh(31, true); }
 const TVro8Entry& TVro8Directory::Entry(int index) const
 {
     if (index < 0 || index >= Count())
-        throw EVro8Device(EVro8Status::IndexOutOfRange,
-                          "Entry " + std::to_string(index) + " does not exist (" + std::to_string(Count()) +
-                              " entries)");
+        throw EVro8Device(EVro8Status::IndexOutOfRange, "Entry " + std::to_string(index) + " does not exist (" +
+                                                            std::to_string(Count()) + " entries)");
     return entries_[static_cast<std::size_t>(index)];
 }
 
@@ -485,9 +486,9 @@ void TVro8SetupBlocks::WriteBlock(EVro8Block block, std::span<const std::uint8_t
 {
     RequireCan(ComVersion(), block);
     if (bytes.size() != BlockSize(block))
-        throw EVro8Device(EVro8Status::UnexpectedMessageLen,
-                          "Block " + std::to_string(static_cast<int>(block)) + " needs " +
-                              std::to_string(BlockSize(block)) + " bytes");
+        throw EVro8Device(EVro8Status::UnexpectedMessageLen, "Block " + std::to_string(static_cast<int>(block)) +
+                                                                 " needs " + std::to_string(BlockSize(block)) +
+                                                                 " bytes");
     const auto nr = static_cast<std::uint8_t>(block);
     if (block == EVro8Block::Sensor || block == EVro8Block::Can)
         Conn().WriteMultipacket(kWrite, nr, 240, bytes);

@@ -108,9 +108,9 @@ private:
 
 class TVro8Recording : public TVro8Component {
 public:
-    static constexpr int kLoaded = 0;     // idle or loaded
+    static constexpr int kLoaded = 0; // idle or loaded
     static constexpr int kLoading = 1;
-    static constexpr int kFailed = -1;    // the download failed (whatever it had read)
+    static constexpr int kFailed = -1; // the download failed (whatever it had read)
     static constexpr int kCancelled = -2;
 
     using TVro8Component::TVro8Component;
@@ -176,7 +176,14 @@ public:
     void LoadSynchronous();
 };
 
-enum class EVro8Block : std::uint8_t { Sensor = 100, Trigger = 101, Recording = 102, Display = 103, Base = 105, Can = 107 };
+enum class EVro8Block : std::uint8_t {
+    Sensor = 100,
+    Trigger = 101,
+    Recording = 102,
+    Display = 103,
+    Base = 105,
+    Can = 107
+};
 
 class TVro8SetupBlocks : public TVro8Component {
 public:

@@ -171,9 +171,10 @@ void TVro8OnlineRecording::PrepareRun()
 void TVro8OnlineRecording::Start(bool repeat)
 {
     Prepare();
-    std::array<std::uint8_t, 6> data{static_cast<std::uint8_t>(type_), static_cast<std::uint8_t>(type_ >> 8),
-                                     static_cast<std::uint8_t>(SampleRate), static_cast<std::uint8_t>(SampleRate >> 8),
-                                     static_cast<std::uint8_t>(repeat ? 1 : 0), 0};
+    std::array<std::uint8_t, 6> data{
+        static_cast<std::uint8_t>(type_),          static_cast<std::uint8_t>(type_ >> 8),
+        static_cast<std::uint8_t>(SampleRate),     static_cast<std::uint8_t>(SampleRate >> 8),
+        static_cast<std::uint8_t>(repeat ? 1 : 0), 0};
     Conn().TransferStatus('S', 104, data);
     linkRun_ = true;
     startTime_.store(Now(), std::memory_order_release);
@@ -366,8 +367,10 @@ void TVro8OnlineRecording::Rebuild()
             for (int c = 0; c < cc_; ++c) {
                 const std::int32_t v = values_[c][static_cast<std::size_t>(i)].load(std::memory_order_relaxed);
                 if (column == prev) {
-                    runMin_[c].store(std::min(runMin_[c].load(std::memory_order_relaxed), v), std::memory_order_relaxed);
-                    runMax_[c].store(std::max(runMax_[c].load(std::memory_order_relaxed), v), std::memory_order_relaxed);
+                    runMin_[c].store(std::min(runMin_[c].load(std::memory_order_relaxed), v),
+                                     std::memory_order_relaxed);
+                    runMax_[c].store(std::max(runMax_[c].load(std::memory_order_relaxed), v),
+                                     std::memory_order_relaxed);
                 } else {
                     if (prev >= 0) {
                         columnMin_[c][static_cast<std::size_t>(prev)].store(runMin_[c].load(std::memory_order_relaxed),

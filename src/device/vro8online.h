@@ -48,7 +48,7 @@ public:
     std::int32_t Duration = 0;
     std::int32_t RecordingType = 0; // 0 simple curve, 1 with trigger, 2 event log
     std::int32_t SampleRate = 0;
-    std::int32_t ChannelCount = 1;  // 1..32
+    std::int32_t ChannelCount = 1; // 1..32
     std::int32_t BufferLength = 1000;
     std::int32_t SimpleCurvMode = 0;
     std::int32_t TriggerPosition = 0;
@@ -111,8 +111,14 @@ public:
     std::int32_t MaxValue(int ch, std::int32_t i) const { return Ring(maxValues_, ch, i); }
     std::int32_t TimeStamp(std::int32_t i) const;
     std::uint16_t State(std::int32_t i) const;
-    std::int32_t ColumnMin(int ch, int col) const { return columnMin_[Ch(ch)][Col(col)].load(std::memory_order_relaxed); }
-    std::int32_t ColumnMax(int ch, int col) const { return columnMax_[Ch(ch)][Col(col)].load(std::memory_order_relaxed); }
+    std::int32_t ColumnMin(int ch, int col) const
+    {
+        return columnMin_[Ch(ch)][Col(col)].load(std::memory_order_relaxed);
+    }
+    std::int32_t ColumnMax(int ch, int col) const
+    {
+        return columnMax_[Ch(ch)][Col(col)].load(std::memory_order_relaxed);
+    }
 
     // A trigger released by hand: types 0/1 set TriggerState when it is
     // still 0; type 2 asks the writer to store an event at the next record.

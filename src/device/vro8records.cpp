@@ -101,10 +101,7 @@ TVro8Ident DecodeIdent(TBytes answer)
     return id;
 }
 
-bool Vro8IdentIsRecorder(const std::string& t)
-{
-    return t.rfind("VRO8K-M ", 0) == 0 || t.rfind("VRO8000 ", 0) == 0;
-}
+bool Vro8IdentIsRecorder(const std::string& t) { return t.rfind("VRO8K-M ", 0) == 0 || t.rfind("VRO8000 ", 0) == 0; }
 
 // ---- channel descriptions ------------------------------------------------------
 
@@ -163,15 +160,9 @@ std::optional<std::int16_t> TVro8ValueArea::Word(int channel, int part) const
     return GetI16(std::span<const std::uint8_t>(Bytes.data(), Length), word * 2);
 }
 
-std::optional<std::int16_t> TVro8ValueArea::Min(int channel) const
-{
-    return MinMax ? Word(channel, 1) : std::nullopt;
-}
+std::optional<std::int16_t> TVro8ValueArea::Min(int channel) const { return MinMax ? Word(channel, 1) : std::nullopt; }
 
-std::optional<std::int16_t> TVro8ValueArea::Max(int channel) const
-{
-    return MinMax ? Word(channel, 2) : std::nullopt;
-}
+std::optional<std::int16_t> TVro8ValueArea::Max(int channel) const { return MinMax ? Word(channel, 2) : std::nullopt; }
 
 TVro8ValueArea DecodeValues(TBytes answer, bool minMax)
 {
@@ -239,10 +230,10 @@ TVro8TriggerEvent DecodeTriggerEvent(TBytes t)
 namespace {
 // Where the parts after the channel descriptions lie in a layout's header.
 struct THeaderParts {
-    std::size_t triggers;    // trigger events, followed by the combination
-    std::size_t triggerBlock;// bytes of events + combination
-    std::size_t timeStatePre;// trigger time, state, pre-trigger count (12 bytes)
-    std::size_t reserved;    // 0 when the layout has none
+    std::size_t triggers;     // trigger events, followed by the combination
+    std::size_t triggerBlock; // bytes of events + combination
+    std::size_t timeStatePre; // trigger time, state, pre-trigger count (12 bytes)
+    std::size_t reserved;     // 0 when the layout has none
     std::size_t comment;
     std::size_t display;
 };
@@ -261,8 +252,8 @@ THeaderParts PartsOf(int comVersion)
 TVro8HeaderBytes ConvertHeader(int comVersion, TBytes in)
 {
     if (in.size() != Vro8HeaderSize(comVersion))
-        throw EVro8Device(EVro8Status::IllegalHeader, "Illegal Header",
-                          0, "header of " + std::to_string(in.size()) + " bytes");
+        throw EVro8Device(EVro8Status::IllegalHeader, "Illegal Header", 0,
+                          "header of " + std::to_string(in.size()) + " bytes");
     TVro8HeaderBytes out{};
     if (comVersion == 3 || comVersion == 4) {
         std::copy(in.begin(), in.end(), out.begin());
@@ -306,9 +297,8 @@ TVro8Header DecodeHeader(const TVro8HeaderBytes& h)
     r.StopTime = GetU32(b, vro8hdr::StopTime);
     if (r.ChannelCount >= 0 && r.ChannelCount <= static_cast<int>(kVro8HeaderChannels))
         for (int i = 0; i < r.ChannelCount; ++i)
-            r.Channels.push_back(
-                DecodeChannel(b.subspan(vro8hdr::Channels + static_cast<std::size_t>(i) * kVro8ChannelSize,
-                                        kVro8ChannelSize)));
+            r.Channels.push_back(DecodeChannel(
+                b.subspan(vro8hdr::Channels + static_cast<std::size_t>(i) * kVro8ChannelSize, kVro8ChannelSize)));
     for (std::size_t i = 0; i < kVro8HeaderTriggers; ++i)
         r.Triggers[i] = DecodeTriggerEvent(b.subspan(vro8hdr::Triggers + i * kVro8TriggerEventSize, 32));
     r.TriggerCombination = GetI32(b, vro8hdr::Combination);

@@ -28,12 +28,12 @@ using TBytes = std::span<const std::uint8_t>;
 constexpr int kVro8MinComVersion = 1;
 constexpr int kVro8MaxComVersion = 5;
 constexpr std::size_t kVro8IdentSize = 80;
-constexpr std::size_t kVro8ChannelSize = 56;      // common channel description
+constexpr std::size_t kVro8ChannelSize = 56; // common channel description
 constexpr std::size_t kVro8MaxMeasureChannels = 70;
 constexpr std::size_t kVro8ValueAreaSize = 192;
 constexpr std::size_t kVro8EntrySize = 44;
 constexpr std::size_t kVro8TriggerEventSize = 32;
-constexpr std::size_t kVro8HeaderSize = 2540;     // common header layout
+constexpr std::size_t kVro8HeaderSize = 2540; // common header layout
 constexpr std::size_t kVro8HeaderChannels = 32;
 constexpr std::size_t kVro8HeaderTriggers = 4;
 constexpr std::int32_t kVro8MaxRecordCount = 1000000;
@@ -42,10 +42,10 @@ constexpr int kVro8SampleRates = 28;
 // Common header offsets.
 namespace vro8hdr {
 constexpr std::size_t Name = 4, Number = 36, StartTime = 40, DataSize = 44, RecordCount = 48, Type = 56,
-                      SimpleCurveMode = 60, SampleRate = 64, ChannelCount = 68, ValueCount = 72,
-                      RecordSize = 76, StopTime = 80, Channels = 84, Triggers = 1876, Combination = 2004,
-                      TriggerTime = 2008, TriggerState = 2012, PreTriggerCount = 2016, Reserved = 2020,
-                      Comment = 2024, CommentSize = 512, DisplayValues = 2536;
+                      SimpleCurveMode = 60, SampleRate = 64, ChannelCount = 68, ValueCount = 72, RecordSize = 76,
+                      StopTime = 80, Channels = 84, Triggers = 1876, Combination = 2004, TriggerTime = 2008,
+                      TriggerState = 2012, PreTriggerCount = 2016, Reserved = 2020, Comment = 2024, CommentSize = 512,
+                      DisplayValues = 2536;
 }
 
 // Size of the channel description a layout sends (48, 52 or 56).
@@ -68,7 +68,7 @@ std::string Vro8TrimmedText(TBytes field, std::size_t maxChars);
 // ---- identification (R 40) -----------------------------------------------
 struct TVro8Ident {
     std::array<std::uint8_t, kVro8IdentSize> Raw{};
-    std::string IdentText;          // up to 14 characters, to the first 0
+    std::string IdentText; // up to 14 characters, to the first 0
     std::uint16_t ComVersion = 0;
     std::int16_t HardwareVariant = 0;
 };

@@ -18,7 +18,7 @@ namespace vro {
 namespace {
 std::mutex gMutex;
 std::map<std::int32_t, std::string> gExplicit; // guarded by gMutex
-bool gEnvLoaded = false;                        // guarded by gMutex
+bool gEnvLoaded = false;                       // guarded by gMutex
 
 struct TFamily {
     const char* prefix;
@@ -78,8 +78,8 @@ std::vector<std::pair<std::int32_t, std::string>> TDvxPortTable::ParseAssignment
             continue;
         const std::size_t eq = item.find('=');
         int com = 0;
-        const bool shaped = eq != std::string::npos && eq >= 4 && item.compare(0, 3, "COM") == 0 &&
-                            eq + 1 < item.size();
+        const bool shaped =
+            eq != std::string::npos && eq >= 4 && item.compare(0, 3, "COM") == 0 && eq + 1 < item.size();
         if (!shaped || std::from_chars(item.data() + 3, item.data() + eq, com).ptr != item.data() + eq || com < 1 ||
             com > kMaxIndex + 1)
             throw std::invalid_argument("port assignment \"" + item + "\" is not of the form COMn=PATH (n 1..99)");

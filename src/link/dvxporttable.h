@@ -23,7 +23,7 @@ struct TPortEntry {
     std::int32_t index = 0; // COM number - 1
     std::string path;
     EPortKind kind = EPortKind::Rs232;
-    std::string driver;     // kernel driver name when known (cp210x, ftdi_sio, ...)
+    std::string driver; // kernel driver name when known (cp210x, ftdi_sio, ...)
 };
 
 class TDvxPortTable {

@@ -125,8 +125,7 @@ struct TDvxV24Connector::TLife {
 };
 
 TDvxV24Connector::TDvxV24Connector(std::unique_ptr<TDvxV24Port> port, TDvxDispatcher dispatcher)
-    : port_(port ? std::move(port) : std::make_unique<TDvxV24SerialPort>()),
-      dispatcher_(std::move(dispatcher)),
+    : port_(port ? std::move(port) : std::make_unique<TDvxV24SerialPort>()), dispatcher_(std::move(dispatcher)),
       life_(std::make_shared<TLife>())
 {
     if (dispatcher_) {
@@ -475,8 +474,7 @@ std::int32_t TDvxV24Connector::ReceiveFrame(char address, std::uint8_t number, s
             parser.FeedBlock({block, static_cast<std::size_t>(n)});
             break;
         }
-        case dvx::TDvxFrameParser::EStep::Failed:
-            RaiseError(parser.Error());
+        case dvx::TDvxFrameParser::EStep::Failed: RaiseError(parser.Error());
         case dvx::TDvxFrameParser::EStep::Done: {
             const auto data = parser.Data();
             std::copy(data.begin(), data.end(), answer.begin());
@@ -792,15 +790,13 @@ bool TDvxV24Connector::IsAsyncActive() const
 bool TDvxV24Connector::WaitAsyncEnded(std::uint32_t timeoutMs)
 {
     std::unique_lock lock(handlerMutex_);
-    return asyncEnded_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return asyncThread_ == nullptr && !completing_; });
+    return asyncEnded_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                [&] { return asyncThread_ == nullptr && !completing_; });
 }
 
 // ---------------------------------------------------------------- service sequences
 
-void TDvxV24Connector::SendServiceBytes(const std::uint8_t* bytes, std::int32_t count)
-{
-    port_->Write(bytes, count);
-}
+void TDvxV24Connector::SendServiceBytes(const std::uint8_t* bytes, std::int32_t count) { port_->Write(bytes, count); }
 
 std::int32_t TDvxV24Connector::GetEnqState()
 {

@@ -38,7 +38,8 @@ namespace vro {
 class EDvxV24Error : public std::runtime_error {
 public:
     explicit EDvxV24Error(const std::string& message, std::string detail = {})
-        : std::runtime_error(message), detail_(std::move(detail)) {}
+        : std::runtime_error(message), detail_(std::move(detail))
+    {}
     const std::string& Detail() const { return detail_; }
 
 private:
@@ -243,7 +244,7 @@ private:
     std::function<void(int)> onProgress_;
     std::function<void(std::int32_t)> onAsyncDone_;
     std::string lastError_;
-    std::unique_ptr<TDvxV24Thread> asyncThread_;   // set while IsAsyncActive
+    std::unique_ptr<TDvxV24Thread> asyncThread_;        // set while IsAsyncActive
     std::vector<std::unique_ptr<TDvxV24Thread>> ended_; // ended, waiting to be joined
     bool completing_ = false;                           // the completion step is running
     std::condition_variable asyncEnded_;

@@ -61,8 +61,7 @@ std::string ExpectedByteText(const char* what, int received, int expected)
 
 TDvxFrameParser::TDvxFrameParser(char requestAddress, std::uint8_t number, std::int32_t maxLen)
     : request_(requestAddress), number_(number), maxLen_(maxLen < 0 ? 0 : maxLen)
-{
-}
+{}
 
 TDvxFrameParser::EStep TDvxFrameParser::Fail(std::string text)
 {
@@ -145,8 +144,7 @@ TDvxFrameParser::EStep TDvxFrameParser::FeedByte(std::uint8_t b)
         if (Expect(b, kEtx, "No ETX") == EStep::Failed)
             return step_;
         return step_ = echo_ ? EStep::Echo : EStep::Done;
-    case EField::Data:
-        break;
+    case EField::Data: break;
     }
     return Fail("frame parser fed a byte out of turn");
 }

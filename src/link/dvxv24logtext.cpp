@@ -72,17 +72,15 @@ std::vector<std::string> DecodeDataBytes(std::span<const std::uint8_t> bytes, ED
         }
         case 3: {
             const auto v16 = static_cast<std::int16_t>(bytes[i - 1] | (bytes[i] << 8));
-            const auto v32 = static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[i - 3]) |
-                                                       (static_cast<std::uint32_t>(bytes[i - 2]) << 8) |
-                                                       (static_cast<std::uint32_t>(bytes[i - 1]) << 16) |
-                                                       (static_cast<std::uint32_t>(bytes[i]) << 24));
+            const auto v32 = static_cast<std::int32_t>(
+                static_cast<std::uint32_t>(bytes[i - 3]) | (static_cast<std::uint32_t>(bytes[i - 2]) << 8) |
+                (static_cast<std::uint32_t>(bytes[i - 1]) << 16) | (static_cast<std::uint32_t>(bytes[i]) << 24));
             std::snprintf(extra, sizeof extra, "  %6d  %12d", v16, v32);
             out.push_back(line + extra);
             out.emplace_back(38, window == EDecodeWindow::Log ? '=' : '-');
             break;
         }
-        default:
-            out.push_back(line);
+        default: out.push_back(line);
         }
     }
     return out;

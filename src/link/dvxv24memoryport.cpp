@@ -17,11 +17,9 @@ struct TDvxV24MemoryPortPair::TShared {
 };
 
 TDvxV24MemoryPortPair::TDvxV24MemoryPortPair()
-    : shared_(std::make_shared<TShared>()),
-      a_(std::make_unique<TDvxV24MemoryPort>(shared_, 0)),
+    : shared_(std::make_shared<TShared>()), a_(std::make_unique<TDvxV24MemoryPort>(shared_, 0)),
       b_(std::make_unique<TDvxV24MemoryPort>(shared_, 1))
-{
-}
+{}
 
 TDvxV24MemoryPortPair::~TDvxV24MemoryPortPair() = default;
 
@@ -30,8 +28,7 @@ std::unique_ptr<TDvxV24MemoryPort> TDvxV24MemoryPortPair::TakeB() { return std::
 
 TDvxV24MemoryPort::TDvxV24MemoryPort(std::shared_ptr<TDvxV24MemoryPortPair::TShared> shared, int side)
     : shared_(std::move(shared)), side_(side)
-{
-}
+{}
 
 TDvxV24MemoryPort::~TDvxV24MemoryPort() { Close(); }
 

@@ -65,10 +65,8 @@ TDvxV24SerialPort::~TDvxV24SerialPort() { Close(); }
 std::string TDvxV24SerialPort::DescribeOpenError(const std::string& path, int err)
 {
     switch (err) {
-    case ENOENT:
-        return path + ": no such device";
-    case EBUSY:
-        return path + ": busy (another program uses the port)";
+    case ENOENT: return path + ": no such device";
+    case EBUSY: return path + ": busy (another program uses the port)";
     case EACCES:
     case EPERM: {
         struct stat st {};
@@ -78,13 +76,10 @@ std::string TDvxV24SerialPort::DescribeOpenError(const std::string& path, int er
         return path + ": no permission";
     }
     case ENXIO:
-    case ENODEV:
-        return path + ": the device does not respond (no hardware behind it)";
+    case ENODEV: return path + ": the device does not respond (no hardware behind it)";
     case ENOTTY:
-    case EINVAL:
-        return path + ": not a serial device";
-    default:
-        return path + ": " + std::strerror(err);
+    case EINVAL: return path + ": not a serial device";
+    default: return path + ": " + std::strerror(err);
     }
 }
 
@@ -187,7 +182,9 @@ std::int32_t TDvxV24SerialPort::Write(const std::uint8_t* buffer, std::int32_t c
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - TClock::now()).count();
         if (left <= 0)
             break;
-        struct pollfd p {fd_, POLLOUT, 0};
+        struct pollfd p {
+            fd_, POLLOUT, 0
+        };
         const int r = ::poll(&p, 1, static_cast<int>(left));
         if (r < 0 && errno != EINTR) {
             failed_ = true;
@@ -241,7 +238,9 @@ std::int32_t TDvxV24SerialPort::WaitInQueue(std::int32_t atLeast, std::uint32_t 
             return have;
         if (have == 0) {
             // Nothing yet: sleep in the kernel until the first byte comes.
-            struct pollfd p {fd_, POLLIN, 0};
+            struct pollfd p {
+                fd_, POLLIN, 0
+            };
             const int ms = static_cast<int>((left.count() + 999) / 1000);
             const int r = ::poll(&p, 1, ms);
             if (r < 0 && errno != EINTR) {

@@ -40,9 +40,7 @@ bool SetRawLine(int fd, std::int32_t baudrate, std::uint8_t parity, bool ctsHand
     case 0: break;
     case 1: t.c_cflag |= PARENB | PARODD; break;
     case 2: t.c_cflag |= PARENB; break;
-    default:
-        err = "parity " + std::to_string(parity) + " is not supported";
-        return false;
+    default: err = "parity " + std::to_string(parity) + " is not supported"; return false;
     }
     if (ctsHandshake)
         t.c_cflag |= CRTSCTS;
@@ -66,8 +64,8 @@ bool SetRawLine(int fd, std::int32_t baudrate, std::uint8_t parity, bool ctsHand
         // UARTs divide a clock, so a driver may report a speed close to, not
         // equal to, the one asked for; 2 % is well within what a receiver takes.
         if (got <= 0 || std::abs(static_cast<long long>(got) - baudrate) > baudrate / 50) {
-            err = "the device does not take " + std::to_string(baudrate) + " baud (it reports " +
-                  std::to_string(got) + ")";
+            err = "the device does not take " + std::to_string(baudrate) + " baud (it reports " + std::to_string(got) +
+                  ")";
             return false;
         }
     }

@@ -45,7 +45,9 @@ std::vector<TSimChannel> DefaultChannels()
     return {
         {-100, 6000, 1, 0, 0, 0, "Pressure P1", "bar"},
         {-100, 4000, 1, 1, 0, 0, "Pressure P2", "bar"},
-        {-500, 2000, 1, 2, 0, 0, "Temperature", "\xB0" "C"},
+        {-500, 2000, 1, 2, 0, 0, "Temperature",
+         "\xB0"
+         "C"},
         {0, 3000, 1, 3, 0, 0, "Flow", "l/min"},
         {-1, 250, 0, 4, 1, 0, "Smart sub 1", "bar"},
         {0, 30000, 0, 8, 0, 4, "Frequency", "Hz"},
@@ -133,8 +135,14 @@ void TSimRecorder::LoadDefaultMemory()
     auto chans = [&](std::size_t n) {
         std::vector<TSimChannel> c;
         for (std::size_t i = 0; i < n; ++i) {
-            TSimChannel ch{-1000, 1000 + static_cast<std::int32_t>(i) * 100, static_cast<std::uint16_t>(i % 3),
-                           static_cast<std::uint8_t>(i % 13), 0, 0, "Channel " + std::to_string(i + 1), "bar"};
+            TSimChannel ch{-1000,
+                           1000 + static_cast<std::int32_t>(i) * 100,
+                           static_cast<std::uint16_t>(i % 3),
+                           static_cast<std::uint8_t>(i % 13),
+                           0,
+                           0,
+                           "Channel " + std::to_string(i + 1),
+                           "bar"};
             c.push_back(ch);
         }
         return c;
@@ -301,8 +309,8 @@ std::vector<TNamedRecorderFault> ParseRecorderFaults(const std::string& text)
         TNamedRecorderFault f;
         f.Address = parts[0][0];
         f.Number = static_cast<std::uint8_t>(number(item, parts[0].substr(1), 0, 255));
-        const auto mode = std::find_if(std::begin(kModes), std::end(kModes),
-                                       [&](const auto& m) { return parts[1] == m.first; });
+        const auto mode =
+            std::find_if(std::begin(kModes), std::end(kModes), [&](const auto& m) { return parts[1] == m.first; });
         if (mode == std::end(kModes))
             throw std::invalid_argument("fault \"" + item + "\": unknown mode \"" + parts[1] +
                                         "\" (silence, status, short, long, empty, cut, over, delay)");
@@ -521,9 +529,7 @@ TByteString TSimRecorder::CurrentValues() const
         const auto& c = channels_[i];
         const double mid = (static_cast<double>(c.LoRange) + c.HiRange) / 2.0;
         const double amp = (static_cast<double>(c.HiRange) - c.LoRange) / 4.0;
-        auto clamp16 = [](double x) {
-            return static_cast<std::int16_t>(std::clamp(std::lround(x), -32767L, 32767L));
-        };
+        auto clamp16 = [](double x) { return static_cast<std::int16_t>(std::clamp(std::lround(x), -32767L, 32767L)); };
         const double v = mid + amp * std::sin(t * 0.7 * static_cast<double>(i + 1));
         std::vector<std::int16_t> words{clamp16(v)};
         if (minMax_) {
@@ -547,7 +553,7 @@ TByteString TSimRecorder::CurrentValues() const
 }
 
 TRecorderAnswer TSimRecorder::ReadPiece(const TByteString& area, std::span<const std::uint8_t> data, char a,
-                                   std::uint8_t n)
+                                        std::uint8_t n)
 {
     if (data.size() != 4)
         return {true, {}, {}};
@@ -592,7 +598,8 @@ const TRecorderFault* TSimRecorder::ActiveFault(char a, std::uint8_t n)
     return &f;
 }
 
-void TSimRecorder::ApplyFault(const TRecorderFault& f, TRecorderAnswer& ans, bool statusAnswer, bool twoByteStatus) const
+void TSimRecorder::ApplyFault(const TRecorderFault& f, TRecorderAnswer& ans, bool statusAnswer,
+                              bool twoByteStatus) const
 {
     switch (f.Mode) {
     case ERecorderFault::Silence: ans.Silent = true; break;
@@ -632,8 +639,8 @@ TRecorderAnswer TSimRecorder::HandleFrame(char address, std::uint8_t number, std
     const TRecorderFault* f = ActiveFault(address, number);
     if (f && f->Mode == ERecorderFault::Silence)
         return {true, {}, {}};
-    const bool status2 = address == 'R' && (number == 20 || number == 22 || number == 24 || number == 25 ||
-                                            number == 33);
+    const bool status2 =
+        address == 'R' && (number == 20 || number == 22 || number == 24 || number == 25 || number == 33);
     const bool status1 = address == 'S' || (address == 'R' && number == 210 && data.size() == 4);
     if (f && f->Mode == ERecorderFault::Status && (status1 || status2)) {
         // A refusal: the recorder answers the status and does nothing.
@@ -705,8 +712,7 @@ TRecorderAnswer TSimRecorder::Dispatch(char a, std::uint8_t n, std::span<const s
                     ans.Data[i] = static_cast<std::uint8_t>(((offset + i) % 2) ? w >> 8 : w);
                 }
                 if (f != faults_.end() && f->second.Mode == ERecorderFault::OverPiece)
-                    ans.Data.resize(std::min<std::size_t>(take + static_cast<std::size_t>(f->second.Value), 240),
-                                    0xEE);
+                    ans.Data.resize(std::min<std::size_t>(take + static_cast<std::size_t>(f->second.Value), 240), 0xEE);
             }
             return ans;
         }
@@ -783,8 +789,11 @@ TRecorderAnswer TSimRecorder::Dispatch(char a, std::uint8_t n, std::span<const s
                 }
             return Status2(3);
         }
-        case 40: return {false, WriteIdent(firmware_.IdentText().value_or(profile_.IdentText), static_cast<std::uint16_t>(v),
-                                           profile_.HardwareVariant), {}};
+        case 40:
+            return {false,
+                    WriteIdent(firmware_.IdentText().value_or(profile_.IdentText), static_cast<std::uint16_t>(v),
+                               profile_.HardwareVariant),
+                    {}};
         case 50:
             if (v == 1)
                 return {};
@@ -792,8 +801,8 @@ TRecorderAnswer TSimRecorder::Dispatch(char a, std::uint8_t n, std::span<const s
         case 51: {
             if (d.size() != 2)
                 return {};
-            std::string t = "Sub " + std::string(1, static_cast<char>('A' + d[0] % 26)) + std::to_string(d[1]) +
-                            " pressure";
+            std::string t =
+                "Sub " + std::string(1, static_cast<char>('A' + d[0] % 26)) + std::to_string(d[1]) + " pressure";
             return {false, TByteString(t.begin(), t.end()), {}};
         }
         case 52: {
@@ -928,11 +937,11 @@ void TSimRecorder::FinishRemoteRun()
     r.RecordCount = profile_.RemoteRecords.value_or(200);
     // The run follows the recording block: name, number, type, sample rate
     // and recording time (the recorder's own tables, in 0.1 ms).
-    static constexpr std::uint32_t kIntervals[18] = {1, 2, 5, 10, 20, 50, 100, 200, 500,
+    static constexpr std::uint32_t kIntervals[18] = {1,    2,    5,    10,    20,    50,    100,    200,    500,
                                                      1000, 2000, 5000, 10000, 20000, 60000, 120000, 300000, 600000};
-    static constexpr std::uint32_t kTimes[16] = {10000, 20000, 50000, 100000, 300000, 600000, 1200000, 3000000,
-                                                 6000000, 18000000, 36000000, 72000000, 144000000, 288000000,
-                                                 432000000, 864000000};
+    static constexpr std::uint32_t kTimes[16] = {10000,     20000,     50000,     100000,   300000,   600000,
+                                                 1200000,   3000000,   6000000,   18000000, 36000000, 72000000,
+                                                 144000000, 288000000, 432000000, 864000000};
     const TByteString& rb = blocks_[102];
     if (rb.size() == 48) {
         const std::uint16_t type = U16(rb, 4), rate = U16(rb, 6), duration = U16(rb, 8);
@@ -949,7 +958,8 @@ void TSimRecorder::FinishRemoteRun()
             r.SampleRate = rate;
         }
         if (!profile_.RemoteRecords && rate < 18 && duration < 16)
-            r.RecordCount = std::clamp<std::uint32_t>(kTimes[duration] / kIntervals[rate], 1, profile_.RemoteMaxRecords);
+            r.RecordCount =
+                std::clamp<std::uint32_t>(kTimes[duration] / kIntervals[rate], 1, profile_.RemoteMaxRecords);
     }
     GenerateSamples(r);
     headerHandle_ = sampleHandle_ = r.Handle;
@@ -1008,8 +1018,9 @@ TByteString TSimRecorder::NextStreamRecord()
                           static_cast<std::int16_t>(v + 10 + static_cast<int>(c))};
             flat.insert(flat.end(), triples[c].begin(), triples[c].end());
         }
-        const std::uint8_t status =
-            cfg.EventEvery > 0 && k % cfg.EventEvery == cfg.EventEvery - 1 ? static_cast<std::uint8_t>(1u << (k % 4)) : 0;
+        const std::uint8_t status = cfg.EventEvery > 0 && k % cfg.EventEvery == cfg.EventEvery - 1
+                                        ? static_cast<std::uint8_t>(1u << (k % 4))
+                                        : 0;
         auto r = WriteOnlineEvent(triples, status, cfg.FreeByte);
         out.insert(out.end(), r.begin(), r.end());
         streamed_.push_back(std::move(flat));

@@ -34,21 +34,21 @@ namespace vro::sim {
 // What the recorder does instead of its normal answer.
 enum class ERecorderFault {
     None,
-    Silence,    // no answer at all
-    Status,     // a status answer carries Value instead of 0 (status1 or status2 by command)
-    Short,      // the answer is cut by Value bytes (at least to 0)
-    Long,       // Value extra bytes are appended
-    Empty,      // an answer without data
-    CutAt,      // multi-packet read: pieces at or after offset Value answer 0 bytes
-    OverPiece,  // multi-packet read: every piece is Value bytes longer than the data left
-    Delay,      // answer after Value milliseconds
+    Silence,   // no answer at all
+    Status,    // a status answer carries Value instead of 0 (status1 or status2 by command)
+    Short,     // the answer is cut by Value bytes (at least to 0)
+    Long,      // Value extra bytes are appended
+    Empty,     // an answer without data
+    CutAt,     // multi-packet read: pieces at or after offset Value answer 0 bytes
+    OverPiece, // multi-packet read: every piece is Value bytes longer than the data left
+    Delay,     // answer after Value milliseconds
 };
 
 struct TRecorderFault {
     ERecorderFault Mode = ERecorderFault::None;
     long Value = 0;
-    int Times = -1;     // how many answers the fault applies to; -1: until cleared
-    int SkipFirst = 0;  // answers left alone before the fault starts
+    int Times = -1;    // how many answers the fault applies to; -1: until cleared
+    int SkipFirst = 0; // answers left alone before the fault starts
 };
 
 // One command's fault as `vro simulate --faults` names it:
@@ -78,31 +78,31 @@ enum class ESimRemoteState { Idle, Measuring, Storing, Finished };
 // Online stream behaviour.
 struct TSimOnlineConfig {
     std::chrono::microseconds Interval{2000}; // one record every Interval (scaled rate)
-    int JunkEvery = 0;         // every n-th record is preceded by the bytes 88 01
-    int BadChecksumEvery = 0;  // every n-th record (types 0/1) carries a wrong checksum
-    long TriggerAtRecord = -1; // types 0/1: status bit 0 set from this record on
-    int EventEvery = 5;        // type 2: every n-th record reports an event (status != 0)
+    int JunkEvery = 0;                        // every n-th record is preceded by the bytes 88 01
+    int BadChecksumEvery = 0;                 // every n-th record (types 0/1) carries a wrong checksum
+    long TriggerAtRecord = -1;                // types 0/1: status bit 0 set from this record on
+    int EventEvery = 5;                       // type 2: every n-th record reports an event (status != 0)
     std::uint8_t FreeByte = 0x42;
-    long StopAfter = -1;       // stop streaming by itself after this many records
+    long StopAfter = -1; // stop streaming by itself after this many records
 };
 
 struct TSimProfile {
     int ComVersion = 3;
     std::string IdentText = "VRO8K-M V2.10";
     std::int16_t HardwareVariant = 1;
-    TSimFirmwareConfig Firmware;                 // erase times, flash faults, power loss, activation
-    std::size_t PieceSize = 240;                 // bytes per multi-packet piece
-    std::optional<std::uint8_t> EnqIdle = 0x3F;  // ENQ answer while idle (empty: silence)
-    std::uint8_t EnqMeasuring = 0x06;            // ACK: running
-    std::uint8_t EnqFinished = 0x15;             // NAK: finished
+    TSimFirmwareConfig Firmware;                // erase times, flash faults, power loss, activation
+    std::size_t PieceSize = 240;                // bytes per multi-packet piece
+    std::optional<std::uint8_t> EnqIdle = 0x3F; // ENQ answer while idle (empty: silence)
+    std::uint8_t EnqMeasuring = 0x06;           // ACK: running
+    std::uint8_t EnqFinished = 0x15;            // NAK: finished
     std::chrono::milliseconds RemoteDuration{300};
-    std::chrono::milliseconds StoringTime{200};  // ping answers wait while storing
+    std::chrono::milliseconds StoringTime{200}; // ping answers wait while storing
     // Records of the recording a remote run makes: without a count, the
     // recording time of the recording block / its sample interval, at most
     // RemoteMaxRecords.
     std::optional<std::uint32_t> RemoteRecords;
     std::uint32_t RemoteMaxRecords = 5000;
-    bool AlterArea1OnReadBack = false;           // bytes 20..23 of area 1 differ on read-back
+    bool AlterArea1OnReadBack = false; // bytes 20..23 of area 1 differ on read-back
     TSimOnlineConfig Online;
 };
 

@@ -64,7 +64,8 @@ TSimRecording FromRecording(const TRecording& r, const std::string& fallbackName
     for (std::uint32_t k = 0; k < s.RecordCount; ++k) {
         const auto i = static_cast<std::size_t>(k);
         if (s.TimeStamps()) {
-            const auto ts = r.Time && i < r.Time->TimeStamps.size() ? static_cast<std::uint32_t>(r.Time->TimeStamps[i]) : 0u;
+            const auto ts =
+                r.Time && i < r.Time->TimeStamps.size() ? static_cast<std::uint32_t>(r.Time->TimeStamps[i]) : 0u;
             s.Words.push_back(static_cast<std::uint16_t>(ts & 0xFFFF));
             s.Words.push_back(static_cast<std::uint16_t>(ts >> 16));
         }

@@ -187,7 +187,7 @@ std::string TSimFirmware::VersionAt(int area, const std::vector<std::uint8_t>& i
     if (area == 0) {
         static const std::string kMarked = "VRO8K-S ";
         at = std::equal(kMarked.begin(), kMarked.end(), image.begin() + kArea0VersionAt) ? kArea0VersionAt
-                                                                                          : kArea0OldVersionAt;
+                                                                                         : kArea0OldVersionAt;
     }
     std::string text;
     for (std::size_t i = 0; i < kVersionBytes && image[at + i] != 0 && image[at + i] != 0xFF; ++i)

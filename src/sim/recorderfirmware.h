@@ -37,10 +37,10 @@ namespace vro::sim {
 struct TSimFirmwareConfig {
     std::array<std::chrono::milliseconds, 2> EraseTime{}; // delay of the offset-0 answer per area
     std::optional<std::pair<int, std::size_t>> BadByte;   // area, offset: stored with bit 0 flipped
-    bool OwnBytes = false;                                 // area-1 bytes 20..23 read back as the recorder's
+    bool OwnBytes = false;                                // area-1 bytes 20..23 read back as the recorder's
     struct TPowerLoss {
         int Area = 0;
-        long Packets = 0;                                  // packets stored and answered before it
+        long Packets = 0; // packets stored and answered before it
         std::chrono::milliseconds Off{3000};
     };
     std::optional<TPowerLoss> PowerLoss;
@@ -103,7 +103,7 @@ private:
     TSimFirmwareConfig config_;
     std::array<std::vector<std::uint8_t>, 2> stored_;
     std::array<std::vector<std::uint8_t>, 2> running_;
-    std::array<bool, 2> erased_{};    // erased since the last activation or power loss
+    std::array<bool, 2> erased_{}; // erased since the last activation or power loss
     std::array<bool, 2> complete_{};
     std::array<bool, 2> intact_{};
     std::array<long, 2> sinceErase_{}; // packets stored since the area's erase

@@ -28,8 +28,8 @@ void WText(TByteString& b, std::size_t at, std::size_t width, const std::string&
 
 // Field positions of the recorder's header for one layout.
 struct THeaderMap {
-    std::size_t size, channelCount, channelBytes, triggers, triggerCount, combination, trigTime, trigState,
-        preTrig, reserved /* 0: none */, comment, display;
+    std::size_t size, channelCount, channelBytes, triggers, triggerCount, combination, trigTime, trigState, preTrig,
+        reserved /* 0: none */, comment, display;
 };
 
 const THeaderMap& MapOf(int v)

@@ -13,8 +13,8 @@ namespace vro::sim {
 
 namespace {
 // Every command the recorder answers, by address.
-constexpr std::uint8_t kReadCommands[] = {10, 11, 12, 20, 21, 22, 23, 24, 25, 30, 31, 32, 33, 40, 50, 51, 52,
-                                          100, 101, 102, 103, 105, 107, 111, 112, 114, 115, 210};
+constexpr std::uint8_t kReadCommands[] = {10, 11, 12, 20,  21,  22,  23,  24,  25,  30,  31,  32,  33,  40,
+                                          50, 51, 52, 100, 101, 102, 103, 105, 107, 111, 112, 114, 115, 210};
 constexpr std::uint8_t kWriteCommands[] = {13, 100, 101, 102, 103, 104, 105, 106, 107, 110, 113};
 
 std::mutex registryMutex;
@@ -198,20 +198,26 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
      {"--online-interval-ms", "MS  one online record every MS milliseconds (default 2)", false},
      {"--online-interval-us", "US  one online record every US microseconds (finer; not with --online-interval-ms)",
       false},
-     {"--online-trigger-at", "N  types 0/1: the trigger fires (status 1) from record N on (the default trigger block has event 1 active with Source 0, released by hand)", false},
+     {"--online-trigger-at",
+      "N  types 0/1: the trigger fires (status 1) from record N on (the default trigger block has event 1 active with Source 0, released by hand)",
+      false},
      {"--online-event-every", "N  type 2: every N-th record reports an event (default 5, 0: none)", false},
      {"--online-bad-checksum-every", "N  every N-th record (types 0/1) carries a wrong checksum", false},
      {"--online-junk-every", "N  every N-th record is preceded by the stray bytes 88 01", false},
      {"--online-stop-after", "N  the stream stops by itself after N records", false},
      {"--recordings", "DIR  serve the .vxrf files of DIR as the recorder's memory", false},
-     {"--recording-entries", "NAME:NUMBER[:STAMP],...  generated recordings under these names and numbers instead "
-                             "of the built-in ones (STAMP: start in seconds since 2000; default one hour apart)",
+     {"--recording-entries",
+      "NAME:NUMBER[:STAMP],...  generated recordings under these names and numbers instead "
+      "of the built-in ones (STAMP: start in seconds since 2000; default one hour apart)",
       false},
-     {"--setup-entries", "NAME:NUMBER[:STAMP],...  stored settings instead of the built-in ones; each carries its "
-                         "name as the recording name",
+     {"--setup-entries",
+      "NAME:NUMBER[:STAMP],...  stored settings instead of the built-in ones; each carries its "
+      "name as the recording name",
       false},
-     {"--faults", "LIST  answer commands wrongly, e.g. R20:status:3,R23:cut:4800 (modes silence, status, "
-                  "short, long, empty, cut, over, delay)", false},
+     {"--faults",
+      "LIST  answer commands wrongly, e.g. R20:status:3,R23:cut:4800 (modes silence, status, "
+      "short, long, empty, cut, over, delay)",
+      false},
      {"--link-faults", "P  lose or corrupt each answer with probability P (0..1), as a noisy line would", false},
      {"--remote-ms", "MS  a remote recording (S 106) runs MS milliseconds (default 300)", false},
      {"--remote-store-ms", "MS  then it is stored for MS milliseconds, pings waiting (default 200)", false},
@@ -222,8 +228,10 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
       false},
      {"--fw-bad-byte", "AREA:OFFSET  a flash cell that stores its byte with the lowest bit flipped", false},
      {"--fw-own-bytes", "bytes 20..23 of area 1 read back as the recorder's own values", true},
-     {"--fw-power-loss", "AREA:N[:MS]  power lost after N packets of the next write of AREA, for MS ms "
-                         "(default 3000), once", false},
+     {"--fw-power-loss",
+      "AREA:N[:MS]  power lost after N packets of the next write of AREA, for MS ms "
+      "(default 3000), once",
+      false},
      {"--fw-activate-ms", "MS  silence while new firmware is activated (default 2000)", false},
      {"--channels", "N  N active channels (0..70) from a fixed list of varied sensors instead of the six defaults",
       false},
@@ -238,7 +246,8 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
         profile.Online.Interval = std::chrono::milliseconds(IntOption(values, "--online-interval-ms", 2, 1, 10000));
         profile.RemoteDuration = std::chrono::milliseconds(IntOption(values, "--remote-ms", 300, 1, 86'400'000));
         profile.StoringTime = std::chrono::milliseconds(IntOption(values, "--remote-store-ms", 200, 0, 60'000));
-        profile.RemoteMaxRecords = static_cast<std::uint32_t>(IntOption(values, "--remote-max-records", 5000, 1, 1'000'000));
+        profile.RemoteMaxRecords =
+            static_cast<std::uint32_t>(IntOption(values, "--remote-max-records", 5000, 1, 1'000'000));
         if (values.count("--online-interval-us"))
             profile.Online.Interval =
                 std::chrono::microseconds(IntOption(values, "--online-interval-us", 2000, 50, 10000000));
@@ -255,7 +264,8 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
         profile.Firmware.OwnBytes = values.count("--fw-own-bytes") > 0;
         if (auto it = values.find("--fw-power-loss"); it != values.end())
             profile.Firmware.PowerLoss = ParsePowerLoss(it->second);
-        profile.Firmware.ActivateTime = std::chrono::milliseconds(IntOption(values, "--fw-activate-ms", 2000, 0, 600000));
+        profile.Firmware.ActivateTime =
+            std::chrono::milliseconds(IntOption(values, "--fw-activate-ms", 2000, 0, 600000));
         auto recorder = std::make_shared<TSimRecorder>(profile);
         if (auto it = values.find("--recordings"); it != values.end()) {
             auto recordings = LoadSimRecordings(it->second, profile.ComVersion);

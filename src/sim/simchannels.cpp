@@ -17,7 +17,10 @@ struct TKind {
 // Kinds the list cycles through; ranges in raw units at the decimals.
 constexpr std::array<TKind, 7> kKinds{{
     {"Pressure", "bar", 1, -10, 4000},
-    {"Temperature", "\xB0" "C", 1, -500, 2000},
+    {"Temperature",
+     "\xB0"
+     "C",
+     1, -500, 2000},
     {"Flow", "l/min", 0, 0, 3000},
     {"Diff. pressure", "mbar", 2, -2500, 2500},
     {"Frequency", "Hz", 0, 0, 10000},

@@ -252,7 +252,8 @@ void TSimulator::Run()
                 SleepMs(20); // a broken port: keep serving, but never spin
             continue;
         }
-        const std::int32_t got = port_.Read(buf.data(), std::min<std::int32_t>(n, static_cast<std::int32_t>(buf.size())));
+        const std::int32_t got =
+            port_.Read(buf.data(), std::min<std::int32_t>(n, static_cast<std::int32_t>(buf.size())));
         const std::uint32_t now = GetTickCount32();
         for (std::int32_t i = 0; i < got; ++i) {
             TSimFrameReceiver::EEvent ev;
@@ -327,8 +328,8 @@ void TSimulator::HandleRequest(const TSimRequest& req)
     const char right = SimAnswerAddress(req.Address);
     std::vector<std::uint8_t> frame;
     try {
-        frame = EncodeSimFrame(fault == ESimFault::WrongAddress ? WrongAnswerAddress(right) : right, req.Number,
-                               *answer);
+        frame =
+            EncodeSimFrame(fault == ESimFault::WrongAddress ? WrongAnswerAddress(right) : right, req.Number, *answer);
     } catch (const std::length_error&) {
         std::lock_guard lock(mutex_);
         ++stats_.Unhandled; // a handler bug: an answer no frame can carry
@@ -365,8 +366,7 @@ void TSimulator::HandleRequest(const TSimRequest& req)
             out.insert(out.begin(), junk.begin(), junk.end());
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
     if (fault == ESimFault::Silent)

@@ -85,11 +85,21 @@ private slots:
 
     void everyButtonGivesItsResult()
     {
-        const struct { unsigned bit; const char* name; int result; } all[] = {
-            {mbYes, "YesLabel", mrYes}, {mbNo, "NoLabel", mrNo}, {mbOK, "OkLabel", mrOk},
-            {mbCancel, "CancelLabel", mrCancel}, {mbAbort, "AbortLabel", mrAbort},
-            {mbRetry, "RetryLabel", mrRetry}, {mbIgnore, "IgnoreLabel", mrIgnore}, {mbAll, "AllLabel", mrAll},
-            {mbNoToAll, "NoToAllLabel", mrNoToAll}, {mbYesToAll, "YesToAllLabel", mrYesToAll},
+        const struct {
+            unsigned bit;
+            const char* name;
+            int result;
+        } all[] = {
+            {mbYes, "YesLabel", mrYes},
+            {mbNo, "NoLabel", mrNo},
+            {mbOK, "OkLabel", mrOk},
+            {mbCancel, "CancelLabel", mrCancel},
+            {mbAbort, "AbortLabel", mrAbort},
+            {mbRetry, "RetryLabel", mrRetry},
+            {mbIgnore, "IgnoreLabel", mrIgnore},
+            {mbAll, "AllLabel", mrAll},
+            {mbNoToAll, "NoToAllLabel", mrNoToAll},
+            {mbYesToAll, "YesToAllLabel", mrYesToAll},
         };
         for (const auto& b : all) {
             ClickInNextModal(QString::fromLatin1(b.name));
@@ -181,9 +191,9 @@ private slots:
         QCOMPARE(ProgressBarPosition(0, 4), 250);
         QCOMPARE(ProgressBarPosition(3, 4), 1000);
         QCOMPARE(ProgressBarPosition(1, 4), 500);
-        QCOMPARE(ProgressBarPosition(0, 0), 0);       // empty folder: no division by zero
+        QCOMPARE(ProgressBarPosition(0, 0), 0); // empty folder: no division by zero
         QCOMPARE(ProgressBarPosition(5, -1), 0);
-        QCOMPARE(ProgressBarPosition(9, 4), 1000);    // past the end stays full
+        QCOMPARE(ProgressBarPosition(9, 4), 1000); // past the end stays full
         QCOMPARE(ProgressBarPosition(-7, 4), 0);
         QCOMPARE(ProgressBarPosition(0, 3), 333);
         QCOMPARE(ProgressBarPosition(0, 8), 125);

@@ -82,10 +82,10 @@ private slots:
         QCOMPARE(form->Documents().Count(), 0);
         for (const char* m : {"x14xViewMenuItem", "x32xGraphicMenuItem", "x49xEditMenuItem"})
             QVERIFY2(!form->Menu(QString::fromLatin1(m))->isEnabled(), m);
-        for (const char* a : {"x07xSaveMenuItem", "x08xSaveAsMenuItem", "x09xSaveAllMenuItem", "x10xExportMenuItem",
-                              "x24xPrintMenuItem", "x11xCloseMenuItem", "x12xCloseAllMenuItem",
-                              "x15xViewGraphicMenuItem", "x16xViewTableMenuItem", "x17xViewPropertiesMenuItem",
-                              "x18xViewDescriptionMenuItem"})
+        for (const char* a :
+             {"x07xSaveMenuItem", "x08xSaveAsMenuItem", "x09xSaveAllMenuItem", "x10xExportMenuItem",
+              "x24xPrintMenuItem", "x11xCloseMenuItem", "x12xCloseAllMenuItem", "x15xViewGraphicMenuItem",
+              "x16xViewTableMenuItem", "x17xViewPropertiesMenuItem", "x18xViewDescriptionMenuItem"})
             QVERIFY2(!form->Action(QString::fromLatin1(a))->isEnabled(), a);
         QVERIFY(form->Action(QStringLiteral("x06xOpenMenuItem"))->isEnabled());
         QVERIFY(form->Action(QStringLiteral("x13xQuitMenuItem"))->isEnabled());
@@ -248,8 +248,7 @@ private slots:
                 QVERIFY(check);
                 for (int i = 0; i < check->List()->count(); ++i)
                     listed << check->List()->item(i)->text();
-                QCOMPARE(check->findChild<QLabel*>(QStringLiteral("x1xSaveAndCloseLabel"))->text().trimmed(),
-                         Txt(145));
+                QCOMPARE(check->findChild<QLabel*>(QStringLiteral("x1xSaveAndCloseLabel"))->text().trimmed(), Txt(145));
                 ClickChild(w, QString::fromLatin1(answer));
             });
             form->close();
@@ -278,9 +277,9 @@ private slots:
 
     void captionsInAllThreeLanguages()
     {
-        for (const auto& [code, lang] : {std::pair{"de", vro::TTextLanguage::German},
-                                         std::pair{"en", vro::TTextLanguage::English},
-                                         std::pair{"fr", vro::TTextLanguage::French}}) {
+        for (const auto& [code, lang] :
+             {std::pair{"de", vro::TTextLanguage::German}, std::pair{"en", vro::TTextLanguage::English},
+              std::pair{"fr", vro::TTextLanguage::French}}) {
             TStartOptions o;
             o.language = QString::fromLatin1(code);
             auto form = StartForm(o);
@@ -291,8 +290,8 @@ private slots:
                     continue;
                 const QString expected = QString::fromStdString(vro::text(lang, TMainForm::kTextBase + *n));
                 const QString name = QString::fromLatin1(e->name);
-                const QString shown = e->kind == TMenuKind::Menu ? form->Menu(name)->title()
-                                                                 : form->Action(name)->text();
+                const QString shown =
+                    e->kind == TMenuKind::Menu ? form->Menu(name)->title() : form->Action(name)->text();
                 QCOMPARE(shown, expected);
                 ++checked;
             }
@@ -462,8 +461,7 @@ private slots:
         QCOMPARE(FileDialogFilter(QStringLiteral("Text file(*.*)|*.*")), QStringLiteral("Text file (*.*)"));
         QCOMPARE(FileDialogFilter(QStringLiteral("Legacy files (*.vro;*.cur)|*.vro;*.cur")),
                  QStringLiteral("Legacy files (*.vro *.VRO *.cur *.CUR)"));
-        QCOMPARE(FileDialogFilter(QStringLiteral("A|*.a;*.b|B|*.*")),
-                 QStringLiteral("A (*.a *.A *.b *.B);;B (*.*)"));
+        QCOMPARE(FileDialogFilter(QStringLiteral("A|*.a;*.b|B|*.*")), QStringLiteral("A (*.a *.A *.b *.B);;B (*.*)"));
     }
 };
 

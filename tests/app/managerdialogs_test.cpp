@@ -35,8 +35,7 @@ private slots:
         {
             TCheckFileSaveForm form(names);
             QCOMPARE(form.findChild<QLabel*>(QStringLiteral("x0xTopLabel"))->text(), Txt(144));
-            QCOMPARE(form.findChild<QLabel*>(QStringLiteral("x2xCloseWithoutSavingLabel"))->text().trimmed(),
-                     Txt(146));
+            QCOMPARE(form.findChild<QLabel*>(QStringLiteral("x2xCloseWithoutSavingLabel"))->text().trimmed(), Txt(146));
             QCOMPARE(form.Checked(), (std::vector<bool>{true, true}));
         }
         std::vector<bool> checked;
@@ -163,7 +162,7 @@ private slots:
         QVERIFY(form.MakeReferenceLabel()->isEnabled());
         QVERIFY(ClickChild(&form, QStringLiteral("x2xMakeReferenceLabel")));
         QVERIFY(form.FileNameLabel()->text().endsWith(QStringLiteral("ref.vxrf")));
-        QVERIFY(!form.MakeReferenceLabel()->isEnabled()); // it is the reference now
+        QVERIFY(!form.MakeReferenceLabel()->isEnabled());       // it is the reference now
         form.OptionList()->item(2)->setCheckState(Qt::Checked); // axis settings
         form.OpeningCheckBox()->setChecked(true);
         form.Ok();

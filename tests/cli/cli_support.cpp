@@ -34,9 +34,9 @@ std::string CliTempFolder()
 TRunResult RunVro(const std::vector<std::string>& words)
 {
     static int counter = 0;
-    const std::string dir =
-        (std::filesystem::temp_directory_path() / ("vro-cli-io-" + std::to_string(::getpid()) + "-" +
-                                                    std::to_string(++counter))).string();
+    const std::string dir = (std::filesystem::temp_directory_path() /
+                             ("vro-cli-io-" + std::to_string(::getpid()) + "-" + std::to_string(++counter)))
+                                .string();
     std::filesystem::create_directories(dir);
     std::string cmd = Quote(std::string(VRO_BINARY_DIR) + "/src/cli/vro");
     for (const auto& w : words)

@@ -15,7 +15,8 @@ namespace {
 std::string Generated(const std::string& dir, int channels, int samples)
 {
     const std::string f = dir + "/in.vxrf";
-    const auto r = RunVro({"generate", f, "--channels", std::to_string(channels), "--samples", std::to_string(samples)});
+    const auto r =
+        RunVro({"generate", f, "--channels", std::to_string(channels), "--samples", std::to_string(samples)});
     EXPECT_EQ(r.Status, 0) << r.Err;
     return f;
 }

@@ -23,17 +23,40 @@ std::set<std::string> Keys(const nlohmann::json& j)
     return k;
 }
 
-const std::set<std::string> kRecordingKeys = {
-    "RecordingSource", "RecordingType", "ChannelCount", "RecordCount", "HasMinMaxValues", "HasStates",
-    "HasTimeStamps", "HasSubTimes", "PreTriggerCount", "SampleRate", "StartTime", "StopTime", "TriggerState",
-    "TriggerTime", "DeviceRecordingName", "DeviceRecordingNumber", "Comment", "Description", "SensorId",
-    "InfoStrings", "LeftYAxis", "RightYAxis", "XAxisIndex", "ShowTableMinMax", "RemarkCount", "SnapshotCount",
-    "LoRange", "HiRange", "Channels"};
+const std::set<std::string> kRecordingKeys = {"RecordingSource",
+                                              "RecordingType",
+                                              "ChannelCount",
+                                              "RecordCount",
+                                              "HasMinMaxValues",
+                                              "HasStates",
+                                              "HasTimeStamps",
+                                              "HasSubTimes",
+                                              "PreTriggerCount",
+                                              "SampleRate",
+                                              "StartTime",
+                                              "StopTime",
+                                              "TriggerState",
+                                              "TriggerTime",
+                                              "DeviceRecordingName",
+                                              "DeviceRecordingNumber",
+                                              "Comment",
+                                              "Description",
+                                              "SensorId",
+                                              "InfoStrings",
+                                              "LeftYAxis",
+                                              "RightYAxis",
+                                              "XAxisIndex",
+                                              "ShowTableMinMax",
+                                              "RemarkCount",
+                                              "SnapshotCount",
+                                              "LoRange",
+                                              "HiRange",
+                                              "Channels"};
 
 const std::set<std::string> kChannelKeys = {
-    "DeviceName", "CustomName", "MeasureUnit", "Decimals", "Has32BitSize", "DeviceLoRange", "DeviceHiRange",
-    "CurrentLoRange", "CurrentHiRange", "FullLoRange", "FullHiRange", "ColorIndex", "Style", "Visible",
-    "ShowMinMax", "TimeShift", "Comment"};
+    "DeviceName",    "CustomName",     "MeasureUnit",    "Decimals",    "Has32BitSize", "DeviceLoRange",
+    "DeviceHiRange", "CurrentLoRange", "CurrentHiRange", "FullLoRange", "FullHiRange",  "ColorIndex",
+    "Style",         "Visible",        "ShowMinMax",     "TimeShift",   "Comment"};
 
 std::string Reference(const std::string& name) { return std::string(VRO_TEST_DATA) + "/recordings/" + name; }
 
@@ -106,7 +129,8 @@ TEST(VroInfo, JsonCarriesExactlyTheModelsFieldNames)
     const auto p = nlohmann::json::parse(plain.Out);
     EXPECT_FALSE(p.contains("TimeStamps"));
     EXPECT_FALSE(p["Channels"][0].contains("MinValues"));
-    EXPECT_EQ(p["Channels"][1]["MeasureUnit"], "\xC2\xB0" "C");
+    EXPECT_EQ(p["Channels"][1]["MeasureUnit"], "\xC2\xB0"
+                                               "C");
 }
 
 TEST(VroConvert, UnchangedFilesComeOutByteForByte)

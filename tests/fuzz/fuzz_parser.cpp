@@ -14,9 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const double x = p.Evaluate([](int n) { return n == 2 ? NAN : n * 1.5 - 2; });
     double block[4];
-    p.EvaluateBlock([](int n, std::int64_t first, int count, double* out) {
-        for (int i = 0; i < count; ++i) out[i] = n == 2 && i == 1 ? NAN : static_cast<double>(first + i) - n;
-    }, 0, 4, block);
+    p.EvaluateBlock(
+        [](int n, std::int64_t first, int count, double* out) {
+            for (int i = 0; i < count; ++i)
+                out[i] = n == 2 && i == 1 ? NAN : static_cast<double>(first + i) - n;
+        },
+        0, 4, block);
     (void)x;
     return 0;
 }

@@ -181,7 +181,8 @@ TEST(Connector, RepeatsAfterFailures)
     EXPECT_EQ(rig.connector->GetRepeatCount(), 2u);
     bool cancelLine = false;
     for (const auto& t : rig.log.Texts())
-        if (t.rfind("Cancel Transmission:  1B 1B", 0) == 0 && t.size() == std::string("Cancel Transmission: ").size() + 255 * 3)
+        if (t.rfind("Cancel Transmission:  1B 1B", 0) == 0 &&
+            t.size() == std::string("Cancel Transmission: ").size() + 255 * 3)
             cancelLine = true;
     EXPECT_TRUE(cancelLine);
     // Out of repeats: the last failure is passed on.

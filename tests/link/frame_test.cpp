@@ -115,8 +115,8 @@ TEST(Frame, ParserFailsWithTheConnectorsTexts)
         {'R', 40, 240, Bytes({0x02, 0x02, 'C'}), "Error: No S command type received", 3},
         {'S', 40, 240, Bytes({0x02, 0x02, 'S'}), "Error: No C command type received", 3},
         {'+', 40, 240, Bytes({0x02, 0x02, 'x'}), "Error. Received Adr x, not allowed.", 3},
-        {'R', 40, 240, Bytes({0x02, 0x02, 'S', 41}), "Error: Different command number in answer Received 41, expected 40.",
-         4},
+        {'R', 40, 240, Bytes({0x02, 0x02, 'S', 41}),
+         "Error: Different command number in answer Received 41, expected 40.", 4},
         // Longer than the caller's buffer: refused before any data byte is taken.
         {'R', 40, 3, Bytes({0x02, 0x06, 'S', 40, 1, 2, 3, 4, 0, 3}), "Error. Received len 4, exceeds the maxlen 3.", 4},
         // A wrong check byte is reported before a missing ETX.
@@ -173,9 +173,9 @@ TEST(Ticks, ByteTimes)
 TEST(Progress, PerMilleIsExactForLargeAreas)
 {
     EXPECT_EQ(TDvxV24Connector::PerMille(240, 1000), 240);
-    EXPECT_EQ(TDvxV24Connector::PerMille(1, 2000), 0);  // 0.5 -> even 0
-    EXPECT_EQ(TDvxV24Connector::PerMille(3, 2000), 2);  // 1.5 -> even 2
-    EXPECT_EQ(TDvxV24Connector::PerMille(5, 2000), 2);  // 2.5 -> even 2
+    EXPECT_EQ(TDvxV24Connector::PerMille(1, 2000), 0); // 0.5 -> even 0
+    EXPECT_EQ(TDvxV24Connector::PerMille(3, 2000), 2); // 1.5 -> even 2
+    EXPECT_EQ(TDvxV24Connector::PerMille(5, 2000), 2); // 2.5 -> even 2
     // 400 MB downloads: Done x 1000 is far beyond 32 bits.
     EXPECT_EQ(TDvxV24Connector::PerMille(200'000'000, 400'000'000), 500);
     EXPECT_EQ(TDvxV24Connector::PerMille(2'147'483'647, 2'147'483'647), 1000);

@@ -24,7 +24,8 @@ bool WriteArea(TSimFirmware& f, int area, std::uint8_t value, TClock::time_point
 {
     const std::size_t size = area == 0 ? TSimFirmware::kArea0Bytes : TSimFirmware::kArea1Bytes;
     for (std::size_t off = 0; off < size; off += 240) {
-        const auto a = f.Write(area, Packet(static_cast<std::uint32_t>(off), std::min<std::size_t>(240, size - off), value), now);
+        const auto a =
+            f.Write(area, Packet(static_cast<std::uint32_t>(off), std::min<std::size_t>(240, size - off), value), now);
         if (a.Silent)
             return false;
         EXPECT_EQ(a.Status, 0);
@@ -79,14 +80,14 @@ TEST(SimFirmware, ActivationAfterACompleteWriteAndFullReadBack)
     f.ReadAnswered(1, TSimFirmware::kArea1Bytes, 0, t0);
     EXPECT_FALSE(f.Asleep(t0));
     ASSERT_TRUE(WriteArea(f, 1, 0x31, t0));
-    f.ReadAnswered(1, 0x1000, 0, t0);   // a read that stopped early
-    f.ReadAnswered(0, 0x7A00, 0, t0);   // area 0's end
+    f.ReadAnswered(1, 0x1000, 0, t0); // a read that stopped early
+    f.ReadAnswered(0, 0x7A00, 0, t0); // area 0's end
     EXPECT_FALSE(f.Asleep(t0));
     f.ReadAnswered(1, TSimFirmware::kArea1Bytes, 0, t0);
     EXPECT_TRUE(f.Asleep(t0 + 1999ms));
     EXPECT_FALSE(f.TakeActivation(t0 + 1999ms));
     EXPECT_TRUE(f.TakeActivation(t0 + 2000ms));
-    EXPECT_FALSE(f.TakeActivation(t0 + 3000ms)); // once
+    EXPECT_FALSE(f.TakeActivation(t0 + 3000ms));    // once
     EXPECT_EQ(Version(f, 0), std::string(14, '0')); // no "VRO8K-S " at 0x79C0: the text at 0x7980
     EXPECT_EQ(Version(f, 1), std::string(14, '1'));
     EXPECT_EQ(f.IdentText(), std::string(14, '1'));

@@ -22,7 +22,10 @@ Bytes U32(std::uint32_t v)
     return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
             static_cast<std::uint8_t>(v >> 24)};
 }
-std::uint16_t Get16(const Bytes& b, std::size_t at) { return static_cast<std::uint16_t>(b.at(at) | (b.at(at + 1) << 8)); }
+std::uint16_t Get16(const Bytes& b, std::size_t at)
+{
+    return static_cast<std::uint16_t>(b.at(at) | (b.at(at + 1) << 8));
+}
 std::uint32_t Get32(const Bytes& b, std::size_t at)
 {
     return b.at(at) | (b.at(at + 1) << 8) | (b.at(at + 2) << 16) | (static_cast<std::uint32_t>(b.at(at + 3)) << 24);
@@ -169,7 +172,7 @@ TEST(SimRecorder, RemoteRunStatesAndTheRecordingJustMade)
     EXPECT_EQ(r.HandleEnq(), std::optional<std::uint8_t>(0x06));
     EXPECT_TRUE(Ask(r, 'S', 106, U16(1)).empty()); // refused while running
     const std::size_t before = r.Recordings().size();
-    EXPECT_EQ(Ask(r, 'R', 210).size(), 1u);      // stop
+    EXPECT_EQ(Ask(r, 'R', 210).size(), 1u); // stop
     EXPECT_EQ(r.RemoteState(), ESimRemoteState::Storing);
     EXPECT_EQ(r.HandleEnq(), std::optional<std::uint8_t>(0x15));
     auto ping = r.HandleFrame('R', 210, Bytes(4, 0));

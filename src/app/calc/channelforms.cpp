@@ -79,8 +79,8 @@ TCalcChannelForm::TCalcChannelForm(TRecording& recording, QWidget* parent)
     decimals_ = new QComboBox(this);
     decimals_->setObjectName(QStringLiteral("DecimalsComboBox"));
     for (int d = 0; d <= 8; ++d)
-        decimals_->addItem(QStringLiteral("%1 (%2)").arg(d).arg(d == 0 ? QStringLiteral("0")
-                                                                     : QStringLiteral("0.") + QString(d, QLatin1Char('0'))));
+        decimals_->addItem(QStringLiteral("%1 (%2)").arg(d).arg(
+            d == 0 ? QStringLiteral("0") : QStringLiteral("0.") + QString(d, QLatin1Char('0'))));
     grid->addWidget(formulaLabel, 0, 0);
     grid->addWidget(formula_, 0, 1, 1, 3);
     grid->addWidget(unitLabel, 1, 0);
@@ -158,8 +158,8 @@ void TCalcChannelForm::ShowFailure(int textNumber, const QString& message)
 void TCalcChannelForm::Calculate()
 {
     computing_ = true;
-    const TCalcResult res = calc_->Calculate(formula_->text().toStdString(), decimals_->currentIndex(), true,
-                                             unit_->text().toStdString());
+    const TCalcResult res =
+        calc_->Calculate(formula_->text().toStdString(), decimals_->currentIndex(), true, unit_->text().toStdString());
     if (calc_->HasChannel()) {
         settings_->setVisible(false);
         if (changed)
@@ -223,8 +223,7 @@ void TCalcChannelForm::done(int result)
 // ---------------------------------------------------------------------------
 // Filtered channel
 
-TFilterChannelForm::TFilterChannelForm(TRecording& recording, QWidget* parent)
-    : QDialog(parent), recording_(recording)
+TFilterChannelForm::TFilterChannelForm(TRecording& recording, QWidget* parent) : QDialog(parent), recording_(recording)
 {
     setObjectName(QStringLiteral("TFilterChannelForm"));
     const int originals = recording.ChannelCount;
@@ -394,8 +393,7 @@ void TTimeShiftForm::keyPressEvent(QKeyEvent* event)
 // ---------------------------------------------------------------------------
 // Channel removal
 
-TDeleteChannelForm::TDeleteChannelForm(TRecording& recording, QWidget* parent)
-    : QDialog(parent), recording_(recording)
+TDeleteChannelForm::TDeleteChannelForm(TRecording& recording, QWidget* parent) : QDialog(parent), recording_(recording)
 {
     setObjectName(QStringLiteral("TDeleteChannelForm"));
     auto* label = new QLabel(this);

@@ -306,7 +306,8 @@ void TDvxV24ExtendedSettingsForm::CancelOrStop()
 
 void TDvxV24ExtendedSettingsForm::SetControlsEnabled(bool on)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{vxPorts_, existing_, allPorts_, ports_, rates_, refresh_, search_, ok_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{vxPorts_, existing_, allPorts_, ports_, rates_, refresh_, search_, ok_})
         w->setEnabled(on);
 }
 
@@ -345,9 +346,9 @@ void TDvxV24ExtendedSettingsForm::Search()
     } else {
         const std::int32_t oldPort = connection_.PortIndex();
         const std::int32_t oldBaud = connection_.Baudrate();
-        TDvxSensorSearchResultForm form(connection_, out.Results,
-                                        [this](const vro::TDvxSearchResult& r) { Reselect(r.PortIndex, r.Baudrate); },
-                                        this);
+        TDvxSensorSearchResultForm form(
+            connection_, out.Results, [this](const vro::TDvxSearchResult& r) { Reselect(r.PortIndex, r.Baudrate); },
+            this);
         PlaceDialog(&form, at);
         result = runResultDialog ? runResultDialog(form) : form.exec();
         if (result != mrOk) {

@@ -131,8 +131,8 @@ TDvxFileManagerFrame::TDvxFileManagerFrame(TVroForm& form, QWidget* parent, cons
     choose->setText(QStringLiteral("..."));
     ph->addWidget(folderLabel_, 1);
     ph->addWidget(choose);
-    h->addWidget(column(folderList_, QStringLiteral("FolderListBox"), "x6xFolderNameLabel", "x7xFolderDateTimeLabel",
-                        1, pathRow),
+    h->addWidget(column(folderList_, QStringLiteral("FolderListBox"), "x6xFolderNameLabel", "x7xFolderDateTimeLabel", 1,
+                        pathRow),
                  1);
     outer->addWidget(middle, 1);
 
@@ -188,8 +188,8 @@ TDvxFileManagerFrame::~TDvxFileManagerFrame()
 void TDvxFileManagerFrame::Open()
 {
     const vro::TIniList& ini = Form().Config().List();
-    folder_ = QString::fromStdString(
-        ini.ReadString("Folders", "SensorRecordingFolder", QDir::currentPath().toStdString()));
+    folder_ =
+        QString::fromStdString(ini.ReadString("Folders", "SensorRecordingFolder", QDir::currentPath().toStdString()));
     if (QFileInfo(folder_).isDir())
         QDir::setCurrent(folder_);
     SetNameOption(ini.ReadInt("CommentOptions", "RecordingNameOption", 0));
@@ -433,8 +433,8 @@ void TVroSetupFileManagerFrame::SensorToFolder()
     vro::TVroTransferReport report;
     bool deviceError = false;
     try {
-        report = vro::SetupsToFolder(*setup_, Form().Manager().Device().Directory, entries,
-                                     Folder().toStdString(), naming, *ui, ProgressHooks(p));
+        report = vro::SetupsToFolder(*setup_, Form().Manager().Device().Directory, entries, Folder().toStdString(),
+                                     naming, *ui, ProgressHooks(p));
         deviceError = report.Result == vro::TVroTransferResult::RestoreFailed;
     } catch (const std::exception&) {
         deviceError = true;
@@ -464,8 +464,7 @@ void TVroSetupFileManagerFrame::FolderToSensor()
     vro::TVroTransferReport report;
     bool deviceError = false;
     try {
-        report = vro::FilesToSetups(*setup_, Form().Manager().Device().Directory, paths, naming, *ui,
-                                    ProgressHooks(p));
+        report = vro::FilesToSetups(*setup_, Form().Manager().Device().Directory, paths, naming, *ui, ProgressHooks(p));
         deviceError = report.Result == vro::TVroTransferResult::RestoreFailed;
     } catch (const std::exception&) {
         deviceError = true;
@@ -565,8 +564,8 @@ void TVroRecordFileManagerFrame::Transfer(bool openMode)
     QString line;
     hooks.onItem = [&p, &line](int position, int count, const std::string& name) {
         p.SetTotal(position - 1, count,
-                   QString::fromStdString(vro::FormatMessage(vro::text(551), {std::to_string(position),
-                                                                              std::to_string(count)})));
+                   QString::fromStdString(
+                       vro::FormatMessage(vro::text(551), {std::to_string(position), std::to_string(count)})));
         line = QString::fromStdString(name);
         p.SetCurrent(0, 1000, line);
     };
@@ -575,8 +574,8 @@ void TVroRecordFileManagerFrame::Transfer(bool openMode)
     hooks.aborted = [&p] { return p.IsAborted(); };
     if (openMode)
         hooks.deliver = [this](std::unique_ptr<vro::TRecording> r) { Form().ReceiveRecording(std::move(r)); };
-    const vro::TVroTransferReport report = vro::RecordingsToFolder(
-        Form().Manager().Device(), entries, Folder().toStdString(), naming, transferUi, hooks);
+    const vro::TVroTransferReport report =
+        vro::RecordingsToFolder(Form().Manager().Device(), entries, Folder().toStdString(), naming, transferUi, hooks);
     if (report.Result == vro::TVroTransferResult::Aborted) {
         SensorList()->clearSelection();
     } else if (report.Result == vro::TVroTransferResult::Done) {

@@ -46,8 +46,8 @@ TDvxSensorUpdateForm::TDvxSensorUpdateForm(vro::TVro8Manager& manager, QWidget* 
     setModal(true);
     const std::string description = manager_.GetDescription();
     vro::IVroUpdateWizardUi& ui = *this;
-    wizard_ = std::make_unique<vro::TVroUpdateWizard>(manager_.Device(), description, manager_.IsConnected(), ui,
-                                                      loadWaitMs);
+    wizard_ =
+        std::make_unique<vro::TVroUpdateWizard>(manager_.Device(), description, manager_.IsConnected(), ui, loadWaitMs);
     BuildLayout(QString::fromStdString(description));
     wizard_->Initialise();
 }
@@ -153,8 +153,9 @@ void TDvxSensorUpdateForm::Changed()
 {
     const vro::TVroUpdateWizard& z = *wizard_;
     for (std::size_t i = 0; i < shapes_.size(); ++i)
-        shapes_[i]->setStyleSheet(QStringLiteral("QFrame { background: %1; border: 1px solid #606060; border-radius: 9px; }")
-                                      .arg(MarkerQColor(z.Markers[i]).name()));
+        shapes_[i]->setStyleSheet(
+            QStringLiteral("QFrame { background: %1; border: 1px solid #606060; border-radius: 9px; }")
+                .arg(MarkerQColor(z.Markers[i]).name()));
     shapes_[3]->setVisible(z.ActivateVisible);
     stepLabels_[3]->setVisible(z.ActivateVisible);
     pathLabel_->setText(QString::fromStdString(z.PathLabel));
@@ -182,7 +183,8 @@ void TDvxSensorUpdateForm::Changed()
 void TDvxSensorUpdateForm::Progress(int perMille)
 {
     // May come from the worker when the connector has no dispatcher.
-    QMetaObject::invokeMethod(this, [this, perMille] { progressBar_->setValue(perMille); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, perMille] { progressBar_->setValue(perMille); }, Qt::QueuedConnection);
 }
 
 void TDvxSensorUpdateForm::SetBusy(bool busy)
@@ -201,7 +203,8 @@ void TDvxSensorUpdateForm::RunBlocking(const std::function<void()>& work)
     QEventLoop loop;
     std::thread worker([&] {
         work();
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
     loop.exec();
     worker.join();

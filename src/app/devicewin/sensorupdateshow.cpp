@@ -44,9 +44,6 @@ QWidget* ShowUpdateWizard(TMainForm& main)
 
 } // namespace
 
-void RegisterFirmwareShowForms()
-{
-    RegisterShowForm(QStringLiteral("TDvxSensorUpdateForm"), ShowUpdateWizard);
-}
+void RegisterFirmwareShowForms() { RegisterShowForm(QStringLiteral("TDvxSensorUpdateForm"), ShowUpdateWizard); }
 
 } // namespace vro::app

@@ -317,8 +317,7 @@ void TVro8SetupFrame::SaveToFile(QString fileName)
         return;
     if (!fileName.endsWith(QStringLiteral(".vxsf")))
         fileName += QStringLiteral(".vxsf");
-    if (QFileInfo::exists(fileName) &&
-        !ui->AskYesNo(vro::FormatMessage(vro::text(751), {fileName.toStdString()})))
+    if (QFileInfo::exists(fileName) && !ui->AskYesNo(vro::FormatMessage(vro::text(751), {fileName.toStdString()})))
         return;
     try {
         setup_->SaveToFile(fileName.toStdString());

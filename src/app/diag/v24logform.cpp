@@ -200,7 +200,10 @@ TDvxV24MessageForm::TDvxV24MessageForm(vro::TDvxV24Connector& connector, QWidget
     data_->setObjectName(QStringLiteral("DataMemo"));
     left->addWidget(new QLabel(QStringLiteral("Daten (Wert[:Größe])"), this));
     left->addWidget(data_, 1);
-    const struct { const char* name; const char* caption; } buttons[] = {
+    const struct {
+        const char* name;
+        const char* caption;
+    } buttons[] = {
         {"TransmitButton", "Übertragen"},
         {"ClearBufferButton", "Empfangspuffer löschen"},
         {"EscSequenceButton", "Esc-Sequenz schicken"},
@@ -252,7 +255,7 @@ QString TDvxV24MessageForm::Transmit()
         const std::vector<std::uint8_t> data = vro::ParseManualData(lines);
         std::vector<std::uint8_t> answer(255);
         const std::int32_t count = connector_.Transfer(static_cast<char>(addressText.at(0).unicode()),
-                                                      static_cast<std::uint8_t>(number), answer, data);
+                                                       static_cast<std::uint8_t>(number), answer, data);
         answer.resize(static_cast<std::size_t>(std::clamp<std::int32_t>(count, 0, 255)));
         QStringList out;
         out << QString::fromStdString(vro::DecodeHeaderLine()) << QString(38, QLatin1Char('='));

@@ -31,8 +31,7 @@ TCheckFileSaveForm::TCheckFileSaveForm(const std::vector<std::string>& names, QW
     auto* cancel = AddBottomButton(f, QStringLiteral("CancelLabel"));
     ApplyQtCaptions(this, kTextBase);
     connect(save, &TButtonLabel::clicked, this, [this] { Finish(vro::TCheckSaveAnswer::SaveAndClose); });
-    connect(discard, &TButtonLabel::clicked, this,
-            [this] { Finish(vro::TCheckSaveAnswer::CloseWithoutSaving); });
+    connect(discard, &TButtonLabel::clicked, this, [this] { Finish(vro::TCheckSaveAnswer::CloseWithoutSaving); });
     connect(cancel, &TButtonLabel::clicked, this, [this] { Finish(vro::TCheckSaveAnswer::Cancel); });
     resize(420, 300);
 }

@@ -14,8 +14,8 @@
 
 namespace vro::app {
 
-TFilenameInputForm::TFilenameInputForm(const std::string& sampleName, std::int32_t sampleNumber,
-                                       double sampleDateTime, QWidget* parent)
+TFilenameInputForm::TFilenameInputForm(const std::string& sampleName, std::int32_t sampleNumber, double sampleDateTime,
+                                       QWidget* parent)
     : QDialog(parent), logic_(sampleName, sampleNumber, sampleDateTime)
 {
     setObjectName(QStringLiteral("TFilenameInputForm"));

@@ -98,12 +98,23 @@ TDvxMessageForm::TDvxMessageForm(const QString& heading, const QString& text, TM
 
     if ((buttons & 0x7FFu) == 0)
         buttons |= mbOK; // a dialog always has a way out
-    struct B { const char* name; unsigned bit; int result; };
+    struct B {
+        const char* name;
+        unsigned bit;
+        int result;
+    };
     static const B table[] = {
-        {"YesLabel", mbYes, mrYes}, {"NoLabel", mbNo, mrNo}, {"OkLabel", mbOK, mrOk},
-        {"CancelLabel", mbCancel, mrCancel}, {"AbortLabel", mbAbort, mrAbort}, {"RetryLabel", mbRetry, mrRetry},
-        {"IgnoreLabel", mbIgnore, mrIgnore}, {"AllLabel", mbAll, mrAll}, {"NoToAllLabel", mbNoToAll, mrNoToAll},
-        {"YesToAllLabel", mbYesToAll, mrYesToAll}, {"HelpLabel", mbHelp, mrNone},
+        {"YesLabel", mbYes, mrYes},
+        {"NoLabel", mbNo, mrNo},
+        {"OkLabel", mbOK, mrOk},
+        {"CancelLabel", mbCancel, mrCancel},
+        {"AbortLabel", mbAbort, mrAbort},
+        {"RetryLabel", mbRetry, mrRetry},
+        {"IgnoreLabel", mbIgnore, mrIgnore},
+        {"AllLabel", mbAll, mrAll},
+        {"NoToAllLabel", mbNoToAll, mrNoToAll},
+        {"YesToAllLabel", mbYesToAll, mrYesToAll},
+        {"HelpLabel", mbHelp, mrNone},
     };
     for (const B& b : table) {
         if (!(buttons & b.bit))
@@ -167,8 +178,7 @@ void TDvxMessageForm::keyPressEvent(QKeyEvent* event)
             done(mrCancel);
         event->accept(); // without Cancel, Escape does nothing
         return;
-    default:
-        QDialog::keyPressEvent(event);
+    default: QDialog::keyPressEvent(event);
     }
 }
 
@@ -202,8 +212,11 @@ int NonInteractiveAnswer(unsigned buttons)
         return mrCancel;
     if (buttons & mbNo)
         return mrNo;
-    const struct { unsigned bit; int result; } order[] = {
-        {mbYes, mrYes}, {mbAbort, mrAbort}, {mbRetry, mrRetry}, {mbIgnore, mrIgnore},
+    const struct {
+        unsigned bit;
+        int result;
+    } order[] = {
+        {mbYes, mrYes}, {mbAbort, mrAbort},     {mbRetry, mrRetry},       {mbIgnore, mrIgnore},
         {mbAll, mrAll}, {mbNoToAll, mrNoToAll}, {mbYesToAll, mrYesToAll},
     };
     for (const auto& o : order)
@@ -216,12 +229,10 @@ int ShowMessageDialog(const QString& heading, const QString& text, TMessageIcon 
                       unsigned buttons, int x, int y, int timeoutResult, int timeoutMs)
 {
     if (gNonInteractive) {
-        std::fprintf(stderr, "vrowin: %s%s%s\n", qPrintable(heading), heading.isEmpty() ? "" : ": ",
-                     qPrintable(text));
+        std::fprintf(stderr, "vrowin: %s%s%s\n", qPrintable(heading), heading.isEmpty() ? "" : ": ", qPrintable(text));
         return NonInteractiveAnswer(buttons);
     }
-    TDvxMessageForm form(heading, text, icon, list, buttons, timeoutResult, timeoutMs,
-                         QApplication::activeWindow());
+    TDvxMessageForm form(heading, text, icon, list, buttons, timeoutResult, timeoutMs, QApplication::activeWindow());
     form.PlaceAt(x, y);
     return form.exec();
 }

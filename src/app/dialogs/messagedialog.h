@@ -19,14 +19,32 @@ class TButtonLabel;
 
 // Button bits of the mask.
 enum : unsigned {
-    mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8, mbAbort = 16, mbRetry = 32, mbIgnore = 64,
-    mbAll = 128, mbNoToAll = 256, mbYesToAll = 512, mbHelp = 1024,
+    mbYes = 1,
+    mbNo = 2,
+    mbOK = 4,
+    mbCancel = 8,
+    mbAbort = 16,
+    mbRetry = 32,
+    mbIgnore = 64,
+    mbAll = 128,
+    mbNoToAll = 256,
+    mbYesToAll = 512,
+    mbHelp = 1024,
 };
 
 // Modal results (the same numbers as the platform's message-box answers).
 enum : int {
-    mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7,
-    mrAll = 8, mrNoToAll = 9, mrYesToAll = 10,
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7,
+    mrAll = 8,
+    mrNoToAll = 9,
+    mrYesToAll = 10,
 };
 
 // Icon kinds of the dialog.
@@ -34,8 +52,16 @@ enum TMessageIcon : int { miWarning = 0, miError = 1, miInformation = 2, miQuest
 
 // Message-box flags.
 enum : unsigned {
-    MB_OK = 0, MB_OKCANCEL = 1, MB_ABORTRETRYIGNORE = 2, MB_YESNOCANCEL = 3, MB_YESNO = 4, MB_RETRYCANCEL = 5,
-    MB_ICONERROR = 16, MB_ICONQUESTION = 32, MB_ICONWARNING = 48, MB_ICONINFORMATION = 64,
+    MB_OK = 0,
+    MB_OKCANCEL = 1,
+    MB_ABORTRETRYIGNORE = 2,
+    MB_YESNOCANCEL = 3,
+    MB_YESNO = 4,
+    MB_RETRYCANCEL = 5,
+    MB_ICONERROR = 16,
+    MB_ICONQUESTION = 32,
+    MB_ICONWARNING = 48,
+    MB_ICONINFORMATION = 64,
 };
 
 // The button mask and icon kind that MessageBox uses for the given flags.

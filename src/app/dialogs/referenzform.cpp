@@ -19,7 +19,7 @@ constexpr int kRowKey[10] = {-1, 0, 1, -1, 2, 3, 4, 5, 6, 7};
 
 bool* Field(vro::TReferenceSettings& s, int key)
 {
-    bool* fields[8] = {&s.TimeSettings, &s.AxisSettings, &s.CustomName, &s.FullRange,
+    bool* fields[8] = {&s.TimeSettings, &s.AxisSettings,    &s.CustomName,    &s.FullRange,
                        &s.CurrentRange, &s.ShowMeasurement, &s.ColorAndLines, &s.Comment};
     return fields[key];
 }

@@ -36,8 +36,7 @@ public:
     // and stays open. Returns whether it closed.
     bool TryAccept();
 
-    static bool Run(vro::textimport::TTextFileSettings& choice,
-                    const vro::textimport::TTextImportSettings& analysed);
+    static bool Run(vro::textimport::TTextFileSettings& choice, const vro::textimport::TTextImportSettings& analysed);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

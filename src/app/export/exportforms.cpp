@@ -123,7 +123,8 @@ TExportDataSettingsForm::TExportDataSettingsForm(TExportParameter& parameter, bo
         name_->hide();
     } else {
         inputFolder_ = nullptr;
-        form->addRow(Caption(QStringLiteral("x09xFolderLabel"), this), FolderRow(folder_, QStringLiteral("FolderEdit"), this));
+        form->addRow(Caption(QStringLiteral("x09xFolderLabel"), this),
+                     FolderRow(folder_, QStringLiteral("FolderEdit"), this));
         form->addRow(Caption(QStringLiteral("x11xExtensionLabel"), this), extension_);
         form->addRow(Caption(QStringLiteral("x10xNameLabel"), this), name_);
     }
@@ -179,8 +180,10 @@ void TExportDataSettingsForm::FormatChosen(int format)
     if (format != TExportParameter::efUserDefined) {
         quote_->setCurrentIndex(QuoteIndex(preset.QuotationMark));
         const char listSep = DvxFormatSettings().ListSeparator;
-        delimiter_->setCurrentIndex(preset.Delimiter == ' ' ? 0 : preset.Delimiter == '\t' ? 1
-                                    : preset.Delimiter == listSep ? 2 : 3);
+        delimiter_->setCurrentIndex(preset.Delimiter == ' '       ? 0
+                                    : preset.Delimiter == '\t'    ? 1
+                                    : preset.Delimiter == listSep ? 2
+                                                                  : 3);
         width_->setCurrentIndex(preset.ColWidthSelection);
         extension_->setText(Q(preset.Extension()));
     }
@@ -200,17 +203,19 @@ void TExportDataSettingsForm::UpdateEnabled()
 
 bool TExportDataSettingsForm::TryAccept()
 {
-    const auto failure = CheckExportSettings(delimiter_->currentIndex(), otherDelimiter_->text().toStdString(),
-                                             width_->currentIndex(), widthEdit_->text().trimmed().toStdString(),
-                                             quote_->currentIndex());
+    const auto failure =
+        CheckExportSettings(delimiter_->currentIndex(), otherDelimiter_->text().toStdString(), width_->currentIndex(),
+                            widthEdit_->text().trimmed().toStdString(), quote_->currentIndex());
     if (failure) {
         MessageBox(Txt(*failure), Txt(155), MB_OK | MB_ICONERROR);
         return false;
     }
     TExportParameter& p = parameter_;
     const int d = delimiter_->currentIndex();
-    p.Delimiter = d == 0 ? ' ' : d == 1 ? '\t' : d == 2 ? DvxFormatSettings().ListSeparator
-                                                         : otherDelimiter_->text().toLatin1().at(0);
+    p.Delimiter = d == 0   ? ' '
+                  : d == 1 ? '\t'
+                  : d == 2 ? DvxFormatSettings().ListSeparator
+                           : otherDelimiter_->text().toLatin1().at(0);
     const int q = quote_->currentIndex();
     p.QuotationMark = q == 1 ? '\'' : q == 2 ? '"' : ' ';
     p.ColWidthSelection = width_->currentIndex();

@@ -118,8 +118,7 @@ void TXAxis::RenderBitmap()
         boxes.push_back({PlaceHorizontalLabel(t.Pos + offset, w, width()), w});
     }
     for (std::size_t k : ShownHorizontalLabels(boxes))
-        p.drawText(QRect(boxes[k].Left, 2, boxes[k].Width + 1, TextH), Qt::AlignLeft | Qt::AlignTop,
-                   Q(ticks[k].Text));
+        p.drawText(QRect(boxes[k].Left, 2, boxes[k].Width + 1, TextH), Qt::AlignLeft | Qt::AlignTop, Q(ticks[k].Text));
     const std::string title = HorizontalTitle(view_, AxisIndex);
     const int tw = Measure(title);
     p.drawText(QRect(view_.XExtent / 2 + offset - tw / 2, TextH + 4, tw + 1, TextH), Qt::AlignLeft | Qt::AlignTop,

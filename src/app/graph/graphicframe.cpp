@@ -43,11 +43,20 @@ struct TCommand {
 // The labels of the graph functions, in columns of five rows.
 constexpr TCommand kColumns[5][5] = {
     {{"ViewLabel", 67, -1}, {"FullScaleLabel", 108, 0}, {"ScaleLabel", 107, 0}, {nullptr, 0, 0}, {nullptr, 0, 0}},
-    {{nullptr, 0, 0}, {"MagnifierLabel", 103, 5}, {"InversMagnifierLabel", 104, 6}, {"HandLabel", 105, 7},
+    {{nullptr, 0, 0},
+     {"MagnifierLabel", 103, 5},
+     {"InversMagnifierLabel", 104, 6},
+     {"HandLabel", 105, 7},
      {"NavigationLabel", 106, 4}},
-    {{nullptr, 0, 0}, {"BackwardsLabel", 110, 0}, {"ForwardLabel", 111, 0}, {"SnapshotLabel", 91, 0},
+    {{nullptr, 0, 0},
+     {"BackwardsLabel", 110, 0},
+     {"ForwardLabel", 111, 0},
+     {"SnapshotLabel", 91, 0},
      {"SnapshotListLabel", 92, 0}},
-    {{"EvaluateLabel", 68, -1}, {"RulerLabel", 100, 1}, {"CaliperLabel", 101, 2}, {"TrackerLabel", 102, 3},
+    {{"EvaluateLabel", 68, -1},
+     {"RulerLabel", 100, 1},
+     {"CaliperLabel", 101, 2},
+     {"TrackerLabel", 102, 3},
      {"DeltaTrackerLabel", 132, 9}},
     {{nullptr, 0, 0}, {nullptr, 0, 0}, {nullptr, 0, 0}, {nullptr, 0, 0}, {nullptr, 0, 0}},
 };
@@ -100,7 +109,9 @@ TGraphicFrame::TGraphicFrame(QWidget* parent, TGraphicView* view) : QWidget(pare
     xPanel_ = new QWidget(container_);
     xPanel_->setObjectName(QStringLiteral("GraphXPanel"));
     xAxis_ = new TXAxis(*view_, xPanel_);
-    xAxis_->PlotOffset = [this] { return graph_->mapTo(this, QPoint(0, 0)).x() - xAxis_->mapTo(this, QPoint(0, 0)).x(); };
+    xAxis_->PlotOffset = [this] {
+        return graph_->mapTo(this, QPoint(0, 0)).x() - xAxis_->mapTo(this, QPoint(0, 0)).x();
+    };
     mainLayout->addWidget(container_, 1);
 
     legendScroll_ = new QScrollArea(main);
@@ -139,12 +150,8 @@ TGraphicFrame::TGraphicFrame(QWidget* parent, TGraphicView* view) : QWidget(pare
     graph_->OnViewChanged = [this] { ProcessChanges(); };
     // A full redraw adds the view to the history: the history labels follow.
     graph_->OnRedrawn = [this] { RefreshLabels(); };
-    graph_->TrackerAnchor = [this] {
-        return trackerLabel_->mapToGlobal(QPoint(trackerLabel_->width(), 0));
-    };
-    graph_->NavigatorAnchor = [this] {
-        return navigationLabel_->mapToGlobal(QPoint(navigationLabel_->width(), 0));
-    };
+    graph_->TrackerAnchor = [this] { return trackerLabel_->mapToGlobal(QPoint(trackerLabel_->width(), 0)); };
+    graph_->NavigatorAnchor = [this] { return navigationLabel_->mapToGlobal(QPoint(navigationLabel_->width(), 0)); };
     setFocusPolicy(Qt::StrongFocus);
     setVisible(false);
 }
@@ -250,8 +257,8 @@ void TGraphicFrame::LayoutLabels()
     // the Forwards label.
     if (heading && forwardLabel_) {
         const int w = QFontMetrics(heading->font()).horizontalAdvance(heading->text()) + 4;
-        heading->setGeometry(heading->x(), heading->y(), std::max(w, forwardLabel_->geometry().right() + 1 - heading->x()),
-                             kRow);
+        heading->setGeometry(heading->x(), heading->y(),
+                             std::max(w, forwardLabel_->geometry().right() + 1 - heading->x()), kRow);
     }
 }
 

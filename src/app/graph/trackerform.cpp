@@ -321,7 +321,8 @@ void TNavigatorForm::changeEvent(QEvent* event)
         else if (wasActive_ && OnCloseRequest) {
             // Losing the focus ends keyboard navigation.
             wasActive_ = false;
-            QMetaObject::invokeMethod(this, [cb = OnCloseRequest] { cb(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [cb = OnCloseRequest] { cb(); }, Qt::QueuedConnection);
         }
     }
     QWidget::changeEvent(event);

@@ -21,10 +21,7 @@
 
 namespace vro::app {
 
-void ReportDeviceError()
-{
-    MessageBox(Txt(684), Txt(696), MB_OK | MB_ICONERROR);
-}
+void ReportDeviceError() { MessageBox(Txt(684), Txt(696), MB_OK | MB_ICONERROR); }
 
 namespace {
 
@@ -186,8 +183,7 @@ void TVroCurrentValuesFrame::ShowLargeDisplay()
 
 class TSevenSegmentPanel : public QWidget {
 public:
-    explicit TSevenSegmentPanel(TVroCurrentValues7SegmentForm& form, QWidget* parent)
-        : QWidget(parent), form_(form)
+    explicit TSevenSegmentPanel(TVroCurrentValues7SegmentForm& form, QWidget* parent) : QWidget(parent), form_(form)
     {
         setObjectName(QStringLiteral("SevenSegmentPaintBox"));
         setAttribute(Qt::WA_OpaquePaintEvent);
@@ -257,8 +253,8 @@ void TSevenSegmentPanel::paintEvent(QPaintEvent*)
         const QRect field(cell.left(), cell.top() + 20, cell.width(), l.CellHeight);
         if (split) {
             const int w2 = field.width() * 2 / 3;
-            DrawSevenSegmentText(p, QString::fromStdString(c.Value), QRect(field.left(), field.top(), w2, field.height()),
-                                 Qt::black);
+            DrawSevenSegmentText(p, QString::fromStdString(c.Value),
+                                 QRect(field.left(), field.top(), w2, field.height()), Qt::black);
             const QRect right(field.left() + w2, field.top(), field.width() - w2, field.height());
             DrawSevenSegmentText(p, QString::fromStdString(c.Max),
                                  QRect(right.left(), right.top(), right.width(), right.height() / 2), Qt::black);
@@ -332,8 +328,7 @@ QWidget* TVroCurrentValues7SegmentForm::Panel() const { return panel_; }
 vro::live::TLargeDisplayLayout TVroCurrentValues7SegmentForm::Layout() const
 {
     return vro::live::LargeDisplayLayout(scroll_->viewport()->width(), scroll_->viewport()->height(),
-                                         static_cast<int>(channels_.size()), columns_,
-                                         minMax_ && minMaxAvailable_);
+                                         static_cast<int>(channels_.size()), columns_, minMax_ && minMaxAvailable_);
 }
 
 bool TVroCurrentValues7SegmentForm::Initialise()

@@ -95,7 +95,8 @@ QWidget* ShowLargeDisplay(TMainForm& main)
             form->SetColumns(kv.mid(8).toInt());
     // After the first timer update (the one that may change the columns).
     bool updated = false;
-    const auto c = QObject::connect(form, &TVroCurrentValues7SegmentForm::updated, form, [&updated] { updated = true; });
+    const auto c =
+        QObject::connect(form, &TVroCurrentValues7SegmentForm::updated, form, [&updated] { updated = true; });
     WaitFor([&updated] { return updated; }, 3000);
     QObject::disconnect(c);
     return form;
@@ -128,7 +129,8 @@ TOnlineShowOptions ParseOnlineOptions(const QString& text)
             o.choices.SampleRate = n;
         else if (key == QStringLiteral("duration") && ok && vro::TVro8RecordingTimes::Valid(n))
             o.choices.DurationIndex = n;
-        else if (key == QStringLiteral("mode") && (value == QStringLiteral("end") || value == QStringLiteral("continuous")))
+        else if (key == QStringLiteral("mode") &&
+                 (value == QStringLiteral("end") || value == QStringLiteral("continuous")))
             o.choices.SimpleCurvMode = value == QStringLiteral("continuous") ? 1 : 0;
         else if (key == QStringLiteral("trigger-position") && ok && n >= 0 && n <= 10)
             o.choices.TriggerPosition = n;

@@ -121,10 +121,7 @@ void TOnlineGraphWidget::RebuildAxes()
         std::clamp(axes_.GraphWidth, 1, vro::TVro8OnlineRecording::kMaxWidth));
 }
 
-void TOnlineGraphWidget::resizeEvent(QResizeEvent*)
-{
-    RebuildAxes();
-}
+void TOnlineGraphWidget::resizeEvent(QResizeEvent*) { RebuildAxes(); }
 
 void TOnlineGraphWidget::Render()
 {
@@ -196,8 +193,7 @@ void TOnlineGraphWidget::Render()
         p.drawLine(g.left() + l.Pos, xr.top(), g.left() + l.Pos, xr.top() + 4);
         p.drawText(QPoint(g.left() + l.Pos + 2, xr.top() + 4 + fm.ascent()), Q(l.Text));
     }
-    p.drawText(QRect(xr.left(), xr.top() + 4 + fm.height(), xr.width(), fm.height()), Qt::AlignCenter,
-               Q(axes_.XTitle));
+    p.drawText(QRect(xr.left(), xr.top() + 4 + fm.height(), xr.width(), fm.height()), Qt::AlignCenter, Q(axes_.XTitle));
 }
 
 void TOnlineGraphWidget::paintEvent(QPaintEvent*)
@@ -252,9 +248,8 @@ void TOnlineGraphWidget::mouseReleaseEvent(QMouseEvent* e)
                 if (ch == s.XChannel) {
                     if (r.width() <= 0)
                         continue;
-                    range = vro::MagnifierRange(
-                        vro::OnlinePixelValue(r.left() - g.left(), g.width(), lo, hi, false),
-                        vro::OnlinePixelValue(r.right() - g.left(), g.width(), lo, hi, false));
+                    range = vro::MagnifierRange(vro::OnlinePixelValue(r.left() - g.left(), g.width(), lo, hi, false),
+                                                vro::OnlinePixelValue(r.right() - g.left(), g.width(), lo, hi, false));
                 } else {
                     range = vro::MagnifierRange(vro::OnlinePixelValue(r.top() - g.top(), g.height(), lo, hi, true),
                                                 vro::OnlinePixelValue(r.bottom() - g.top(), g.height(), lo, hi, true));
@@ -361,8 +356,8 @@ bool TVro8OnlineRecordingFrame::Start(vro::TVro8Manager& manager, bool saveToFil
         layout()->activate();
     run_ = std::make_unique<vro::TOnlineRun>(manager.Device());
     try {
-        run_->Configure(choices, std::clamp(graph_->width() - 2 * vro::kOnlineAxisBox, 1,
-                                            vro::TVro8OnlineRecording::kMaxWidth),
+        run_->Configure(choices,
+                        std::clamp(graph_->width() - 2 * vro::kOnlineAxisBox, 1, vro::TVro8OnlineRecording::kMaxWidth),
                         KeptSettings());
     } catch (const vro::EDvxV24Error&) {
         run_.reset();
@@ -381,8 +376,15 @@ bool TVro8OnlineRecordingFrame::Start(vro::TVro8Manager& manager, bool saveToFil
     UpdateActions();
     manager.RecordingComment = choices.Comment;
     run_->Begin(
-        repeat, [this] { QMetaObject::invokeMethod(this, [this] { ScheduleRepaint(); }, Qt::QueuedConnection); },
-        [this] { QMetaObject::invokeMethod(this, [this] { RunEnded(); }, Qt::QueuedConnection); });
+        repeat,
+        [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { ScheduleRepaint(); }, Qt::QueuedConnection);
+        },
+        [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { RunEnded(); }, Qt::QueuedConnection);
+        });
     statusTimer_.start();
     // The first picture a moment after the start (a timer, the thread is running).
     QTimer::singleShot(50, this, [this] { graph_->update(); });
@@ -557,7 +559,10 @@ void TVro8OnlineRecordingFrame::UpdateStatus()
     const double seconds = run_->Live() ? (o.Now() - o.StartTime()) * 86400.0 : 0.0;
     const auto s = static_cast<long long>(std::max(0.0, seconds));
     status_->setText(Txt(1252) + QStringLiteral("\n") + Txt(1244) + QLatin1Char(' ') +
-                     QStringLiteral("%1:%2:%3").arg(s / 3600).arg(s / 60 % 60, 2, 10, QLatin1Char('0')).arg(s % 60, 2, 10, QLatin1Char('0')) +
+                     QStringLiteral("%1:%2:%3")
+                         .arg(s / 3600)
+                         .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+                         .arg(s % 60, 2, 10, QLatin1Char('0')) +
                      QStringLiteral("\n") + Txt(1245) + QLatin1Char(' ') + QString::number(o.RecordCount()));
     if (trigger_->isVisible())
         trigger_->setEnabled(run_->CanTrigger());
@@ -637,11 +642,11 @@ TVro8OnlineSettingsForm::TVro8OnlineSettingsForm(TVro8OnlineRecordingFrame& fram
         hi->setObjectName(QStringLiteral("HiEdit%1").arg(c));
         for (QLineEdit* e : {lo, hi})
             e->setFixedSize(80, 20);
-        auto* range = new QLabel(Txt(1272) + QLatin1Char(' ') + Q(RawToText(ch.LoRange, ch.Decimals)) +
-                                     QStringLiteral("  ") + Txt(1273) + QLatin1Char(' ') +
-                                     Q(RawToText(ch.HiRange, ch.Decimals)) + QStringLiteral("   [") + Q(ch.Unit) +
-                                     QLatin1Char(']'),
-                                 f.main);
+        auto* range =
+            new QLabel(Txt(1272) + QLatin1Char(' ') + Q(RawToText(ch.LoRange, ch.Decimals)) + QStringLiteral("  ") +
+                           Txt(1273) + QLatin1Char(' ') + Q(RawToText(ch.HiRange, ch.Decimals)) +
+                           QStringLiteral("   [") + Q(ch.Unit) + QLatin1Char(']'),
+                       f.main);
         range->setMinimumWidth(145);
         grid->addWidget(box, c + 1, 0);
         grid->addWidget(lo, c + 1, 1);

@@ -74,11 +74,10 @@ void TButtonLabel::mouseReleaseEvent(QMouseEvent* event)
     if (styled_) {
         gLabelHeld = false;
         SetBackground(rect().contains(event->position().toPoint()) && isEnabled() ? ButtonLabelHoverColor()
-                                                                                   : ParentColor());
+                                                                                  : ParentColor());
     }
     QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && wasPressed && isEnabled() &&
-        rect().contains(event->position().toPoint()))
+    if (event->button() == Qt::LeftButton && wasPressed && isEnabled() && rect().contains(event->position().toPoint()))
         emit clicked();
 }
 

@@ -75,14 +75,14 @@ vro::TMsgAnswer TQtManagerUi::Ask(const std::string& text, vro::TMsgButtons butt
 
 std::vector<std::string> TQtManagerUi::AskOpenFiles(const std::string& folder)
 {
-    return ToStd(QFileDialog::getOpenFileNames(QApplication::activeWindow(), Txt(313),
-                                               QString::fromStdString(folder), FileDialogFilter(Txt(314))));
+    return ToStd(QFileDialog::getOpenFileNames(QApplication::activeWindow(), Txt(313), QString::fromStdString(folder),
+                                               FileDialogFilter(Txt(314))));
 }
 
 std::vector<std::string> TQtManagerUi::AskImportFiles(const std::string& folder)
 {
-    return ToStd(QFileDialog::getOpenFileNames(QApplication::activeWindow(), Txt(316),
-                                               QString::fromStdString(folder), FileDialogFilter(Txt(315))));
+    return ToStd(QFileDialog::getOpenFileNames(QApplication::activeWindow(), Txt(316), QString::fromStdString(folder),
+                                               FileDialogFilter(Txt(315))));
 }
 
 std::optional<std::string> TQtManagerUi::AskSaveFile(const std::string& proposal)
@@ -98,8 +98,7 @@ std::optional<std::string> TQtManagerUi::AskSaveFile(const std::string& proposal
     return dialog.selectedFiles().first().toStdString();
 }
 
-vro::TCheckSaveAnswer TQtManagerUi::AskCheckFileSave(const std::vector<std::string>& names,
-                                                      std::vector<bool>& checked)
+vro::TCheckSaveAnswer TQtManagerUi::AskCheckFileSave(const std::vector<std::string>& names, std::vector<bool>& checked)
 {
     return TCheckFileSaveForm::Run(names, checked);
 }
@@ -111,8 +110,7 @@ bool TQtManagerUi::AskTextImportSettings(vro::textimport::TTextFileSettings& cho
 }
 
 TDocuments::TDocuments(vro::TApplicationConfig& config, QObject* parent)
-    : QObject(parent), config_(config),
-      manager_(std::make_unique<vro::TRecordingManager>(config.List(), ui_))
+    : QObject(parent), config_(config), manager_(std::make_unique<vro::TRecordingManager>(config.List(), ui_))
 {
     manager_->OnListChanged = [this] { emit listChanged(); };
     manager_->OnBeforeSave = [this](vro::TRecording& r) { emit beforeAction(r); };

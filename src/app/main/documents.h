@@ -31,8 +31,7 @@ public:
     std::vector<std::string> AskOpenFiles(const std::string& folder) override;
     std::vector<std::string> AskImportFiles(const std::string& folder) override;
     std::optional<std::string> AskSaveFile(const std::string& proposal) override;
-    vro::TCheckSaveAnswer AskCheckFileSave(const std::vector<std::string>& names,
-                                           std::vector<bool>& checked) override;
+    vro::TCheckSaveAnswer AskCheckFileSave(const std::vector<std::string>& names, std::vector<bool>& checked) override;
     bool AskTextImportSettings(vro::textimport::TTextFileSettings& choice,
                                const vro::textimport::TTextImportSettings& analysed) override;
 };

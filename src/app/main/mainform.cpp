@@ -54,21 +54,27 @@ namespace {
 
 // Actions that exist in the menu but whose functions come with later work.
 const char* const kNotYetBuilt[] = {
-    "x69xMergeRecordingsItem", "x24xPrintMenuItem", "x18xViewDescriptionMenuItem",
-    "x50xScaleSettingsMenuItem", "x43xSettingsMenuItem",
-    "x46xRemarkMenuItem", "x47xRemarkListMenuItem", "x31xTakePictureMenuItem",
+    "x69xMergeRecordingsItem",   "x24xPrintMenuItem",   "x18xViewDescriptionMenuItem", "x50xScaleSettingsMenuItem",
+    "x43xSettingsMenuItem",      "x46xRemarkMenuItem",  "x47xRemarkListMenuItem",      "x31xTakePictureMenuItem",
     "x27xCurvesOverlayMenuItem", "x21xOptionsMenuItem", "x23xAboutMenuItem",
 };
 
 // Graph menu entries and the graphic pane's command labels they run.
 const std::pair<const char*, const char*> kGraphCommands[] = {
-    {"x42xFullScaleMenuItem", "FullScaleLabel"},   {"x41xScaleMenuItem", "ScaleLabel"},
-    {"x37xMagniffierMenuItem", "MagnifierLabel"},  {"x38xInversMagnifierMenuItem", "InversMagnifierLabel"},
-    {"x39xHandMenuItem", "HandLabel"},             {"x40xNavigationMenuItem", "NavigationLabel"},
-    {"x44xBackMenuItem", "BackwardsLabel"},        {"x45xForwardMenuItem", "ForwardLabel"},
-    {"x25xSnapshotMenuItem", "SnapshotLabel"},     {"x26xSnapshotListMenuItem", "SnapshotListLabel"},
-    {"x34xRulerMenuItem", "RulerLabel"},           {"x35xCaliperMenuItem", "CaliperLabel"},
-    {"x36xTrackerMenuItem", "TrackerLabel"},       {"x66xDeltaTrackerItem", "DeltaTrackerLabel"},
+    {"x42xFullScaleMenuItem", "FullScaleLabel"},
+    {"x41xScaleMenuItem", "ScaleLabel"},
+    {"x37xMagniffierMenuItem", "MagnifierLabel"},
+    {"x38xInversMagnifierMenuItem", "InversMagnifierLabel"},
+    {"x39xHandMenuItem", "HandLabel"},
+    {"x40xNavigationMenuItem", "NavigationLabel"},
+    {"x44xBackMenuItem", "BackwardsLabel"},
+    {"x45xForwardMenuItem", "ForwardLabel"},
+    {"x25xSnapshotMenuItem", "SnapshotLabel"},
+    {"x26xSnapshotListMenuItem", "SnapshotListLabel"},
+    {"x34xRulerMenuItem", "RulerLabel"},
+    {"x35xCaliperMenuItem", "CaliperLabel"},
+    {"x36xTrackerMenuItem", "TrackerLabel"},
+    {"x66xDeltaTrackerItem", "DeltaTrackerLabel"},
 };
 
 enum TChannelCommand { ccCalc, ccFilter, ccTimeShift, ccDelete };
@@ -81,10 +87,9 @@ bool IsNotYetBuilt(const QString& name)
     return false;
 }
 
-const char* const kDiagnosisNote =
-    "Es gibt noch andere Befehle für verschiedene Diagnosefunktionen:\n\n"
-    "DIAGNOSE: ein Diagnosefenster, das die Datenübertragung aufzeichnet\n"
-    "MEMMONITOR: die Speicherbelegung des Programms";
+const char* const kDiagnosisNote = "Es gibt noch andere Befehle für verschiedene Diagnosefunktionen:\n\n"
+                                   "DIAGNOSE: ein Diagnosefenster, das die Datenübertragung aufzeichnet\n"
+                                   "MEMMONITOR: die Speicherbelegung des Programms";
 
 } // namespace
 
@@ -93,10 +98,10 @@ TMainForm::TMainForm(const TStartOptions& options, QWidget* parent) : QMainWindo
     setObjectName(QStringLiteral("MainForm"));
     // 1. The configuration object exists before anything reads a setting.
     configUi_ = std::make_unique<TQtConfigUi>(options_.interactive);
-    config_ = std::make_unique<vro::TApplicationConfig>(
-        options_.configFile.isEmpty() ? vro::DefaultConfigFileName()
-                                      : std::filesystem::path(options_.configFile.toStdString()),
-        configUi_.get());
+    config_ = std::make_unique<vro::TApplicationConfig>(options_.configFile.isEmpty()
+                                                            ? vro::DefaultConfigFileName()
+                                                            : std::filesystem::path(options_.configFile.toStdString()),
+                                                        configUi_.get());
     // 3. Layout with the status row; 4. key preview through an event filter.
     BuildLayout();
     qApp->installEventFilter(this);
@@ -245,10 +250,7 @@ void TMainForm::BuildLayout()
     ConnectMenu();
 }
 
-QAction* TMainForm::Action(const QString& componentName) const
-{
-    return findChild<QAction*>(componentName);
-}
+QAction* TMainForm::Action(const QString& componentName) const { return findChild<QAction*>(componentName); }
 
 QMenu* TMainForm::Menu(const QString& componentName) const { return findChild<QMenu*>(componentName); }
 
@@ -287,7 +289,8 @@ void TMainForm::ConnectMenu()
     on("x13xQuitMenuItem", [this] { close(); });
     on("x15xViewGraphicMenuItem", [this] { ShowPane(graphicFrame_, !graphicFrame_->property("vroWanted").toBool()); });
     on("x16xViewTableMenuItem", [this] { ShowPane(tableFrame_, !tableFrame_->property("vroWanted").toBool()); });
-    on("x17xViewPropertiesMenuItem", [this] { ShowPane(propertiesPane_, !propertiesPane_->property("vroWanted").toBool()); });
+    on("x17xViewPropertiesMenuItem",
+       [this] { ShowPane(propertiesPane_, !propertiesPane_->property("vroWanted").toBool()); });
     for (const auto& [item, label] : kGraphCommands) {
         const QString name = QString::fromLatin1(label);
         on(item, [this, name] { graphicFrame_->RunCommand(name); });
@@ -411,10 +414,13 @@ void TMainForm::dropEvent(QDropEvent* event)
         if (u.isLocalFile())
             files << u.toLocalFile();
     // After the drop has been answered, in drop order.
-    QMetaObject::invokeMethod(this, [this, files] {
-        for (const QString& f : files)
-            OpenFileByName(f);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, files] {
+            for (const QString& f : files)
+                OpenFileByName(f);
+        },
+        Qt::QueuedConnection);
 }
 
 bool TMainForm::IsBlankShown() const { return !blankShape_->isHidden(); }
@@ -547,8 +553,9 @@ TVroForm* TMainForm::OpenDeviceWindow()
         deviceWindow_ = new TVroForm(TVroContext{*config_, *connection_, *deviceManager_, *errorHandler_,
                                                  documents_.get(), [this] { DeviceWindowClosed(); }},
                                      this);
-        deviceWindow_->setWindowTitle(
-            Action(QStringLiteral("x56xQvDeviceMenuItem"))->text().remove(QRegularExpression(QStringLiteral("&(?!&)"))));
+        deviceWindow_->setWindowTitle(Action(QStringLiteral("x56xQvDeviceMenuItem"))
+                                          ->text()
+                                          .remove(QRegularExpression(QStringLiteral("&(?!&)"))));
         deviceWindow_->Initialise();
     }
     deviceWindow_->setWindowModality(connection_->IsOpen() ? Qt::NonModal : Qt::ApplicationModal);
@@ -603,8 +610,8 @@ void TMainForm::RefreshMenuState()
 {
     ToolOff();
     const bool hasActive = documents_ && documents_->Active() != nullptr;
-    for (const char* name : {"x07xSaveMenuItem", "x08xSaveAsMenuItem", "x09xSaveAllMenuItem",
-                             "x11xCloseMenuItem", "x12xCloseAllMenuItem", "x17xViewPropertiesMenuItem"})
+    for (const char* name : {"x07xSaveMenuItem", "x08xSaveAsMenuItem", "x09xSaveAllMenuItem", "x11xCloseMenuItem",
+                             "x12xCloseAllMenuItem", "x17xViewPropertiesMenuItem"})
         Action(QString::fromLatin1(name))->setEnabled(hasActive);
     // The Graph and Edit menus work on the graphic pane: without it they are disabled.
     const bool graphicVisible = hasActive && graphicFrame_->property("vroWanted").toBool();
@@ -648,8 +655,8 @@ void TMainForm::IdleTick()
     if (firstIdleDone_ && isVisible())
         StoreWindowPlacement(*config_, QStringLiteral("MainForm"), this);
     if (deviceManager_ && deviceManager_->IsConnected())
-        connectionStateLabel_->setText(FrameButtonCaption(
-            Txt(622) + QLatin1Char(' ') + QString::fromStdString(deviceManager_->GetDescription())));
+        connectionStateLabel_->setText(
+            FrameButtonCaption(Txt(622) + QLatin1Char(' ') + QString::fromStdString(deviceManager_->GetDescription())));
     else
         connectionStateLabel_->setText(FrameButtonCaption(Txt(621)));
     vro::TRecording* active = documents_->Active();
@@ -719,7 +726,8 @@ void TMainForm::OnKey(int key)
     if (diag)
         OpenDiagnosis();
     if (mem || diag)
-        QMetaObject::invokeMethod(this, [] { ShowNote(QString::fromUtf8(kDiagnosisNote)); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [] { ShowNote(QString::fromUtf8(kDiagnosisNote)); }, Qt::QueuedConnection);
 }
 
 void TMainForm::OpenDiagnosis()

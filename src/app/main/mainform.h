@@ -45,10 +45,10 @@ class TQtConfigUi;
 class TVroForm;
 
 struct TStartOptions {
-    QString configFile;  // --config FILE; empty: the user's configuration folder
-    QString language;    // --language de|en|fr; empty: as configured
-    QString port;        // --port PATH: the device the connection uses (a simulator's pseudo-terminal)
-    QString file;        // the first plain argument: a file to open
+    QString configFile;      // --config FILE; empty: the user's configuration folder
+    QString language;        // --language de|en|fr; empty: as configured
+    QString port;            // --port PATH: the device the connection uses (a simulator's pseudo-terminal)
+    QString file;            // the first plain argument: a file to open
     bool interactive = true; // false: no start-up questions (offscreen screenshot)
 };
 

@@ -12,7 +12,7 @@ namespace vro::app {
 enum class TMenuKind { Menu, Item, Separator, End };
 
 struct TMenuEntry {
-    int depth;        // 0: menu bar, 1: in a menu, 2: in a group of the Graph menu
+    int depth; // 0: menu bar, 1: in a menu, 2: in a group of the Graph menu
     TMenuKind kind;
     const char* name; // component name; empty for separators
 };

@@ -65,8 +65,7 @@ QString RecordingPropertiesText(const vro::TRecording& r)
         heading(S(c.GetLongName()));
         if (c.DeviceLoRange != vro::NoValue && c.DeviceHiRange != vro::NoValue)
             row(Txt(301), S(vro::RawToText(c.DeviceLoRange, c.Decimals)) + QStringLiteral(" .. ") +
-                              S(vro::RawToText(c.DeviceHiRange, c.Decimals)) + QLatin1Char(' ') +
-                              S(c.MeasureUnit));
+                              S(vro::RawToText(c.DeviceHiRange, c.Decimals)) + QLatin1Char(' ') + S(c.MeasureUnit));
     }
     return lines.join(QLatin1Char('\n'));
 }

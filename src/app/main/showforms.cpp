@@ -42,7 +42,8 @@ void RegisterShowForms()
         return;
     done = true;
     RegisterShowForm(QStringLiteral("MainForm"), [](TMainForm& main) -> QWidget* { return &main; });
-    RegisterShowForm(QStringLiteral("TVroForm"), [](TMainForm& main) -> QWidget* { return OpenConnectedDeviceWindow(main); });
+    RegisterShowForm(QStringLiteral("TVroForm"),
+                     [](TMainForm& main) -> QWidget* { return OpenConnectedDeviceWindow(main); });
     RegisterLiveShowForms();
     RegisterFirmwareShowForms();
     RegisterSetupShowForms();

@@ -181,7 +181,8 @@ void TSingleInstanceServer::OnNewConnection()
         c->onPath = [this](const QString& path) {
             // Queued, so that a dialog opened for the file does not run
             // inside the socket's signal handler.
-            QMetaObject::invokeMethod(this, [this, path] { emit activationRequested(path); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, path] { emit activationRequested(path); }, Qt::QueuedConnection);
         };
     }
 }

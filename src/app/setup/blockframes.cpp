@@ -17,7 +17,8 @@ TVro8BaseSetupFrame::TVro8BaseSetupFrame(vro::TVro8Setup& setup, QWidget* parent
       editor_(setup)
 {
     pressure_ = AddCombo(QStringLiteral("x3xPressureUnitLabel"), QStringLiteral("x6x9xPressureUnitComboBox"));
-    temperature_ = AddCombo(QStringLiteral("x4xTemperatureUnitLabel"), QStringLiteral("x10x13xTemperatureUnitComboBox"));
+    temperature_ =
+        AddCombo(QStringLiteral("x4xTemperatureUnitLabel"), QStringLiteral("x10x13xTemperatureUnitComboBox"));
     flow_ = AddCombo(QStringLiteral("x5xFlowUnitLabel"), QStringLiteral("x14x16xFlowUnitComboBox"));
     refresh_ = new TButtonLabel(QStringLiteral("RefreshLabel"), this);
     StyleButtonLabel(refresh_);
@@ -98,8 +99,7 @@ void TVro8DisplaySetupFrame::OnOk()
 // ---- recording ---------------------------------------------------------------------------------
 
 TVro8RecordingSetupFrame::TVro8RecordingSetupFrame(vro::TVro8Setup& setup, QWidget* parent)
-    : TVroEditorFrame(QStringLiteral("TVro8RecordingSetupFrame"), vro::TVro8RecordingEditor::TextBase, setup,
-                      parent),
+    : TVroEditorFrame(QStringLiteral("TVro8RecordingSetupFrame"), vro::TVro8RecordingEditor::TextBase, setup, parent),
       editor_(setup)
 {
     name_ = AddEdit(QStringLiteral("x1xRecordingNameLabel"), QStringLiteral("RecordingNameEdit"));

@@ -58,15 +58,10 @@ TVroEditorFrame::TVroEditorFrame(const QString& objectName, int textBase, vro::T
     outer->addWidget(bottom);
     connect(ok_, &TButtonLabel::clicked, this, [this] { OnOk(); });
     connect(cancel_, &TButtonLabel::clicked, this, [this] { OnCancel(); });
-    ReportDeviceError = [this](const std::string&) {
-        MessageBox(Txt(684), Txt(696), MB_ICONERROR);
-    };
+    ReportDeviceError = [this](const std::string&) { MessageBox(Txt(684), Txt(696), MB_ICONERROR); };
 }
 
-void TVroEditorFrame::ApplyCaptions()
-{
-    ApplyQtCaptions(this, base_);
-}
+void TVroEditorFrame::ApplyCaptions() { ApplyQtCaptions(this, base_); }
 
 void TVroEditorFrame::AddRowWidget(const QString& captionName, QWidget* field)
 {
@@ -119,10 +114,7 @@ bool TVroEditorFrame::RowShown(const QString& name) const
     return false;
 }
 
-QWidget* TVroEditorFrame::Field(const QString& name) const
-{
-    return findChild<QWidget*>(name);
-}
+QWidget* TVroEditorFrame::Field(const QString& name) const { return findChild<QWidget*>(name); }
 
 bool TVroEditorFrame::Mark(const vro::TVro8EditResult& result)
 {
@@ -151,10 +143,7 @@ void TVroEditorFrame::Fill(QComboBox* box, const vro::TVro8Choice& choice)
     box->setCurrentIndex(choice.Entries.empty() ? -1 : choice.Selected);
 }
 
-void TVroEditorFrame::Take(QComboBox* box, vro::TVro8Choice& choice)
-{
-    choice.Select(box->currentIndex());
-}
+void TVroEditorFrame::Take(QComboBox* box, vro::TVro8Choice& choice) { choice.Select(box->currentIndex()); }
 
 bool TVroEditorFrame::Guarded(const std::function<void()>& f)
 {

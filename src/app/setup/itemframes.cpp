@@ -377,18 +377,18 @@ TVro8TriggerSetupFrame::TVro8TriggerSetupFrame(vro::TVro8Setup& setup, bool read
     const std::pair<QComboBox*, bool> channelLists[] = {
         {valueSensor_, false}, {valueSub_, false}, {windowSensor_, true}, {windowSub_, true}};
     for (const auto& [b, window] : channelLists)
-            connect(b, &QComboBox::currentIndexChanged, this, [this, window = window](int) {
-                if (filling_)
-                    return;
-                TakeEvent();
-                editor_.ChannelChanged(window);
-                filling_ = true;
-                value_->setText(Q(editor_.Value));
-                lo_->setText(Q(editor_.LoLimit));
-                hi_->setText(Q(editor_.HiLimit));
-                filling_ = false;
-                ShowEvent();
-            });
+        connect(b, &QComboBox::currentIndexChanged, this, [this, window = window](int) {
+            if (filling_)
+                return;
+            TakeEvent();
+            editor_.ChannelChanged(window);
+            filling_ = true;
+            value_->setText(Q(editor_.Value));
+            lo_->setText(Q(editor_.LoLimit));
+            hi_->setText(Q(editor_.HiLimit));
+            filling_ = false;
+            ShowEvent();
+        });
 }
 
 bool TVro8TriggerSetupFrame::Open()

@@ -169,10 +169,9 @@ TVroEditorFrame* TVroStartRecordingPage::OpenEditor(int which)
 
 void RegisterSetupPages()
 {
-    RegisterVroPage(vro::TVroAction::StartRecording, QStringLiteral("TVro8StartRecordingFrame"),
-                    [](TVroForm& form, QWidget* parent) -> TVroPageFrame* {
-                        return new TVroStartRecordingPage(form, parent);
-                    });
+    RegisterVroPage(
+        vro::TVroAction::StartRecording, QStringLiteral("TVro8StartRecordingFrame"),
+        [](TVroForm& form, QWidget* parent) -> TVroPageFrame* { return new TVroStartRecordingPage(form, parent); });
     // The setup page's block titles: the editors work on the page's model;
     // base, display, recording and trigger editors read their block first.
     for (int b = 0; b < kVroSetupBlockCount; ++b) {
@@ -250,9 +249,8 @@ void RegisterSetupShowForms()
     RegisterEditor(QStringLiteral("TVro8CanSetupFrame"), TVroSetupBlock::Can);
     for (int r = 0; r < 12; ++r)
         RegisterShowForm(QStringLiteral("TVro8SensorSetupFrame:%1").arg(QChar('A' + r)), [r](TMainForm& main) {
-            return HostEditor(main, TVroSetupBlock::Sensors, [r](TVroEditorFrame& e) {
-                static_cast<TVro8SensorSetupFrame&>(e).OpenSettings(r);
-            });
+            return HostEditor(main, TVroSetupBlock::Sensors,
+                              [r](TVroEditorFrame& e) { static_cast<TVro8SensorSetupFrame&>(e).OpenSettings(r); });
         });
     for (int n = 0; n < 4; ++n)
         RegisterShowForm(QStringLiteral("TVro8TriggerSetupFrame:%1").arg(n + 1), [n](TMainForm& main) {

@@ -43,10 +43,14 @@ TVro8StartRecordingFrame::TVro8StartRecordingFrame(vro::TVro8Setup& setup, vro::
     page_ = std::make_unique<vro::TVro8StartRecording>(setup, std::move(services), choices);
     save_ = AddCombo(QStringLiteral("x31xSaveRecordingDataLabel"), QStringLiteral("x47x48xSaveRecordingDataComboBox"));
     type_ = AddCombo(QStringLiteral("x4xRecordingTypeLabel"), QStringLiteral("x60x63xRecordingTypeComboBox"));
-    sensors_ = AddRow(QStringLiteral("x2xSensorSettingsCaption"), new TButtonLabel(QStringLiteral("SensorSettingsLabel")));
-    triggers_ = AddRow(QStringLiteral("x3xTriggerSettingsCaption"), new TButtonLabel(QStringLiteral("TriggerSettingsLabel")));
-    startTrigger_ = AddRow(QStringLiteral("x32xStartTriggerCaption"), new TButtonLabel(QStringLiteral("StartTriggerLabel")));
-    stopTrigger_ = AddRow(QStringLiteral("x46xStopTriggerCaption"), new TButtonLabel(QStringLiteral("StopTriggerLabel")));
+    sensors_ =
+        AddRow(QStringLiteral("x2xSensorSettingsCaption"), new TButtonLabel(QStringLiteral("SensorSettingsLabel")));
+    triggers_ =
+        AddRow(QStringLiteral("x3xTriggerSettingsCaption"), new TButtonLabel(QStringLiteral("TriggerSettingsLabel")));
+    startTrigger_ =
+        AddRow(QStringLiteral("x32xStartTriggerCaption"), new TButtonLabel(QStringLiteral("StartTriggerLabel")));
+    stopTrigger_ =
+        AddRow(QStringLiteral("x46xStopTriggerCaption"), new TButtonLabel(QStringLiteral("StopTriggerLabel")));
     rate_ = AddCombo(QStringLiteral("x5xSampleRateLabel"), QStringLiteral("SampleRateComboBox"));
     time_ = AddCombo(QStringLiteral("x6xRecordingTimeLabel"), QStringLiteral("x15x30xRecordingTimeComboBox"));
     option_ = AddCombo(QStringLiteral("x7xRecordingOptionLabel"), QStringLiteral("x54x55xRecordingOptionComboBox"));

@@ -103,11 +103,16 @@ std::string TCalcChannel::ChannelList() const
 int TCalcChannel::AutomaticDecimals(double m)
 {
     // Comparisons, not a rounded logarithm: 1000 is exactly k = 3.
-    if (!(m >= 10)) return 4;
-    if (m < 100) return 3;
-    if (m < 1000) return 2;
-    if (m < 10000) return 1;
-    if (m < 100000) return 0;
+    if (!(m >= 10))
+        return 4;
+    if (m < 100)
+        return 3;
+    if (m < 1000)
+        return 2;
+    if (m < 10000)
+        return 1;
+    if (m < 100000)
+        return 0;
     return -1;
 }
 
@@ -156,8 +161,9 @@ TCalcResult TCalcChannel::Compute(int d)
         const double factor = DecimalsValid(c.Decimals) ? Vro8Factor[c.Decimals] : 1.0;
         for (int j = 0; j < count; ++j) {
             const std::int64_t k = first + j - c.TimeShift;
-            const std::int32_t raw =
-                k >= 0 && k < static_cast<std::int64_t>(c.Values.size()) ? c.Values[static_cast<std::size_t>(k)] : NoValue;
+            const std::int32_t raw = k >= 0 && k < static_cast<std::int64_t>(c.Values.size())
+                                         ? c.Values[static_cast<std::size_t>(k)]
+                                         : NoValue;
             out[j] = raw == NoValue ? std::nan("") : raw / factor;
         }
     };
@@ -170,8 +176,9 @@ TCalcResult TCalcChannel::Compute(int d)
         math.EvaluateRange(source, first, n, block.data());
         for (int j = 0; j < n; ++j) {
             const double x = block[static_cast<std::size_t>(j)];
-            dest[static_cast<std::size_t>(first + j)] =
-                std::isnan(x) || x > limit || x < -limit ? NoValue : static_cast<std::int32_t>(RoundHalfEven(factor * x));
+            dest[static_cast<std::size_t>(first + j)] = std::isnan(x) || x > limit || x < -limit
+                                                            ? NoValue
+                                                            : static_cast<std::int32_t>(RoundHalfEven(factor * x));
         }
     }
     if (std::isnan(math.ResultMin())) {

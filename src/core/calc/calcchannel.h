@@ -29,9 +29,9 @@ std::string NextDerivedName(const TRecording& recording, const std::string& word
 int NextDerivedColor(const TRecording& recording, int except);
 
 struct TCalcResult {
-    int TextNumber = 0;     // 0 on success; else the message's text number (400, 401, 408..412)
-    std::string Message;    // the text to show (status line and message)
-    int Decimals = 0;       // the decimals used
+    int TextNumber = 0;  // 0 on success; else the message's text number (400, 401, 408..412)
+    std::string Message; // the text to show (status line and message)
+    int Decimals = 0;    // the decimals used
     double ResultMin = 0, ResultMax = 0;
 };
 

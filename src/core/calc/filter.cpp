@@ -83,11 +83,17 @@ void TFilter::Apply(std::span<const std::int32_t> source, std::int32_t width, st
     std::int64_t valid = 0;
     auto add = [&](std::int64_t k) {
         const std::int32_t v = source[static_cast<std::size_t>(k)];
-        if (v != kNoValue) { sum += v; ++valid; }
+        if (v != kNoValue) {
+            sum += v;
+            ++valid;
+        }
     };
     auto remove = [&](std::int64_t k) {
         const std::int32_t v = source[static_cast<std::size_t>(k)];
-        if (v != kNoValue) { sum -= v; --valid; }
+        if (v != kNoValue) {
+            sum -= v;
+            --valid;
+        }
     };
     auto store = [&](std::int64_t i) {
         // |sum| <= 2^31 * 2^20 < 2^53: the quotient is exact to well below half a unit.

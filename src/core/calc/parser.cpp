@@ -11,8 +11,8 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-constexpr std::string_view kOpcodeNames[] = {"#Nop", "#Pushc", "#Pushv", "#Add", "#Sub", "#Mul", "#Div",
-                                             "#Power", "sqr", "sqrt", "abs", "ln", "log", "exp"};
+constexpr std::string_view kOpcodeNames[] = {"#Nop",   "#Pushc", "#Pushv", "#Add", "#Sub", "#Mul", "#Div",
+                                             "#Power", "sqr",    "sqrt",   "abs",  "ln",   "log",  "exp"};
 
 // Operator-stack items while compiling: an opcode, or the opening bracket.
 constexpr int kOpenBracket = -1;
@@ -94,10 +94,7 @@ std::string_view TParser::OpcodeName(int opcode)
     return opcode >= 0 && opcode < static_cast<int>(std::size(kOpcodeNames)) ? kOpcodeNames[opcode] : "";
 }
 
-int TParser::CompileCodeText(int code)
-{
-    return code >= ccBracket && code <= ccFunctionBracket ? 408 + code : 0;
-}
+int TParser::CompileCodeText(int code) { return code >= ccBracket && code <= ccFunctionBracket ? 408 + code : 0; }
 
 bool TParser::Emit(std::uint8_t opcode, double value)
 {
@@ -250,8 +247,7 @@ int TParser::Compile(std::string_view text, std::vector<std::string> names)
                 return ccCharacter;
             operandExpected = true;
             break;
-        default:
-            return ccCharacter;
+        default: return ccCharacter;
         }
         ++i;
     }
@@ -312,21 +308,48 @@ template <typename TRight>
 inline void BinaryBlock(int op, double* a, TRight b, int count)
 {
     switch (op) {
-    case TParser::opAdd: for (int j = 0; j < count; ++j) a[j] = Finite(a[j] + b(j)); break;
-    case TParser::opSub: for (int j = 0; j < count; ++j) a[j] = Finite(a[j] - b(j)); break;
-    case TParser::opMul: for (int j = 0; j < count; ++j) a[j] = Finite(a[j] * b(j)); break;
-    case TParser::opDiv: for (int j = 0; j < count; ++j) a[j] = Divide(a[j], b(j)); break;
-    default: for (int j = 0; j < count; ++j) a[j] = Power(a[j], b(j)); break;
+    case TParser::opAdd:
+        for (int j = 0; j < count; ++j)
+            a[j] = Finite(a[j] + b(j));
+        break;
+    case TParser::opSub:
+        for (int j = 0; j < count; ++j)
+            a[j] = Finite(a[j] - b(j));
+        break;
+    case TParser::opMul:
+        for (int j = 0; j < count; ++j)
+            a[j] = Finite(a[j] * b(j));
+        break;
+    case TParser::opDiv:
+        for (int j = 0; j < count; ++j)
+            a[j] = Divide(a[j], b(j));
+        break;
+    default:
+        for (int j = 0; j < count; ++j)
+            a[j] = Power(a[j], b(j));
+        break;
     }
 }
 
 inline void UnaryBlock(int op, double* x, int count)
 {
     switch (op) {
-    case TParser::opAbs: for (int j = 0; j < count; ++j) x[j] = std::fabs(x[j]); break;
-    case TParser::opSqrt: for (int j = 0; j < count; ++j) x[j] = SignedSqrt(x[j]); break;
-    case TParser::opSqr: for (int j = 0; j < count; ++j) x[j] = Finite(x[j] * x[j]); break;
-    default: for (int j = 0; j < count; ++j) x[j] = Apply1(op, x[j]); break;
+    case TParser::opAbs:
+        for (int j = 0; j < count; ++j)
+            x[j] = std::fabs(x[j]);
+        break;
+    case TParser::opSqrt:
+        for (int j = 0; j < count; ++j)
+            x[j] = SignedSqrt(x[j]);
+        break;
+    case TParser::opSqr:
+        for (int j = 0; j < count; ++j)
+            x[j] = Finite(x[j] * x[j]);
+        break;
+    default:
+        for (int j = 0; j < count; ++j)
+            x[j] = Apply1(op, x[j]);
+        break;
     }
 }
 
@@ -358,7 +381,8 @@ void TParser::EvaluateBlock(const TBlockSource& source, std::int64_t first, int 
         if (op == opPushc && sp > 0 && next >= opAdd && next <= opPower) {
             // A constant right operand is applied as a scalar: no block to fill and read.
             const double c = e.Value;
-            BinaryBlock(next, level(sp - 1), [c](int) { return c; }, count);
+            BinaryBlock(
+                next, level(sp - 1), [c](int) { return c; }, count);
             ++k;
         } else if (op == opPushc) {
             std::fill(level(sp), level(sp) + count, e.Value);
@@ -368,7 +392,8 @@ void TParser::EvaluateBlock(const TBlockSource& source, std::int64_t first, int 
             ++sp;
         } else if (op <= opPower) {
             const double* b = level(sp - 1);
-            BinaryBlock(op, level(sp - 2), [b](int j) { return b[j]; }, count);
+            BinaryBlock(
+                op, level(sp - 2), [b](int j) { return b[j]; }, count);
             --sp;
         } else {
             UnaryBlock(op, level(sp - 1), count);

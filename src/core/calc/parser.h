@@ -22,14 +22,26 @@ namespace vro {
 class TParser {
 public:
     enum TOpcode : std::uint8_t {
-        opNop = 0, opPushc, opPushv, opAdd, opSub, opMul, opDiv, opPower,
-        opSqr, opSqrt, opAbs, opLn, opLog, opExp
+        opNop = 0,
+        opPushc,
+        opPushv,
+        opAdd,
+        opSub,
+        opMul,
+        opDiv,
+        opPower,
+        opSqr,
+        opSqrt,
+        opAbs,
+        opLn,
+        opLog,
+        opExp
     };
     // Compile result codes; their texts are 409..412 of the main text table.
     enum TCompileCode : int { ccOk = 0, ccBracket = 1, ccCharacter = 2, ccOperand = 3, ccFunctionBracket = 4 };
 
-    static constexpr int kMaxEntries = 51;       // program, operator stack and evaluation stack
-    static constexpr int kBlockSize = 1024;      // samples per block in EvaluateBlock
+    static constexpr int kMaxEntries = 51;  // program, operator stack and evaluation stack
+    static constexpr int kBlockSize = 1024; // samples per block in EvaluateBlock
 
     struct TEntry {
         std::uint8_t Opcode = opNop;

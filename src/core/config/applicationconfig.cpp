@@ -49,8 +49,8 @@ bool IsResetShape(std::string_view content)
             compact.push_back(c);
     while (!compact.empty() && static_cast<unsigned char>(compact.back()) <= ' ')
         compact.pop_back();
-    const std::string expected = std::string(kConfigHeaderLine) +
-                                 "\n\n<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"yes\"?>";
+    const std::string expected =
+        std::string(kConfigHeaderLine) + "\n\n<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"yes\"?>";
     return compact == expected;
 }
 

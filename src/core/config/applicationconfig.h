@@ -58,8 +58,7 @@ struct TWindowPlacement {
 // width (but never below minWidth), left to [area.left, area.left +
 // area.width - width] (area.left when the window is wider), the same for
 // height and top. Correct for work areas that do not start at 0.
-TPlacementRect ClampPlacement(TPlacementRect rect, const TPlacementRect& workArea, int minWidth = 0,
-                              int minHeight = 0);
+TPlacementRect ClampPlacement(TPlacementRect rect, const TPlacementRect& workArea, int minWidth = 0, int minHeight = 0);
 
 // The file name the Part prescribes, placed in the user's configuration folder.
 std::filesystem::path DefaultConfigFileName(std::string_view programName = "vrowin");

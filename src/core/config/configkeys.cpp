@@ -43,8 +43,8 @@ std::vector<std::string> ReadRecentFiles(const TIniList& list)
 
 void WriteRecentFiles(TIniList& list, const std::vector<std::string>& files)
 {
-    const int count = files.size() > static_cast<std::size_t>(kMaxRecentFiles) ? kMaxRecentFiles
-                                                                               : static_cast<int>(files.size());
+    const int count =
+        files.size() > static_cast<std::size_t>(kMaxRecentFiles) ? kMaxRecentFiles : static_cast<int>(files.size());
     list.SelectSection(kRecentFiles);
     list.WriteInt(kRecentCount.key, count);
     for (int i = 0; i < count; ++i)
@@ -68,8 +68,8 @@ void WriteRecentFiles(TIniList& list, const std::vector<std::string>& files)
 TBoolKey ReferenceApplyDefault(const TBoolKey& k)
 {
     TBoolKey out = k;
-    const bool reference = k.section == kReferenceSettings && k.key != kUseReferenceReceive.key &&
-                           k.key != kUseReferenceWhileOpening.key;
+    const bool reference =
+        k.section == kReferenceSettings && k.key != kUseReferenceReceive.key && k.key != kUseReferenceWhileOpening.key;
     if (reference)
         out.def = !(k.key == kRefTimeSettings.key || k.key == kRefComment.key);
     return out;
@@ -93,26 +93,51 @@ const std::vector<TKeyInfo>& Registry()
             t.push_back({k.section, k.key, TKeyType::Int, texts.back()});
         };
         auto s = [&](const TStringKey& k) { t.push_back({k.section, k.key, TKeyType::String, k.def}); };
-        b(kFirstRun); b(kWasShutDown); s(kLanguage); b(kShowDownloadRecoveryInfo); s(kWorkingDirectory);
+        b(kFirstRun);
+        b(kWasShutDown);
+        s(kLanguage);
+        b(kShowDownloadRecoveryInfo);
+        s(kWorkingDirectory);
         i(kRecentCount);
         for (const TBoolKey* k : {&kRefTimeSettings, &kRefAxisSettings, &kRefCustomName, &kRefFullRange,
                                   &kRefCurrentRange, &kRefShowMeasurement, &kRefColorAndLines, &kRefComment})
             b(*k);
-        s(kRefFilename); b(kUseReferenceReceive); b(kUseReferenceWhileOpening);
-        i(kComPort); s(kComPortDevice); i(kBaudrate); b(kAutoConnect); i(kPortScanMode); s(kBusAddress);
-        for (const TIntKey* k : {&kExpOnlySelectedRows, &kExpOnlySelectedCols, &kExpMeasurementUnit,
-                                 &kExpFormatSelection, &kExpColWidthSelection, &kExpQuotationMark, &kExpDelimiter,
-                                 &kExpColWidth, &kExpKeepName})
+        s(kRefFilename);
+        b(kUseReferenceReceive);
+        b(kUseReferenceWhileOpening);
+        i(kComPort);
+        s(kComPortDevice);
+        i(kBaudrate);
+        b(kAutoConnect);
+        i(kPortScanMode);
+        s(kBusAddress);
+        for (const TIntKey* k :
+             {&kExpOnlySelectedRows, &kExpOnlySelectedCols, &kExpMeasurementUnit, &kExpFormatSelection,
+              &kExpColWidthSelection, &kExpQuotationMark, &kExpDelimiter, &kExpColWidth, &kExpKeepName})
             i(*k);
-        s(kExpFilePath); s(kExpDefaultFileExtension); s(kExpInputFolderPath);
-        b(kExpDoFolderExport); b(kExpAlwaysWithDate);
+        s(kExpFilePath);
+        s(kExpDefaultFileExtension);
+        s(kExpInputFolderPath);
+        b(kExpDoFolderExport);
+        b(kExpAlwaysWithDate);
         s(kSensorRecordingFolder);
         i(kRecordingNameOption);
-        i(kDisplaySize); b(kSegmentMinMax);
-        b(kPrinter); i(kPrinterIndex); s(kPdfPath); i(kKeepNameIndex); b(kPdfWantShow);
-        s(kMergePath); b(kMergeFolder);
-        i(kRemarkFontSize); i(kRemarkFontColor); b(kRemarkIsBold); b(kRemarkIsItalic); b(kRemarkIsUnderlined);
-        i(kScaleRaster); b(kScaleTogether);
+        i(kDisplaySize);
+        b(kSegmentMinMax);
+        b(kPrinter);
+        i(kPrinterIndex);
+        s(kPdfPath);
+        i(kKeepNameIndex);
+        b(kPdfWantShow);
+        s(kMergePath);
+        b(kMergeFolder);
+        i(kRemarkFontSize);
+        i(kRemarkFontColor);
+        b(kRemarkIsBold);
+        b(kRemarkIsItalic);
+        b(kRemarkIsUnderlined);
+        i(kScaleRaster);
+        b(kScaleTogether);
         return t;
     }();
     return table;

@@ -160,7 +160,9 @@ bool IsPlainName(std::string_view name)
 {
     if (name.empty())
         return false;
-    auto letter = [](unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80; };
+    auto letter = [](unsigned char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
+    };
     if (!letter(static_cast<unsigned char>(name[0])))
         return false;
     for (unsigned char c : name)

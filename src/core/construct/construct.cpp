@@ -634,7 +634,8 @@ int AppendRecording(TRecording& r, const TRecording& o)
         }
         return out;
     };
-    TTimeValues stamps = build(r.Time->TimeStamps, [&](std::int32_t j) { return o.Time->TimeStamps[static_cast<std::size_t>(j)]; });
+    TTimeValues stamps =
+        build(r.Time->TimeStamps, [&](std::int32_t j) { return o.Time->TimeStamps[static_cast<std::size_t>(j)]; });
     TSensorValues subTimes;
     if (subs)
         subTimes = build(r.Time->SubTimes->Values, [&](std::int32_t j) {

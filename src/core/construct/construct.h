@@ -40,7 +40,7 @@ struct TDeviceChannelInfo {
     int Decimals = 0;
     std::int32_t LoRange = 0;
     std::int32_t HiRange = 0;
-    int DataType = 0;   // 4: the values are 32-bit
+    int DataType = 0; // 4: the values are 32-bit
 };
 
 // A recording read out of the recorder: the header fields and the sample
@@ -50,7 +50,7 @@ struct TDeviceRecordingData {
     std::int32_t Number = 0;
     std::uint32_t StartTime = 0; // seconds since 2000-01-01
     std::uint32_t StopTime = 0;
-    std::uint32_t Type = 0;      // the type byte: low 4 bits type, bit 5 min/max, bit 6 states, bit 7 stamps
+    std::uint32_t Type = 0; // the type byte: low 4 bits type, bit 5 min/max, bit 6 states, bit 7 stamps
     std::int32_t SimpleCurvMode = 0;
     std::int32_t SampleRate = 0; // row of the sample-interval table
     std::int32_t RecordCount = 0;
@@ -63,7 +63,7 @@ struct TDeviceRecordingData {
     std::string CombinationText;             // ... and of their combination
     std::int32_t LeftYAxis = 1;              // the recorder's display settings
     std::int32_t XAxisIndex = -1;
-    std::vector<std::uint16_t> Samples;      // record after record
+    std::vector<std::uint16_t> Samples; // record after record
 
     int RecordingType() const { return static_cast<int>(Type & 0x0F); }
     bool HasMinMax() const { return Type == 2 || (Type & 0x20) != 0; }
@@ -84,18 +84,18 @@ struct TOnlineRecordingData {
     std::int32_t PreTriggerCount = 0;
     std::int32_t TriggerState = 0;
     double TriggerTime = 0;
-    std::vector<TDeviceChannelInfo> Channels;                     // the recorder's current sensors
+    std::vector<TDeviceChannelInfo> Channels;                         // the recorder's current sensors
     std::vector<std::pair<std::int32_t, std::int32_t>> DisplayRanges; // per channel, from the online display
     std::int32_t LeftYAxis = 1;
     std::int32_t RightYAxis = 0;
     std::int32_t XAxisIndex = -1;
     std::int32_t BufferLength = 0;
     std::int32_t WriteIndex = 0;
-    std::vector<std::vector<std::int32_t>> Values; // [channel][BufferLength]
+    std::vector<std::vector<std::int32_t>> Values;    // [channel][BufferLength]
     std::vector<std::vector<std::int32_t>> MinValues; // type 2
     std::vector<std::vector<std::int32_t>> MaxValues; // type 2
-    std::vector<std::uint32_t> TimeStamps;         // type 2
-    std::vector<std::uint16_t> States;             // type 2
+    std::vector<std::uint32_t> TimeStamps;            // type 2
+    std::vector<std::uint16_t> States;                // type 2
 };
 
 // Raised by a fill whose source is inconsistent; the recording stays empty.

@@ -146,9 +146,24 @@ void TExportParameter::ApplyFormatPreset(int format, char listSeparator)
 {
     FormatSelection = format;
     switch (format) {
-    case efTabText: QuotationMark = ' '; Delimiter = '\t'; ColWidthSelection = ewFree; DefaultFileExtension = "txt"; break;
-    case efCsv: QuotationMark = ' '; Delimiter = listSeparator; ColWidthSelection = ewFree; DefaultFileExtension = "csv"; break;
-    case efFormattedText: QuotationMark = ' '; Delimiter = ' '; ColWidthSelection = ewOptimal; DefaultFileExtension = "prn"; break;
+    case efTabText:
+        QuotationMark = ' ';
+        Delimiter = '\t';
+        ColWidthSelection = ewFree;
+        DefaultFileExtension = "txt";
+        break;
+    case efCsv:
+        QuotationMark = ' ';
+        Delimiter = listSeparator;
+        ColWidthSelection = ewFree;
+        DefaultFileExtension = "csv";
+        break;
+    case efFormattedText:
+        QuotationMark = ' ';
+        Delimiter = ' ';
+        ColWidthSelection = ewOptimal;
+        DefaultFileExtension = "prn";
+        break;
     case efTdm: DefaultFileExtension = "tdm"; break;
     default: break;
     }

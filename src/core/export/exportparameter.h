@@ -14,16 +14,16 @@ struct TExportParameter {
     enum TWidthMode : int { ewFree = 0, ewOptimal = 1, ewFixed = 2 };
 
     // A new instance before the configuration is read.
-    int OnlySelectedRows = 0;  // 1: only the visible time window
-    int OnlySelectedCols = 0;  // 1: only the visible channels
-    int MeasurementUnit = 0;   // 1: units in a second line
+    int OnlySelectedRows = 0; // 1: only the visible time window
+    int OnlySelectedCols = 0; // 1: only the visible channels
+    int MeasurementUnit = 0;  // 1: units in a second line
     int FormatSelection = 0;
-    char QuotationMark = '"';  // ' ' = none
+    char QuotationMark = '"'; // ' ' = none
     char Delimiter = ';';
     int ColWidthSelection = 0;
     int ColWidth = 25;
     std::string FilePath;
-    int KeepName = 1;          // 0 keep the recording's name, 1 ask
+    int KeepName = 1;                         // 0 keep the recording's name, 1 ask
     std::string DefaultFileExtension = "txt"; // without the dot
     std::string InputFolderPath;
     bool DoFolderExport = false;

@@ -156,8 +156,8 @@ std::string TDiademFileExporter::HeaderText(const std::string& base) const
         w.EndElement("submatrix");
     }
     // Sequences and local columns.
-    auto column = [&](int seqId, int colId, const std::string& external, const std::string& description,
-                      int quantity, int submatrix, const std::string& lo, const std::string& hi) {
+    auto column = [&](int seqId, int colId, const std::string& external, const std::string& description, int quantity,
+                      int submatrix, const std::string& lo, const std::string& hi) {
         w.AddAttribute("id", Usi(seqId));
         w.BeginElement("double_sequence");
         w.AddAttribute("external", external);
@@ -196,7 +196,8 @@ void TDiademFileExporter::WriteData(const std::filesystem::path& name) const
     std::vector<std::uint8_t> block;
     block.resize(static_cast<std::size_t>(n) * 8);
     for (std::int32_t i = 0; i < n; ++i)
-        PutF64(block, static_cast<std::size_t>(i) * 8, r.HasTimeStamps ? r.Time->GetDateTime(i) : r.Time->TimeToValue(i));
+        PutF64(block, static_cast<std::size_t>(i) * 8,
+               r.HasTimeStamps ? r.Time->GetDateTime(i) : r.Time->TimeToValue(i));
     file.Write(block);
     for (int c = 0; c < r.ChannelCount; ++c) {
         const auto& ch = r.Channel(c);

@@ -34,8 +34,7 @@ private:
 struct TCellWriter {
     TCellWriter(const TExportParameter& parameter, std::string& out)
         : p(parameter), line(out), special{p.Delimiter, '"', '\r', '\n'}
-    {
-    }
+    {}
     const TExportParameter& p;
     std::string& line;
     const std::string special; // characters that force quotes on a bare cell
@@ -45,12 +44,10 @@ struct TCellWriter {
     // line break is enclosed in double quotes so the file still reads back.
     void Put(std::string_view text, int width, bool last)
     {
-        const std::size_t pad = p.FixedWidth() && static_cast<int>(text.size()) < width
-                                    ? static_cast<std::size_t>(width) - text.size()
-                                    : 0;
+        const std::size_t pad =
+            p.FixedWidth() && static_cast<int>(text.size()) < width ? static_cast<std::size_t>(width) - text.size() : 0;
         char quote = p.HasQuotation() ? p.QuotationMark : '\0';
-        if (!quote && p.Delimiter != ' ' &&
-            text.find_first_of(special) != std::string_view::npos)
+        if (!quote && p.Delimiter != ' ' && text.find_first_of(special) != std::string_view::npos)
             quote = '"';
         if (quote)
             line.push_back(quote);

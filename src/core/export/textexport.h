@@ -29,8 +29,8 @@ std::filesystem::path ExportFileName(const std::string& folder, const std::strin
 // Result of exporting every recording file of a folder.
 struct TFolderExportResult {
     int FileCount = 0;
-    std::vector<std::string> Exported;   // output files written
-    std::vector<std::string> Failures;   // "Error exporting %s." lines, with the reason
+    std::vector<std::string> Exported; // output files written
+    std::vector<std::string> Failures; // "Error exporting %s." lines, with the reason
     bool Cancelled = false;
 };
 

@@ -105,8 +105,7 @@ class THexLineReader {
 public:
     THexLineReader(int area, std::size_t lineNumber, const std::string& line)
         : area_(area), number_(lineNumber), line_(line)
-    {
-    }
+    {}
     // The byte at character position pos (two hexadecimal digits).
     std::uint8_t Byte(std::size_t pos) const
     {
@@ -162,8 +161,8 @@ std::string JoinUpdateFileLines(std::string_view bytes)
     return out;
 }
 
-bool TVro8000HexConverter::Split(std::string_view text, std::vector<std::string>& area0Lines,
-                                 std::string& hardwareCode, std::vector<std::string>& area1Lines)
+bool TVro8000HexConverter::Split(std::string_view text, std::vector<std::string>& area0Lines, std::string& hardwareCode,
+                                 std::vector<std::string>& area1Lines)
 {
     area0Lines.clear();
     area1Lines.clear();

@@ -48,9 +48,9 @@ std::string FitLabel(const std::string& text, int width, const TTextMeasure& mea
 // The readout an axis shows while a measurement is on screen.
 struct TReadout {
     bool Shown = false;
-    int Pos = 0;          // x in the plot (horizontal) or y (vertical)
+    int Pos = 0; // x in the plot (horizontal) or y (vertical)
     std::string Text;
-    bool Bar = false;     // caliper: a bar over the measured interval
+    bool Bar = false; // caliper: a bar over the measured interval
     int BarFrom = 0, BarTo = 0;
 };
 TReadout AxisReadout(const TGraphicView& view, int axis, bool horizontal);

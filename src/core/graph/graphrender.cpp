@@ -78,7 +78,8 @@ void ChannelColumns(const TRecordingSensorWrapper& channel, const TSensorValues&
     // column boundaries, far apart: asking for the boundary a few columns
     // ahead overlaps these waits instead of taking them one after the other.
     constexpr int kAhead = 8;
-    const bool sparse = pyramid && std::int64_t(last) - first >= std::int64_t(2) * TMinMaxPyramid::BlockSize * std::max(w, 1);
+    const bool sparse =
+        pyramid && std::int64_t(last) - first >= std::int64_t(2) * TMinMaxPyramid::BlockSize * std::max(w, 1);
     TColumnSplit ahead(first, last, w);
     std::int64_t next = first - shift;
     auto prefetch = [&] {
@@ -214,8 +215,7 @@ bool ClipSegment(TSegment& s, std::int32_t w, std::int32_t h)
     return true;
 }
 
-void ChannelPolyline(const TCommonView& view, int channel, std::vector<TSegment>& lines,
-                     std::vector<TSegment>& markers)
+void ChannelPolyline(const TCommonView& view, int channel, std::vector<TSegment>& lines, std::vector<TSegment>& markers)
 {
     const TRecording* r = view.Recording;
     if (!r || !r->Time)
@@ -308,8 +308,7 @@ void TGraphRenderer::DrawEnvelope(const TCommonView& view, int channel, TGraphCa
     canvas.Lines(lines, view.ChannelColor(channel));
 }
 
-void TGraphRenderer::ValueColumns(const TCommonView& view, int channel, const TMinMaxPyramid& pyramid,
-                                  TColumns& out)
+void TGraphRenderer::ValueColumns(const TCommonView& view, int channel, const TMinMaxPyramid& pyramid, TColumns& out)
 {
     const TRecording& r = *view.Recording;
     const auto& ch = r.Channel(channel);
@@ -328,8 +327,7 @@ void TGraphRenderer::EnvelopeColumns(const TCommonView& view, int channel, const
                    &pyramid, out, &rows, high ? TMinMaxPyramid::EWant::Max : TMinMaxPyramid::EWant::Min);
 }
 
-void TGraphRenderer::DrawColumns(const TCommonView& view, int channel, const TColumns& columns,
-                                 TGraphCanvas& canvas)
+void TGraphRenderer::DrawColumns(const TCommonView& view, int channel, const TColumns& columns, TGraphCanvas& canvas)
 {
     TScratch& w = Scratch();
     ColumnStrokes(view.Recording->Channel(channel), columns, view.YExtent, view.YExtent + 1, w.Lines);

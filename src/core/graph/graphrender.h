@@ -46,10 +46,9 @@ using TColumns = std::vector<TMinMax>;
 class TColumnSplit {
 public:
     TColumnSplit(std::int32_t first, std::int32_t last, std::int32_t w)
-        : w_(std::max(w, 1)), span_(std::max<std::int64_t>(std::int64_t(last) - first, 0)),
-          base_(span_ / w_), rest_(span_ % w_)
-    {
-    }
+        : w_(std::max(w, 1)), span_(std::max<std::int64_t>(std::int64_t(last) - first, 0)), base_(span_ / w_),
+          rest_(span_ % w_)
+    {}
     std::int32_t Next()
     {
         std::int64_t n = base_;
@@ -144,8 +143,8 @@ private:
 
 // The vertical strokes of the column drawing (x, top, x, bottom) for the
 // column extremes, each reaching over to its neighbour's range.
-std::vector<TSegment> ColumnStrokes(const TRecordingSensorWrapper& channel, const TColumns& columns,
-                                    std::int32_t h, std::int32_t controlHeight);
+std::vector<TSegment> ColumnStrokes(const TRecordingSensorWrapper& channel, const TColumns& columns, std::int32_t h,
+                                    std::int32_t controlHeight);
 void ColumnStrokes(const TRecordingSensorWrapper& channel, const TColumns& columns, std::int32_t h,
                    std::int32_t controlHeight, std::vector<TSegment>& out);
 

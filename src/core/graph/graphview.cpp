@@ -27,8 +27,7 @@ std::string Trim(const std::string& s)
     return s.substr(a, b - a + 1);
 }
 
-std::string Key8(int a, int b, int c, std::int64_t d, std::int64_t e, int f, const std::string& g,
-                 const std::string& h)
+std::string Key8(int a, int b, int c, std::int64_t d, std::int64_t e, int f, const std::string& g, const std::string& h)
 {
     char buf[128];
     std::snprintf(buf, sizeof buf, "%d|%d|%d|%lld|%lld|%d|", a, b, c, static_cast<long long>(d),
@@ -494,10 +493,7 @@ void TGraphicView::SaveSettings(TIniList& list) const
 
 // ---- TPrinterView
 
-TRgb TPrinterView::ChannelColor(int axis) const
-{
-    return Monochrome ? kColors[9] : TCommonView::ChannelColor(axis);
-}
+TRgb TPrinterView::ChannelColor(int axis) const { return Monochrome ? kColors[9] : TCommonView::ChannelColor(axis); }
 
 void TPrinterView::Layout(int pageWidth, int pageHeight, const TCanvasMetrics& canvas, const TCanvasMetrics& canvas9,
                           int heightWq)

@@ -17,7 +17,8 @@ constexpr std::int32_t kBig = std::numeric_limits<std::int32_t>::max();
 #if defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 __attribute__((target_clones("avx2", "default")))
 #endif
-TMinMax RawRange(const std::int32_t* p, std::int64_t n)
+TMinMax
+RawRange(const std::int32_t* p, std::int64_t n)
 {
     std::int32_t lo = kBig, hi = kNoValue;
     for (std::int64_t i = 0; i < n; ++i) {
@@ -151,10 +152,9 @@ void TMinMaxPyramid::BuildFrom(std::span<const std::int32_t> data, std::size_t f
         for (std::size_t b = std::min(from, blocks); b < blocks; ++b) {
             const std::size_t a = b * fan;
             const std::size_t e = std::min(below, a + fan);
-            const TMinMax m = level == 0
-                                  ? RawRange(data.data() + a, static_cast<std::int64_t>(e - a))
-                                  : BlockRange(levels_[level - 1], static_cast<std::int64_t>(a),
-                                               static_cast<std::int64_t>(e));
+            const TMinMax m =
+                level == 0 ? RawRange(data.data() + a, static_cast<std::int64_t>(e - a))
+                           : BlockRange(levels_[level - 1], static_cast<std::int64_t>(a), static_cast<std::int64_t>(e));
             cur.Min[b] = m.Min;
             cur.Max[b] = m.Max;
         }

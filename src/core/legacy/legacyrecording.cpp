@@ -16,17 +16,17 @@ constexpr std::string_view kText2 = "VRODESK Version 97 binary Measurefile   ";
 constexpr std::string_view kText3 = "KORVATEK/VROWIN/V 1.0/Measure           ";
 
 // Header block: file offsets.
-constexpr std::size_t kKind = 80, kStart = 81, kEnd = 85, kNumber = 89, kName = 93, kRecords = 109,
-                      kPresent = 111, kSensorLo = 119, kSensorHi = 135, kDecimals = 151, kUnits = 159,
-                      kPreTrigger = 266, kRateCode = 268, kTrigState = 269, kDescription = 310,
-                      kDisplayLo = 404, kDisplayHi = 420, kUnitCode = 436, kVisible = 452,
-                      kCommentLen = 464, kComment = 466, kCommentSlot = 1023, kNames = 1491;
+constexpr std::size_t kKind = 80, kStart = 81, kEnd = 85, kNumber = 89, kName = 93, kRecords = 109, kPresent = 111,
+                      kSensorLo = 119, kSensorHi = 135, kDecimals = 151, kUnits = 159, kPreTrigger = 266,
+                      kRateCode = 268, kTrigState = 269, kDescription = 310, kDisplayLo = 404, kDisplayHi = 420,
+                      kUnitCode = 436, kVisible = 452, kCommentLen = 464, kComment = 466, kCommentSlot = 1023,
+                      kNames = 1491;
 // End of the header block of variant 1 and of variants 2 and 3.
 constexpr std::size_t kBlockEnd1 = 80 + 1411, kBlockEnd23 = 80 + 1475;
 // Variant 3: counts block and channel table.
-constexpr std::size_t kV3EventFlag = 1555, kV3Records = 1567, kV3Channels = 1571, kV3XAxis = 1575,
-                      kV3Left = 1579, kV3Right = 1583, kV3PreTrigger = 1587, kV3RateCode = 1591,
-                      kV3Table = 1603, kV3RecordSize = 80, kV3End = kV3Table + 8 * kV3RecordSize;
+constexpr std::size_t kV3EventFlag = 1555, kV3Records = 1567, kV3Channels = 1571, kV3XAxis = 1575, kV3Left = 1579,
+                      kV3Right = 1583, kV3PreTrigger = 1587, kV3RateCode = 1591, kV3Table = 1603, kV3RecordSize = 80,
+                      kV3End = kV3Table + 8 * kV3RecordSize;
 
 constexpr std::array<const char*, 8> kInputLetters = {"A", "B", "C", "D", "E", "F", "A-B", "C-D"};
 constexpr std::array<int, 7> kUnitCodeToColorClass = {4, 2, 14, 9, 13, 11, 0};
@@ -171,8 +171,8 @@ public:
             r.stamps_.resize(n);
             r.states_.resize(n);
             for (std::size_t i = 0; i < n; ++i) {
-                const std::int64_t s =
-                    static_cast<std::int64_t>(GetU32(f_, stampBase + 4 * i)) + correction - TLegacyRecording::kSecondsTo2000;
+                const std::int64_t s = static_cast<std::int64_t>(GetU32(f_, stampBase + 4 * i)) + correction -
+                                       TLegacyRecording::kSecondsTo2000;
                 r.stamps_[i] = static_cast<std::uint32_t>(std::clamp<std::int64_t>(s, 0, INT32_MAX));
                 r.states_[i] = f_[stateBase + i];
             }

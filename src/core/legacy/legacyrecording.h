@@ -34,9 +34,9 @@ public:
 
 // One channel of a legacy recording, already in the recording model's terms.
 struct TLegacyChannel {
-    int Input = 0;                  // 0..7
-    std::string DeviceName;         // "Channel A" .. "Channel C-D"
-    std::string CustomName;         // name from the file (empty in variant 1)
+    int Input = 0;          // 0..7
+    std::string DeviceName; // "Channel A" .. "Channel C-D"
+    std::string CustomName; // name from the file (empty in variant 1)
     std::string MeasureUnit;
     std::int32_t DeviceLoRange = 0; // sensor range of the input
     std::int32_t DeviceHiRange = 0;
@@ -44,10 +44,10 @@ struct TLegacyChannel {
     std::int32_t FullHiRange = 0;
     std::int32_t DisplayLoRange = 0;
     std::int32_t DisplayHiRange = 0;
-    int Decimals = 0;               // 0..8
+    int Decimals = 0; // 0..8
     bool Visible = true;
-    int ColorIndex = 0;             // 0..9
-    int Style = 0;                  // 0..2
+    int ColorIndex = 0;               // 0..9
+    int Style = 0;                    // 0..2
     std::vector<std::int32_t> Values; // raw; -32768 in the file is the no-value marker
 };
 
@@ -118,8 +118,7 @@ private:
 
 // The spec's entry point: nothing when the file is no legacy file or is
 // damaged; `error` (when given) then receives the reason.
-std::unique_ptr<TLegacyRecording> CreateLegacyReader(std::span<const std::uint8_t> file,
-                                                     std::string* error = nullptr,
+std::unique_ptr<TLegacyRecording> CreateLegacyReader(std::span<const std::uint8_t> file, std::string* error = nullptr,
                                                      TCodePage oemPage = TCodePage::Oem850);
 
 } // namespace vro

@@ -11,14 +11,50 @@ namespace {
 constexpr std::array<std::uint8_t, 0x5B - 0x20> kMasks = [] {
     std::array<std::uint8_t, 0x5B - 0x20> m{};
     auto set = [&m](char c, std::uint8_t v) { m[static_cast<std::size_t>(c - 0x20)] = v; };
-    set('!', 0x30); set('"', 0x22); set('\'', 0x20); set('(', 0x39); set(')', 0x0F); set('+', 0x46);
-    set(',', 0x80); set('-', 0x40); set('.', 0x80); set('=', 0x84);
-    set('0', 0x3F); set('1', 0x06); set('2', 0x5B); set('3', 0x4F); set('4', 0x66);
-    set('5', 0x6D); set('6', 0x7D); set('7', 0x07); set('8', 0x7F); set('9', 0x6F);
-    set('A', 0x77); set('B', 0x7C); set('C', 0x58); set('D', 0x5E); set('E', 0x79); set('F', 0x71);
-    set('G', 0x7D); set('H', 0x76); set('I', 0x10); set('J', 0x02); set('L', 0x38); set('M', 0x37);
-    set('N', 0x54); set('O', 0x5C); set('P', 0x73); set('Q', 0x4C); set('R', 0x50); set('S', 0x6D);
-    set('T', 0x31); set('U', 0x1C); set('V', 0x3E); set('W', 0x3E); set('X', 0x76); set('Y', 0x6E);
+    set('!', 0x30);
+    set('"', 0x22);
+    set('\'', 0x20);
+    set('(', 0x39);
+    set(')', 0x0F);
+    set('+', 0x46);
+    set(',', 0x80);
+    set('-', 0x40);
+    set('.', 0x80);
+    set('=', 0x84);
+    set('0', 0x3F);
+    set('1', 0x06);
+    set('2', 0x5B);
+    set('3', 0x4F);
+    set('4', 0x66);
+    set('5', 0x6D);
+    set('6', 0x7D);
+    set('7', 0x07);
+    set('8', 0x7F);
+    set('9', 0x6F);
+    set('A', 0x77);
+    set('B', 0x7C);
+    set('C', 0x58);
+    set('D', 0x5E);
+    set('E', 0x79);
+    set('F', 0x71);
+    set('G', 0x7D);
+    set('H', 0x76);
+    set('I', 0x10);
+    set('J', 0x02);
+    set('L', 0x38);
+    set('M', 0x37);
+    set('N', 0x54);
+    set('O', 0x5C);
+    set('P', 0x73);
+    set('Q', 0x4C);
+    set('R', 0x50);
+    set('S', 0x6D);
+    set('T', 0x31);
+    set('U', 0x1C);
+    set('V', 0x3E);
+    set('W', 0x3E);
+    set('X', 0x76);
+    set('Y', 0x6E);
     set('Z', 0x5B);
     return m;
 }();
@@ -125,8 +161,7 @@ int LargeDisplayColumns(int channels, int chosen)
     return channels <= 1 ? 1 : channels <= 4 ? 2 : 4;
 }
 
-TLargeDisplayLayout LargeDisplayLayout(int panelWidth, int scrollHeight, int channels, int chosenColumns,
-                                       bool minMax)
+TLargeDisplayLayout LargeDisplayLayout(int panelWidth, int scrollHeight, int channels, int chosenColumns, bool minMax)
 {
     TLargeDisplayLayout l;
     l.Columns = LargeDisplayColumns(channels, chosenColumns == 2 || chosenColumns == 4 ? chosenColumns : 1);

@@ -71,7 +71,6 @@ int LargeDisplayColumns(int channels, int chosen);
 // panel of the given width and a scroll area of the given height. Cell width
 // = round(panel width / columns) - 40; height half of it with min/max, else
 // two thirds; never above scroll height - 10 (and never below 0).
-TLargeDisplayLayout LargeDisplayLayout(int panelWidth, int scrollHeight, int channels, int chosenColumns,
-                                       bool minMax);
+TLargeDisplayLayout LargeDisplayLayout(int panelWidth, int scrollHeight, int channels, int chosenColumns, bool minMax);
 
 } // namespace vro::live

@@ -29,8 +29,8 @@ char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 
 
 bool EqualNoCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
 // An absolute, normalised form of a file name typed or chosen by the user,
@@ -297,10 +297,7 @@ bool TRecordingManager::SaveAs()
     return SaveNow(*r, true);
 }
 
-void TRecordingManager::SaveAll()
-{
-    SaveAll(All());
-}
+void TRecordingManager::SaveAll() { SaveAll(All()); }
 
 void TRecordingManager::SaveAll(const std::vector<TRecording*>& list)
 {
@@ -360,10 +357,7 @@ bool TRecordingManager::Close(TRecording* recording)
     return true;
 }
 
-void TRecordingManager::CloseAll()
-{
-    CloseAll(All());
-}
+void TRecordingManager::CloseAll() { CloseAll(All()); }
 
 void TRecordingManager::CloseAll(const std::vector<TRecording*>& list)
 {
@@ -377,10 +371,7 @@ void TRecordingManager::CloseAll(const std::vector<TRecording*>& list)
     Refresh();
 }
 
-bool TRecordingManager::CheckUnsaved()
-{
-    return CheckUnsaved(All());
-}
+bool TRecordingManager::CheckUnsaved() { return CheckUnsaved(All()); }
 
 bool TRecordingManager::CheckUnsaved(const std::vector<TRecording*>& list)
 {
@@ -482,10 +473,7 @@ void TRecordingManager::BeforeSave(TRecording& recording)
         OnBeforeSave(recording);
 }
 
-void TRecordingManager::ShowError(const std::string& message)
-{
-    ui_.ShowMessage(message, TMsgIcon::Error);
-}
+void TRecordingManager::ShowError(const std::string& message) { ui_.ShowMessage(message, TMsgIcon::Error); }
 
 std::string TRecordingManager::SeriesName(const std::string& base, int number)
 {
@@ -541,9 +529,9 @@ std::optional<std::string> TRecordingManager::AskSeriesName()
 
 void TRecordingManager::RemoveRecent(const std::string& name)
 {
-    recent_.erase(std::remove_if(recent_.begin(), recent_.end(),
-                                 [&](const std::string& f) { return SameFileName(f, name); }),
-                  recent_.end());
+    recent_.erase(
+        std::remove_if(recent_.begin(), recent_.end(), [&](const std::string& f) { return SameFileName(f, name); }),
+        recent_.end());
 }
 
 void TRecordingManager::PushRecent(const std::string& name)
@@ -583,10 +571,7 @@ std::vector<std::pair<std::string, TRecording*>> TRecordingManager::GetNames() c
 
 // ---- Reference recording ----------------------------------------------------
 
-void TRecordingManager::MakeReference()
-{
-    reference_ = Active();
-}
+void TRecordingManager::MakeReference() { reference_ = Active(); }
 
 void TRecordingManager::DisableReferenceUse()
 {
@@ -728,10 +713,7 @@ bool TReferenzForm::CanMakeReference() const
     return a && !TRecordingManager::SameFileName(a->FileName, fileName_);
 }
 
-bool TReferenzForm::CanApplyToCurrent() const
-{
-    return CanMakeReference() && fileName_ != "---";
-}
+bool TReferenzForm::CanApplyToCurrent() const { return CanMakeReference() && fileName_ != "---"; }
 
 bool TReferenzForm::CanApplyToAll() const
 {

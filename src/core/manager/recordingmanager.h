@@ -67,7 +67,7 @@ public:
     virtual TCheckSaveAnswer AskCheckFileSave(const std::vector<std::string>& names, std::vector<bool>& checked) = 0;
     // The text import settings dialog; false when cancelled.
     virtual bool AskTextImportSettings(textimport::TTextFileSettings& choice,
-                                      const textimport::TTextImportSettings& analysed) = 0;
+                                       const textimport::TTextImportSettings& analysed) = 0;
 };
 
 // The choices of section ReferenceSettings that say what a reference applies.

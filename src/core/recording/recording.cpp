@@ -305,9 +305,8 @@ std::pair<std::int32_t, std::int32_t> TRecordingSensorWrapper::GetVisibleMinMax(
     const std::int32_t last = std::min(time->LastIndex, owner_->RecordCount - 1);
     const bool direct = TimeShift == 0 || !owner_->TimeShiftActive;
     for (std::int32_t i = first; i <= last; ++i) {
-        const std::int32_t v = direct && static_cast<std::size_t>(i) < Values.size()
-                                   ? Values[static_cast<std::size_t>(i)]
-                                   : GetValue(i);
+        const std::int32_t v =
+            direct && static_cast<std::size_t>(i) < Values.size() ? Values[static_cast<std::size_t>(i)] : GetValue(i);
         if (v == NoValue)
             continue;
         if (mn == NoValue || v < mn)
@@ -346,17 +345,14 @@ std::int32_t TRecordingSensorWrapper::ScaleValue(std::int32_t raw, std::int32_t 
 {
     if (raw == NoValue)
         return NoValue;
-    const double r = static_cast<double>(a) + RoundHalfEven((static_cast<double>(raw) - CurrentLoRange) *
-                                                            (static_cast<double>(b) - a) /
-                                                            SafeSpan(CurrentLoRange, CurrentHiRange));
+    const double r =
+        static_cast<double>(a) + RoundHalfEven((static_cast<double>(raw) - CurrentLoRange) *
+                                               (static_cast<double>(b) - a) / SafeSpan(CurrentLoRange, CurrentHiRange));
     const std::int32_t v = RoundClamp32(r);
     return v == NoValue ? NoValue + 1 : v;
 }
 
-std::string TRecordingSensorWrapper::RelativeToText(double x) const
-{
-    return RawToText(RelativeToValue(x), Decimals);
-}
+std::string TRecordingSensorWrapper::RelativeToText(double x) const { return RawToText(RelativeToValue(x), Decimals); }
 
 std::string TRecordingSensorWrapper::RelativeSpanToText(double x) const
 {
@@ -869,13 +865,15 @@ std::string TRecordingStateWrapper::GetStateText(std::int32_t i) const
 
 void TRecordingStateWrapper::InsertState(std::int32_t index, std::uint16_t state)
 {
-    const auto at = static_cast<std::size_t>(std::clamp<std::int64_t>(index, 0, static_cast<std::int64_t>(States.size())));
+    const auto at =
+        static_cast<std::size_t>(std::clamp<std::int64_t>(index, 0, static_cast<std::int64_t>(States.size())));
     States.insert(States.begin() + static_cast<std::ptrdiff_t>(at), state);
 }
 
 void TRecordingStateWrapper::InsertStates(const TRecordingStateWrapper& other, std::int32_t index)
 {
-    const auto at = static_cast<std::size_t>(std::clamp<std::int64_t>(index, 0, static_cast<std::int64_t>(States.size())));
+    const auto at =
+        static_cast<std::size_t>(std::clamp<std::int64_t>(index, 0, static_cast<std::int64_t>(States.size())));
     const TStateValues copy = other.States; // other may be this object
     States.insert(States.begin() + static_cast<std::ptrdiff_t>(at), copy.begin(), copy.end());
 }
@@ -1059,9 +1057,9 @@ void TRecording::CheckAxes()
 std::string TRecording::GetViewState() const
 {
     std::string s = std::to_string(SequenceNumber);
-    for (std::int64_t v : {std::int64_t(Time ? Time->LoRange : 0), std::int64_t(Time ? Time->HiRange : 0),
-                           std::int64_t(XAxisIndex), std::int64_t(LeftYAxis), std::int64_t(RightYAxis),
-                           std::int64_t(ShowTableMinMax)})
+    for (std::int64_t v :
+         {std::int64_t(Time ? Time->LoRange : 0), std::int64_t(Time ? Time->HiRange : 0), std::int64_t(XAxisIndex),
+          std::int64_t(LeftYAxis), std::int64_t(RightYAxis), std::int64_t(ShowTableMinMax)})
         s.append("|").append(std::to_string(v));
     for (int i = 0; i < ChannelCount; ++i)
         s.append("#").append(Channel(i).GetViewState());

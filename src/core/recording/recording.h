@@ -62,7 +62,7 @@ class TRecording;
 
 // One remark placed on the graph.
 struct TRemarkData {
-    std::int32_t RemarkId = 0;   // unique within the recording, 1 upward; 0 = always shown
+    std::int32_t RemarkId = 0; // unique within the recording, 1 upward; 0 = always shown
     bool Visible = true;
     std::int32_t XAxisIndex = 0; // X-axis setting the remark belongs to
     std::int32_t XPosition = 0;

@@ -465,7 +465,8 @@ void TRecording::WriteData(const std::function<void(std::span<const std::uint8_t
     const auto n = static_cast<std::size_t>(std::max(RecordCount, 0));
     auto need = [n](std::size_t have, const char* what) {
         if (have < n)
-            throw ERecording(std::string("Recording is inconsistent: ") + what + " holds fewer than RecordCount samples");
+            throw ERecording(std::string("Recording is inconsistent: ") + what +
+                             " holds fewer than RecordCount samples");
     };
     std::vector<std::uint8_t> buf;
     if (HasTimeStamps) {
@@ -830,7 +831,8 @@ void TRecording::ReadParameters(TXmlReader& r)
                 count = 0;
             if (count > kMaxRemarks) {
                 count = kMaxRemarks;
-                LoadWarnings.push_back(Latin1ToUtf8("Max. Remark Anzahl \xFC" "berschritten"));
+                LoadWarnings.push_back(Latin1ToUtf8("Max. Remark Anzahl \xFC"
+                                                    "berschritten"));
             }
             remarkSize = static_cast<std::size_t>(count);
             remarkFilled = 0;

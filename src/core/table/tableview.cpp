@@ -53,8 +53,7 @@ void TTableView::BuildColumns()
         if (!c || !(c->Visible || allColumns_))
             continue;
         add(ckValue, i);
-        if (r.HasMinMaxValues &&
-            (allColumns_ || r.ShowTableMinMax == 1 || (r.ShowTableMinMax == 2 && c->ShowMinMax))) {
+        if (r.HasMinMaxValues && (allColumns_ || r.ShowTableMinMax == 1 || (r.ShowTableMinMax == 2 && c->ShowMinMax))) {
             add(ckMin, i);
             add(ckMax, i);
         }
@@ -111,14 +110,9 @@ void TTableView::AppendCellText(std::int32_t row, int column, std::string& out) 
         return;
     const TRecording& r = *recording_;
     switch (ColumnKind[static_cast<std::size_t>(column)]) {
-    case ckTime:
-        out += r.Time->IndexToText(row);
-        return;
-    case ckState:
-        out += r.State->GetStateText(row);
-        return;
-    default:
-        break;
+    case ckTime: out += r.Time->IndexToText(row); return;
+    case ckState: out += r.State->GetStateText(row); return;
+    default: break;
     }
     const TRecordingSensorWrapper& c = ChannelOf(column);
     const TSensorValues* values = &c.Values;
@@ -127,7 +121,8 @@ void TTableView::AppendCellText(std::int32_t row, int column, std::string& out) 
     else if (ColumnKind[static_cast<std::size_t>(column)] == ckMax)
         values = &c.MaxValues;
     // The table always shows the stored (unshifted) samples.
-    const std::int32_t raw = static_cast<std::size_t>(row) < values->size() ? (*values)[static_cast<std::size_t>(row)] : NoValue;
+    const std::int32_t raw =
+        static_cast<std::size_t>(row) < values->size() ? (*values)[static_cast<std::size_t>(row)] : NoValue;
     AppendRaw(out, raw, c.Decimals, DvxFormatSettings().DecimalSeparator);
 }
 

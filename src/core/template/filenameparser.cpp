@@ -112,8 +112,8 @@ std::string TFilenameParser::Generate()
     return work_;
 }
 
-std::string MakeTemplateFileName(std::string_view pattern, std::string_view name, std::int32_t number,
-                                 double startTime, std::string_view extension)
+std::string MakeTemplateFileName(std::string_view pattern, std::string_view name, std::int32_t number, double startTime,
+                                 std::string_view extension)
 {
     TFilenameParser parser;
     parser.SetPattern(pattern);

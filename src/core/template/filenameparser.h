@@ -72,7 +72,7 @@ private:
 // filled with the file's number, name and start time, made safe with
 // SafeFileName, then "." and the extension ("vxrf", "vxsf"). A pattern that
 // gives an empty name, ".", or "..", raises EUnsafeFileName.
-std::string MakeTemplateFileName(std::string_view pattern, std::string_view name, std::int32_t number,
-                                 double startTime, std::string_view extension);
+std::string MakeTemplateFileName(std::string_view pattern, std::string_view name, std::int32_t number, double startTime,
+                                 std::string_view extension);
 
 } // namespace vro

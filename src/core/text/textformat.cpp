@@ -22,8 +22,8 @@ std::string FormatMessage(std::string_view pattern, std::initializer_list<std::s
         }
         // Flags, width and precision, then the conversion letter.
         std::size_t j = i + 1;
-        while (j < pattern.size() && (pattern[j] == '-' || pattern[j] == '.' ||
-                                      std::isdigit(static_cast<unsigned char>(pattern[j]))))
+        while (j < pattern.size() &&
+               (pattern[j] == '-' || pattern[j] == '.' || std::isdigit(static_cast<unsigned char>(pattern[j]))))
             ++j;
         if (j >= pattern.size() || (pattern[j] != 's' && pattern[j] != 'd')) {
             out += c;
@@ -34,7 +34,8 @@ std::string FormatMessage(std::string_view pattern, std::initializer_list<std::s
         const std::string_view conversion = pattern.substr(i + 1, j - i - 1);
         if (pattern[j] == 'd') {
             if (const std::size_t dot = conversion.find('.'); dot != std::string_view::npos) {
-                const auto digits = static_cast<std::size_t>(std::atoi(std::string(conversion.substr(dot + 1)).c_str()));
+                const auto digits =
+                    static_cast<std::size_t>(std::atoi(std::string(conversion.substr(dot + 1)).c_str()));
                 const bool negative = !value.empty() && value[0] == '-';
                 std::string body = negative ? value.substr(1) : value;
                 if (body.size() < digits)

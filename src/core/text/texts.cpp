@@ -59,15 +59,9 @@ std::optional<int> ParseNumber(std::string_view name, std::size_t from, std::siz
 
 } // namespace
 
-void SelectTextLanguage(std::string_view code)
-{
-    gTextLanguage.store(LanguageFromCode(code));
-}
+void SelectTextLanguage(std::string_view code) { gTextLanguage.store(LanguageFromCode(code)); }
 
-TTextLanguage TextLanguage()
-{
-    return gTextLanguage.load();
-}
+TTextLanguage TextLanguage() { return gTextLanguage.load(); }
 
 std::string text(TTextLanguage language, int n)
 {
@@ -76,10 +70,7 @@ std::string text(TTextLanguage language, int n)
     return MainTable(language)[n];
 }
 
-std::string text(int n)
-{
-    return text(gTextLanguage.load(), n);
-}
+std::string text(int n) { return text(gTextLanguage.load(), n); }
 
 std::string_view LanguageCode(TTextLanguage language)
 {
@@ -91,15 +82,9 @@ std::string_view LanguageCode(TTextLanguage language)
     return "en";
 }
 
-void SelectLibraryLanguage(std::string_view code)
-{
-    gLibraryLanguage.store(LanguageFromCode(code));
-}
+void SelectLibraryLanguage(std::string_view code) { gLibraryLanguage.store(LanguageFromCode(code)); }
 
-TTextLanguage LibraryLanguage()
-{
-    return gLibraryLanguage.load();
-}
+TTextLanguage LibraryLanguage() { return gLibraryLanguage.load(); }
 
 const TLibraryTexts& LibraryTexts(TTextLanguage language)
 {
@@ -111,10 +96,7 @@ const TLibraryTexts& LibraryTexts(TTextLanguage language)
     return textdata::kLibraryTextsEn;
 }
 
-const TLibraryTexts& LibraryTexts()
-{
-    return LibraryTexts(gLibraryLanguage.load());
-}
+const TLibraryTexts& LibraryTexts() { return LibraryTexts(gLibraryLanguage.load()); }
 
 std::optional<int> ComponentTextNumber(std::string_view name)
 {
@@ -141,8 +123,7 @@ std::optional<int> ComponentSecondTextNumber(std::string_view name)
     return ParseNumber(name, first + 1, second);
 }
 
-void ApplyCaptions(const std::vector<ICaptionTarget*>& components, int base,
-                   const TTextLookup& lookup)
+void ApplyCaptions(const std::vector<ICaptionTarget*>& components, int base, const TTextLookup& lookup)
 {
     for (ICaptionTarget* component : components) {
         if (component == nullptr)
@@ -152,9 +133,7 @@ void ApplyCaptions(const std::vector<ICaptionTarget*>& components, int base,
         if (!n)
             continue;
         switch (component->Kind()) {
-        case TCaptionKind::Caption:
-            component->SetCaption(lookup(base + *n));
-            break;
+        case TCaptionKind::Caption: component->SetCaption(lookup(base + *n)); break;
         case TCaptionKind::Lines: {
             std::vector<std::string> lines;
             if (std::optional<int> m = ComponentSecondTextNumber(name)) {
@@ -169,8 +148,7 @@ void ApplyCaptions(const std::vector<ICaptionTarget*>& components, int base,
             component->SetLines(lines);
             break;
         }
-        case TCaptionKind::Other:
-            break;
+        case TCaptionKind::Other: break;
         }
     }
 }

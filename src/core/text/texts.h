@@ -62,19 +62,19 @@ struct TLibraryTexts {
     // Input validation.
     const char* EmptyInputError;
     const char* IllegalCharError;
-    const char* GreaterThanError;   // %d
-    const char* LessThanError;      // %d
-    const char* TooLongError;       // %d
+    const char* GreaterThanError; // %d
+    const char* LessThanError;    // %d
+    const char* TooLongError;     // %d
     const char* InvalidTimeError;
     const char* InvalidDateError;
     const char* InvalidDateTimeError;
-    const char* DateTooLateError;       // %s: the latest allowed date
-    const char* DateTooEarlyError;      // %s: the earliest allowed date
-    const char* DateTimeTooLateError;   // %s: the latest allowed date and time
-    const char* DateTimeTooEarlyError;  // %s: the earliest allowed date and time
+    const char* DateTooLateError;      // %s: the latest allowed date
+    const char* DateTooEarlyError;     // %s: the earliest allowed date
+    const char* DateTimeTooLateError;  // %s: the latest allowed date and time
+    const char* DateTimeTooEarlyError; // %s: the earliest allowed date and time
     const char* InvalidTimeSpanError;
-    const char* TimeSpanTooLargeError;  // %s
-    const char* TimeSpanTooSmallError;  // %s
+    const char* TimeSpanTooLargeError; // %s
+    const char* TimeSpanTooSmallError; // %s
     const char* NoListEntryError;
 
     // Sensor file and sensor transfer.
@@ -85,29 +85,29 @@ struct TLibraryTexts {
     const char* ReceiveFromSensorHint;
     const char* SensorWriteError;
     const char* SensorReadError;
-    const char* FileSaveError;  // %s
-    const char* FileLoadError;  // %s
+    const char* FileSaveError; // %s
+    const char* FileLoadError; // %s
     const char* ConfigFileTypeName;
     const char* ConstellationFileTypeName;
 
     // Sensor information lines.
-    const char* PartNumberInfo;        // %d
-    const char* SerialNumberInfo2;     // %s-%d
-    const char* SerialNumberInfo;      // %d
-    const char* ClassificationInfo;    // C%2.2d-T%2.2d-V%2.2d-E%2.2d
-    const char* ChannelCountInfo;      // %d
-    const char* FunctionCodingInfo;    // %3.3d-%2.2x-%2.2x
-    const char* ValueCodingInfo;       // %4.4x-%4.4x-%4.4x
-    const char* ChannelInfo;           // %d=%s: %1.*f .. %1.*f %s (%d bit)
-    const char* DigitCodeInfo;         // (DigitCode: %d-%d)
+    const char* PartNumberInfo;     // %d
+    const char* SerialNumberInfo2;  // %s-%d
+    const char* SerialNumberInfo;   // %d
+    const char* ClassificationInfo; // C%2.2d-T%2.2d-V%2.2d-E%2.2d
+    const char* ChannelCountInfo;   // %d
+    const char* FunctionCodingInfo; // %3.3d-%2.2x-%2.2x
+    const char* ValueCodingInfo;    // %4.4x-%4.4x-%4.4x
+    const char* ChannelInfo;        // %d=%s: %1.*f .. %1.*f %s (%d bit)
+    const char* DigitCodeInfo;      // (DigitCode: %d-%d)
     const char* NotActiveInfo;
-    const char* CalibrationDataInfo;   // %d-%d
-    const char* LinearizationInfo;     // %d
+    const char* CalibrationDataInfo; // %d-%d
+    const char* LinearizationInfo;   // %d
     const char* CalibratedOnInfo;
     const char* RecalibrationInfo;
     const char* RangeCountInfo;
     const char* StandardRangeInfo;
-    const char* RangeInfo;             // %d=%1.*f .. %1.*f %s
+    const char* RangeInfo; // %d=%1.*f .. %1.*f %s
     const char* InactiveInfo;
     const char* LowRangeInfo;
     const char* HighRangeInfo;
@@ -131,8 +131,8 @@ struct TLibraryTexts {
     const char* NoSensorFoundText;
     const char* SensorsFoundText;
     const char* AbortedText;
-    const char* BusAddressFormat;      // %s
-    const char* ConnectedWithFormat;   // %s
+    const char* BusAddressFormat;    // %s
+    const char* ConnectedWithFormat; // %s
     const char* PortOpenError;
 
     // Connection progress.
@@ -156,7 +156,7 @@ struct TLibraryTexts {
 
     // Configuration file.
     const char* ConfigSaveHeading;
-    const char* ConfigSaveError;  // %s file name, %s folder, %s program file name
+    const char* ConfigSaveError; // %s file name, %s folder, %s program file name
 };
 
 // "de" fills the library set from the German block, "fr" from the French
@@ -179,9 +179,9 @@ std::optional<int> ComponentSecondTextNumber(std::string_view name);
 
 // How a component takes its text.
 enum class TCaptionKind {
-    Caption,  // label, button, check box, menu item, radio button, group box
-    Lines,    // radio group, combo box, check list box, memo, tab control, list box
-    Other,    // takes no text
+    Caption, // label, button, check box, menu item, radio button, group box
+    Lines,   // radio group, combo box, check list box, memo, tab control, list box
+    Other,   // takes no text
 };
 
 // A named component as ApplyCaptions sees it; the app wraps its widgets.
@@ -202,8 +202,7 @@ using TTextLookup = std::function<std::string(int)>;
 // component whose name carries N gets lookup(base + N) as caption; a list
 // component gets lookup(base + N) .. lookup(base + M) (an empty list without
 // a second number M). Components without a number are left alone.
-void ApplyCaptions(const std::vector<ICaptionTarget*>& components, int base,
-                   const TTextLookup& lookup);
+void ApplyCaptions(const std::vector<ICaptionTarget*>& components, int base, const TTextLookup& lookup);
 void ApplyCaptions(const std::vector<ICaptionTarget*>& components, int base);
 
 // The library caption of a button label by its component name ("OkLabel"

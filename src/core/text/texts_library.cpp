@@ -6,8 +6,24 @@ namespace vro::textdata {
 
 const TLibraryTexts kLibraryTextsEn = {
     // Button captions.
-    "Yes", "No", "OK", "Cancel", "Cancel", "Repeat", "Ignore", "All", "All Yes", "All No", "Help",
-    "Apply", "Continue", "Back", "Close", "Print", "Remarks", "Refresh",
+    "Yes",
+    "No",
+    "OK",
+    "Cancel",
+    "Cancel",
+    "Repeat",
+    "Ignore",
+    "All",
+    "All Yes",
+    "All No",
+    "Help",
+    "Apply",
+    "Continue",
+    "Back",
+    "Close",
+    "Print",
+    "Remarks",
+    "Refresh",
     // Input validation.
     "The entry may not be left empty.",
     "Your entry includes non-authorized characters.",
@@ -112,8 +128,23 @@ const TLibraryTexts kLibraryTextsEn = {
 
 const TLibraryTexts kLibraryTextsDe = {
     // Button captions.
-    "Ja", "Nein", "Ok", "Abbrechen", "Abbrechen", "Wiederholen", "Ignorieren", "Alle", "Alle Ja",
-    "Alle Nein", "Hilfe", "Übernehmen", "Weiter", "Zurück", "Schließen", "Drucken", "Anmerkungen",
+    "Ja",
+    "Nein",
+    "Ok",
+    "Abbrechen",
+    "Abbrechen",
+    "Wiederholen",
+    "Ignorieren",
+    "Alle",
+    "Alle Ja",
+    "Alle Nein",
+    "Hilfe",
+    "Übernehmen",
+    "Weiter",
+    "Zurück",
+    "Schließen",
+    "Drucken",
+    "Anmerkungen",
     "Aktualisieren",
     // Input validation.
     "Die Eingabe darf nicht leer sein.",
@@ -219,8 +250,23 @@ const TLibraryTexts kLibraryTextsDe = {
 
 const TLibraryTexts kLibraryTextsFr = {
     // Button captions.
-    "Oui", "Non", "Ok", "Interrompre", "Interrompre", "Répéter", "Ignorer", "Toutes", "Toutes oui",
-    "Toutes non", "Aide", "Transférer", "Suite", "Retour", "Fermer", "Imprimer", "Annotations",
+    "Oui",
+    "Non",
+    "Ok",
+    "Interrompre",
+    "Interrompre",
+    "Répéter",
+    "Ignorer",
+    "Toutes",
+    "Toutes oui",
+    "Toutes non",
+    "Aide",
+    "Transférer",
+    "Suite",
+    "Retour",
+    "Fermer",
+    "Imprimer",
+    "Annotations",
     "Actualiser",
     // Input validation.
     "La saisie ne doit pas rester vide.",

@@ -574,8 +574,8 @@ void TTextFileHandler::Import(const TTextFileSettings& choice)
 
     int column = overrides_.TimeColumn < 0 ? 0 : overrides_.TimeColumn - 1;
     // The analysis of Load holds when the choices read the lines the same way.
-    const bool same = cached_.Valid && fixedBuffer_.empty() && cached_.Delimiter == delim &&
-                      cached_.Column == column && cached_.FirstData == firstData;
+    const bool same = cached_.Valid && fixedBuffer_.empty() && cached_.Delimiter == delim && cached_.Column == column &&
+                      cached_.FirstData == firstData;
     TTimeAnalysis t = same ? cached_.Result : AnalyseTime(delim, column, firstData);
     if (overrides_.TimeColumn > 0 && t.Kind == TTimeKind::None)
         throw ETextImport("Column " + std::to_string(overrides_.TimeColumn) + " holds no times");

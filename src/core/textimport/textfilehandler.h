@@ -39,10 +39,10 @@ struct TTextImportSettings {
     char Delimiter = 0; // 0: no delimiter found
     bool FixedWidth = false;
     bool HasTimeColumn = false;
-    bool TimeIsDateTime = false;  // the time column holds date-times (or integer stamps)
-    bool NoTimeReference = true;  // no time column at all
-    bool TimeHasStamps = false;   // the analysis found time stamps (dates or integer seconds)
-    double SampleInterval = 0;    // seconds; 0: none
+    bool TimeIsDateTime = false; // the time column holds date-times (or integer stamps)
+    bool NoTimeReference = true; // no time column at all
+    bool TimeHasStamps = false;  // the analysis found time stamps (dates or integer seconds)
+    double SampleInterval = 0;   // seconds; 0: none
     std::vector<std::string> PreviewLines;
 };
 
@@ -55,7 +55,7 @@ struct TTextFileSettings {
     TColumnSeparation Separation = TColumnSeparation::Tab;
     std::string OtherDelimiter; // the "Other:" edit; its first character counts
     TTimeInterpretation Time = TTimeInterpretation::NoTime;
-    std::string IntervalText;   // the "Add time" edit, in seconds
+    std::string IntervalText; // the "Add time" edit, in seconds
 
     // The choices as the analysis found them (never fixed width).
     static TTextFileSettings FromAnalysis(const TTextImportSettings& analysed);

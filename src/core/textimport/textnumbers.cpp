@@ -275,8 +275,8 @@ std::optional<double> ReadDate(TCursor& c, const TTextLocale& locale)
             auto p = f.find_first_of(std::string{a, b});
             return p == std::string::npos ? f.size() : p;
         };
-        std::array<std::pair<std::size_t, char>, 3> order = {
-            std::pair{at('d', 'D'), 'd'}, std::pair{at('m', 'M'), 'm'}, std::pair{at('y', 'Y'), 'y'}};
+        std::array<std::pair<std::size_t, char>, 3> order = {std::pair{at('d', 'D'), 'd'}, std::pair{at('m', 'M'), 'm'},
+                                                             std::pair{at('y', 'Y'), 'y'}};
         if (order[0].first == f.size() || order[1].first == f.size() || order[2].first == f.size())
             order = {std::pair{0, 'd'}, std::pair{1, 'm'}, std::pair{2, 'y'}};
         std::sort(order.begin(), order.end());

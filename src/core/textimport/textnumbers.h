@@ -43,8 +43,8 @@ inline bool ReadPlainDecimal(std::string_view t, double& value, int& decimals)
     // division by an exact power of ten. With at most 15 digits the mantissa
     // is exact, so the quotient is the correctly rounded value, the same
     // that std::from_chars gives.
-    static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
-                                        1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     const char* p = t.data();
     const char* end = p + t.size();
     bool negative = false;

@@ -27,8 +27,7 @@ inline void CheckRange(std::size_t size, std::size_t offset, std::size_t count)
 }
 
 template <typename T>
-    requires std::is_integral_v<T>
-T GetLE(std::span<const std::uint8_t> buf, std::size_t offset)
+requires std::is_integral_v<T> T GetLE(std::span<const std::uint8_t> buf, std::size_t offset)
 {
     CheckRange(buf.size(), offset, sizeof(T));
     std::make_unsigned_t<T> v = 0;
@@ -38,7 +37,7 @@ T GetLE(std::span<const std::uint8_t> buf, std::size_t offset)
 }
 
 template <typename T>
-    requires std::is_integral_v<T>
+requires std::is_integral_v<T>
 void PutLE(std::span<std::uint8_t> buf, std::size_t offset, T value)
 {
     CheckRange(buf.size(), offset, sizeof(T));
@@ -59,7 +58,7 @@ void PutF32(std::span<std::uint8_t> buf, std::size_t offset, float value);
 
 // Appends a little-endian integer to a growing byte string (frame and file builders).
 template <typename T, typename Bytes>
-    requires std::is_integral_v<T>
+requires std::is_integral_v<T>
 void AppendLE(Bytes& out, T value)
 {
     auto v = static_cast<std::make_unsigned_t<T>>(value);

@@ -29,10 +29,17 @@ std::int32_t DecodeOne(std::string_view s, std::size_t i, std::size_t& len)
         return b0;
     int n;
     std::int32_t cp;
-    if ((b0 & 0xE0) == 0xC0) { n = 1; cp = b0 & 0x1F; }
-    else if ((b0 & 0xF0) == 0xE0) { n = 2; cp = b0 & 0x0F; }
-    else if ((b0 & 0xF8) == 0xF0) { n = 3; cp = b0 & 0x07; }
-    else return -1;
+    if ((b0 & 0xE0) == 0xC0) {
+        n = 1;
+        cp = b0 & 0x1F;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        n = 2;
+        cp = b0 & 0x0F;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        n = 3;
+        cp = b0 & 0x07;
+    } else
+        return -1;
     if (i + static_cast<std::size_t>(n) >= s.size())
         return -1;
     for (int k = 1; k <= n; ++k) {

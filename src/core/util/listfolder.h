@@ -15,8 +15,8 @@
 namespace vro {
 
 struct TFolderFile {
-    std::string Name;     // file name without folder
-    double DateTime = 0;  // modification time, local, as a day count (2000-01-01 is 36526)
+    std::string Name;    // file name without folder
+    double DateTime = 0; // modification time, local, as a day count (2000-01-01 is 36526)
 };
 
 // False when the folder name is empty or nothing was found (also when the

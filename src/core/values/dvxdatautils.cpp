@@ -289,8 +289,8 @@ std::string ConvertDvxFixValueToStr(int Decimals, bool Fixed, std::int64_t Raw, 
     }
     // Exact decimal digits of the raw value, rounded to 12 significant digits.
     const bool negative = Raw < 0;
-    const std::uint64_t mag = negative ? std::uint64_t{0} - static_cast<std::uint64_t>(Raw)
-                                       : static_cast<std::uint64_t>(Raw);
+    const std::uint64_t mag =
+        negative ? std::uint64_t{0} - static_cast<std::uint64_t>(Raw) : static_cast<std::uint64_t>(Raw);
     std::string digits = RoundDigits(std::to_string(mag), 12);
     if (static_cast<int>(digits.size()) - Decimals > 12) {
         // More integer digits than the precision: general notation.
@@ -316,10 +316,7 @@ std::int64_t ConvertStrToDvxValue(std::string_view Text, int Decimals, int Width
 
 // ---- Time stamps and times ------------------------------------------------
 
-double ConvertDvxDateToDateTime(std::uint32_t Seconds)
-{
-    return Seconds / 86400.0 + DvxDate2000;
-}
+double ConvertDvxDateToDateTime(std::uint32_t Seconds) { return Seconds / 86400.0 + DvxDate2000; }
 
 std::int32_t ConvertFloatToDvxDate(double DateTime)
 {
@@ -379,8 +376,8 @@ std::string DvxTimeSpanToStr(std::int64_t Seconds)
 {
     const bool negative = Seconds < 0;
     // The magnitude is taken unsigned, so that even the most negative value has one.
-    const std::uint64_t s = negative ? std::uint64_t{0} - static_cast<std::uint64_t>(Seconds)
-                                     : static_cast<std::uint64_t>(Seconds);
+    const std::uint64_t s =
+        negative ? std::uint64_t{0} - static_cast<std::uint64_t>(Seconds) : static_cast<std::uint64_t>(Seconds);
     const std::uint64_t d = s / 86400, h = s % 86400 / 3600, m = s % 3600 / 60, sec = s % 60;
     char b[64];
     std::string text;
@@ -585,10 +582,7 @@ bool GetBit(std::int32_t Value, int Bit)
 
 // ---- Byte fields in raw buffers ---------------------------------------------
 
-TDvxBufferPositions& DvxBufferPositions()
-{
-    return positions;
-}
+TDvxBufferPositions& DvxBufferPositions() { return positions; }
 
 namespace {
 void MarkRead(std::size_t end)
@@ -664,7 +658,8 @@ void PutHex(std::uint32_t v, std::span<std::uint8_t> Buffer, std::size_t Offset,
 {
     CheckRange(Buffer.size(), Offset, chars);
     for (std::size_t i = 0; i < chars; ++i)
-        Buffer[Offset + i] = static_cast<std::uint8_t>(IntToHexChar(static_cast<std::int32_t>((v >> (4 * (chars - 1 - i))) & 15)));
+        Buffer[Offset + i] =
+            static_cast<std::uint8_t>(IntToHexChar(static_cast<std::int32_t>((v >> (4 * (chars - 1 - i))) & 15)));
     Written(Offset + chars);
 }
 } // namespace
@@ -677,10 +672,7 @@ std::uint16_t GetHexWord(std::span<const std::uint8_t> Buffer, std::size_t Offse
 {
     return static_cast<std::uint16_t>(GetHex(Buffer, Offset, 4));
 }
-std::uint32_t GetHexLong(std::span<const std::uint8_t> Buffer, std::size_t Offset)
-{
-    return GetHex(Buffer, Offset, 8);
-}
+std::uint32_t GetHexLong(std::span<const std::uint8_t> Buffer, std::size_t Offset) { return GetHex(Buffer, Offset, 8); }
 void PutHexByte(std::uint8_t Value, std::span<std::uint8_t> Buffer, std::size_t Offset)
 {
     PutHex(Value, Buffer, Offset, 2);

@@ -44,8 +44,7 @@ public:
 // ---- Fixed-point values -------------------------------------------------
 
 // 10^d for d = 0..8.
-inline constexpr std::int64_t DvxDecimalFactor[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
-                                                       100000000};
+inline constexpr std::int64_t DvxDecimalFactor[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
 
 // Value × 10^Decimals rounded (halves to even) and checked against the raw
 // range of Width bytes (1..8): unsigned 0..256^W-1, signed symmetric

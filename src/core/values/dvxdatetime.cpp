@@ -115,7 +115,7 @@ double DvxNow()
     // Day 0 is 1899-12-30; the Unix epoch is day 25569. Local time is what
     // the user sees; the offset of the zone is applied by the platform.
     const std::time_t tt = system_clock::to_time_t(now);
-    std::tm local {};
+    std::tm local{};
     localtime_r(&tt, &local);
     return 25569.0 + (secs + static_cast<double>(local.tm_gmtoff)) / 86400.0;
 }
@@ -140,9 +140,21 @@ std::optional<double> ParseDate(std::string_view text, const TDvxFormatSettings&
     std::string_view yearText;
     if (g.size() == 3) {
         switch (fs.DateOrder) {
-        case TDateOrder::DMY: day = ToInt(g[0]); month = ToInt(g[1]); yearText = g[2]; break;
-        case TDateOrder::MDY: month = ToInt(g[0]); day = ToInt(g[1]); yearText = g[2]; break;
-        case TDateOrder::YMD: yearText = g[0]; month = ToInt(g[1]); day = ToInt(g[2]); break;
+        case TDateOrder::DMY:
+            day = ToInt(g[0]);
+            month = ToInt(g[1]);
+            yearText = g[2];
+            break;
+        case TDateOrder::MDY:
+            month = ToInt(g[0]);
+            day = ToInt(g[1]);
+            yearText = g[2];
+            break;
+        case TDateOrder::YMD:
+            yearText = g[0];
+            month = ToInt(g[1]);
+            day = ToInt(g[2]);
+            break;
         }
         if (fs.DateOrder != TDateOrder::YMD && (g[0].size() > 2 || g[1].size() > 2))
             return std::nullopt;
@@ -175,8 +187,8 @@ std::optional<double> ParseTime(std::string_view text, const TDvxFormatSettings&
     text = TrimView(text);
     int ampm = 0; // 1 am, 2 pm
     for (int i = 0; i < 2 && ampm == 0; ++i) {
-        for (std::string_view marker : {std::string_view(i == 0 ? fs.AmText : fs.PmText),
-                                        std::string_view(i == 0 ? "AM" : "PM")}) {
+        for (std::string_view marker :
+             {std::string_view(i == 0 ? fs.AmText : fs.PmText), std::string_view(i == 0 ? "AM" : "PM")}) {
             if (EndsWithNoCase(text, marker)) {
                 text = TrimView(text.substr(0, text.size() - marker.size()));
                 ampm = i + 1;
@@ -235,10 +247,7 @@ std::string Pad2(int v)
 
 } // namespace
 
-TDvxFormatSettings TDvxFormatSettings::German()
-{
-    return TDvxFormatSettings{};
-}
+TDvxFormatSettings TDvxFormatSettings::German() { return TDvxFormatSettings{}; }
 
 TDvxFormatSettings TDvxFormatSettings::Iso()
 {
@@ -251,15 +260,9 @@ TDvxFormatSettings TDvxFormatSettings::Iso()
     return fs;
 }
 
-const TDvxFormatSettings& DvxFormatSettings()
-{
-    return GlobalSettings();
-}
+const TDvxFormatSettings& DvxFormatSettings() { return GlobalSettings(); }
 
-void SetDvxFormatSettings(const TDvxFormatSettings& settings)
-{
-    GlobalSettings() = settings;
-}
+void SetDvxFormatSettings(const TDvxFormatSettings& settings) { GlobalSettings() = settings; }
 
 std::optional<double> EncodeDvxDateTime(const TDvxDateParts& p)
 {

@@ -68,33 +68,15 @@ constexpr auto MakeStepTable()
 constexpr auto StepTable = MakeStepTable();
 
 constexpr TVro8SampleRow SampleRows[TVro8SampleData::Count] = {
-    {1, 1, 1, "ms", "0.1 ms"},
-    {2, 2, 1, "ms", "0.2 ms"},
-    {5, 5, 1, "ms", "0.5 ms"},
-    {10, 1, 0, "ms", "1 ms"},
-    {20, 2, 0, "ms", "2 ms"},
-    {50, 5, 0, "ms", "5 ms"},
-    {100, 1, 2, "s", "10 ms"},
-    {200, 2, 2, "s", "20 ms"},
-    {500, 5, 2, "s", "50 ms"},
-    {1000, 1, 1, "s", "100 ms"},
-    {2000, 2, 1, "s", "200 ms"},
-    {5000, 5, 1, "s", "500 ms"},
-    {10000, 1, 0, "s", "1 s"},
-    {20000, 2, 0, "s", "2 s"},
-    {60000, 1, 1, "min", "6 s"},
-    {120000, 2, 1, "min", "12 s"},
-    {300000, 5, 1, "min", "30 s"},
-    {600000, 1, 0, "min", "1 min"},
-    {1200000, 2, 0, "min", "2 min"},
-    {3600000, 1, 1, "h", "6 min"},
-    {7200000, 2, 1, "h", "12 min"},
-    {18000000, 5, 1, "h", "30 min"},
-    {36000000, 1, 0, "h", "1 h"},
-    {72000000, 2, 0, "h", "2 h"},
-    {216000000, 6, 0, "h", "6 h"},
-    {432000000, 5, 1, "d", "12 h"},
-    {864000000, 1, 0, "d", "1 d"},
+    {1, 1, 1, "ms", "0.1 ms"},       {2, 2, 1, "ms", "0.2 ms"},      {5, 5, 1, "ms", "0.5 ms"},
+    {10, 1, 0, "ms", "1 ms"},        {20, 2, 0, "ms", "2 ms"},       {50, 5, 0, "ms", "5 ms"},
+    {100, 1, 2, "s", "10 ms"},       {200, 2, 2, "s", "20 ms"},      {500, 5, 2, "s", "50 ms"},
+    {1000, 1, 1, "s", "100 ms"},     {2000, 2, 1, "s", "200 ms"},    {5000, 5, 1, "s", "500 ms"},
+    {10000, 1, 0, "s", "1 s"},       {20000, 2, 0, "s", "2 s"},      {60000, 1, 1, "min", "6 s"},
+    {120000, 2, 1, "min", "12 s"},   {300000, 5, 1, "min", "30 s"},  {600000, 1, 0, "min", "1 min"},
+    {1200000, 2, 0, "min", "2 min"}, {3600000, 1, 1, "h", "6 min"},  {7200000, 2, 1, "h", "12 min"},
+    {18000000, 5, 1, "h", "30 min"}, {36000000, 1, 0, "h", "1 h"},   {72000000, 2, 0, "h", "2 h"},
+    {216000000, 6, 0, "h", "6 h"},   {432000000, 5, 1, "d", "12 h"}, {864000000, 1, 0, "d", "1 d"},
     {30000, 3, 0, "s", "3 s"},
 };
 
@@ -262,10 +244,7 @@ int GridCeil(int a, int e, int n)
     return static_cast<int>((std::int64_t{a} * n + e - 1) / e * e / n);
 }
 
-double StampToDateTime(std::uint32_t stamp)
-{
-    return stamp / 86400.0 + 36526.0;
-}
+double StampToDateTime(std::uint32_t stamp) { return stamp / 86400.0 + 36526.0; }
 
 std::int32_t DateTimeToStamp(double x)
 {
@@ -281,10 +260,7 @@ std::int32_t DateTimeToStamp(double x)
     return static_cast<std::int32_t>(v);
 }
 
-std::span<const TVro8SampleRow> TVro8SampleData::Rows()
-{
-    return SampleRows;
-}
+std::span<const TVro8SampleRow> TVro8SampleData::Rows() { return SampleRows; }
 
 const TVro8SampleRow& TVro8SampleData::Row(int row)
 {
@@ -296,16 +272,15 @@ const TVro8SampleRow& TVro8SampleData::Row(int row)
 namespace {
 
 constexpr const char* VroRateLabels[TVro8StartRates::VroCount] = {
-    "0.1 ms", "0.2 ms", "0.5 ms", "1 ms", "2 ms", "5 ms", "10 ms", "20 ms", "50 ms",
-    "100 ms", "200 ms", "500 ms", "1 s", "2 s", "0.1 min", "0.2 min", "0.5 min", "1 min"};
+    "0.1 ms", "0.2 ms", "0.5 ms", "1 ms", "2 ms", "5 ms",    "10 ms",   "20 ms",   "50 ms",
+    "100 ms", "200 ms", "500 ms", "1 s",  "2 s",  "0.1 min", "0.2 min", "0.5 min", "1 min"};
 
 constexpr std::int64_t RecordingTimeValues[TVro8RecordingTimes::Count] = {
-    10000, 20000, 50000, 100000, 300000, 600000, 1200000, 3000000,
+    10000,   20000,    50000,    100000,   300000,    600000,    1200000,   3000000,
     6000000, 18000000, 36000000, 72000000, 144000000, 288000000, 432000000, 864000000};
 
 constexpr const char* RecordingTimeShort[TVro8RecordingTimes::Count] = {
-    "1s", "2s", "5s", "10s", "30s", "60s", "2min", "5min",
-    "10min", "30min", "60min", "2h", "4h", "8h", "12h", "24h"};
+    "1s", "2s", "5s", "10s", "30s", "60s", "2min", "5min", "10min", "30min", "60min", "2h", "4h", "8h", "12h", "24h"};
 
 // Lower case without blanks, for comparing typed rates and times.
 std::string Squeezed(std::string_view text)
@@ -356,10 +331,7 @@ int TVro8StartRates::ParseRate(std::string_view text, bool toPc)
     return -1;
 }
 
-std::span<const std::int64_t> TVro8RecordingTimes::Times()
-{
-    return RecordingTimeValues;
-}
+std::span<const std::int64_t> TVro8RecordingTimes::Times() { return RecordingTimeValues; }
 
 std::int64_t TVro8RecordingTimes::Time(int index)
 {
@@ -368,10 +340,7 @@ std::int64_t TVro8RecordingTimes::Time(int index)
     return RecordingTimeValues[index];
 }
 
-std::int64_t TVro8RecordingTimes::Samples(int row, int index)
-{
-    return Time(index) / TVro8StartRates::Interval(row);
-}
+std::int64_t TVro8RecordingTimes::Samples(int row, int index) { return Time(index) / TVro8StartRates::Interval(row); }
 
 int TVro8RecordingTimes::ParseTime(std::string_view text)
 {

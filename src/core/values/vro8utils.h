@@ -77,11 +77,11 @@ std::int32_t DateTimeToStamp(double x);
 
 // One row of the sample-interval table.
 struct TVro8SampleRow {
-    std::int32_t Interval;  // in 0.1 ms
+    std::int32_t Interval; // in 0.1 ms
     std::int32_t TimeStep;
     int TimeDecimals;
-    const char* TimeUnit;   // "ms", "s", "min", "h", "d"
-    const char* Label;      // "0.1 ms" ... "1 d"
+    const char* TimeUnit; // "ms", "s", "min", "h", "d"
+    const char* Label;    // "0.1 ms" ... "1 d"
 };
 
 // The sample-interval table, shared by the recording model and the recorder
@@ -103,8 +103,8 @@ struct TVro8StartRates {
     static constexpr int VroCount = 18;
     static constexpr int PcFirstRow = 3;
     static constexpr int PcCount = 11;
-    static constexpr int VroDefaultRow = 6;  // "10 ms"
-    static constexpr int PcDefaultRow = 9;   // "100 ms"
+    static constexpr int VroDefaultRow = 6; // "10 ms"
+    static constexpr int PcDefaultRow = 9;  // "100 ms"
     static int Count(bool toPc) { return toPc ? PcCount : VroCount; }
     // Row of list index `index`, or -1 when the list has no such entry.
     static int RowOfIndex(bool toPc, int index);
@@ -126,7 +126,7 @@ struct TVro8StartRates {
 struct TVro8RecordingTimes {
     static constexpr int Count = 16;
     static constexpr int FirstText = 1189;
-    static constexpr int DefaultIndex = 5;  // 60 seconds
+    static constexpr int DefaultIndex = 5; // 60 seconds
     static std::span<const std::int64_t> Times();
     static bool Valid(int index) { return index >= 0 && index < Count; }
     // Raises std::out_of_range for an index outside 0..15.

@@ -21,11 +21,9 @@ inline constexpr TEZCryptKey kXmlCryptKey{40693, 13849, 23100};
 
 // Deciphers `in` into `out`; does nothing and returns false when the
 // lengths differ. `in` and `out` may be the same bytes.
-bool EZDecipher(std::span<const std::uint8_t> in, std::span<std::uint8_t> out,
-                const TEZCryptKey& key = kXmlCryptKey);
+bool EZDecipher(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, const TEZCryptKey& key = kXmlCryptKey);
 // The matching enciphering direction (the program writes no enciphered
 // files; this makes them for tests and tools).
-bool EZEncipher(std::span<const std::uint8_t> in, std::span<std::uint8_t> out,
-                const TEZCryptKey& key = kXmlCryptKey);
+bool EZEncipher(std::span<const std::uint8_t> in, std::span<std::uint8_t> out, const TEZCryptKey& key = kXmlCryptKey);
 
 } // namespace vro

@@ -73,10 +73,7 @@ int HexCharToInt(char c)
     throw EXmlError(std::string("HexCharToInt: ") + c + " ist no valid Hexchar");
 }
 
-bool IsHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 // The enciphered form: line 0 "VxCrypt:" + 32 hex digits of the MD5 of line
 // 1, line 1 the ciphertext as hexadecimal pairs. Returns the plaintext, or

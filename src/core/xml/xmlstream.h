@@ -117,8 +117,8 @@ private:
     std::string buffer_;
     std::string* outString_ = &buffer_;
     TAtomicFile* outFile_ = nullptr;
-    std::string line_;     // the item being composed when the target is a file
-    std::string pending_;  // pending attribute text
+    std::string line_;    // the item being composed when the target is a file
+    std::string pending_; // pending attribute text
     int level_ = 0;
     std::string names_[kXmlMaxLevels];
 };
@@ -205,9 +205,9 @@ private:
     char GetByte();
     void ParseAttributes(std::string_view text);
 
-    std::string own_;          // own buffer (LoadFromFile) or stream block buffer
-    std::string_view src_;     // bytes readable now
-    std::size_t pos_ = 0;      // next byte in src_
+    std::string own_;      // own buffer (LoadFromFile) or stream block buffer
+    std::string_view src_; // bytes readable now
+    std::size_t pos_ = 0;  // next byte in src_
     std::istream* stream_ = nullptr;
     std::uint64_t streamBase_ = 0; // stream offset of src_[0]
 

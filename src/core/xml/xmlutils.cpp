@@ -75,10 +75,17 @@ std::int32_t DecodeUtf8(std::string_view s, std::size_t i, std::size_t& len)
     len = 1;
     int n;
     std::int32_t cp;
-    if ((b0 & 0xE0) == 0xC0) { n = 1; cp = b0 & 0x1F; }
-    else if ((b0 & 0xF0) == 0xE0) { n = 2; cp = b0 & 0x0F; }
-    else if ((b0 & 0xF8) == 0xF0) { n = 3; cp = b0 & 0x07; }
-    else return -1;
+    if ((b0 & 0xE0) == 0xC0) {
+        n = 1;
+        cp = b0 & 0x1F;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        n = 2;
+        cp = b0 & 0x0F;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        n = 3;
+        cp = b0 & 0x07;
+    } else
+        return -1;
     if (s.size() - i <= static_cast<std::size_t>(n))
         return -1;
     for (int k = 1; k <= n; ++k) {
@@ -218,10 +225,14 @@ inline std::size_t MatchHexReference(std::string_view text, std::size_t i, std::
     for (; k < rest.size() && k < 10; ++k) {
         const char c = rest[k];
         int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else break;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            break;
         v = v * 16 + static_cast<std::uint32_t>(d);
     }
     if (k == 3 || k > 9 || k >= rest.size() || rest[k] != ';')
@@ -285,8 +296,8 @@ bool XmlToBool(std::string_view text, bool def)
 
 double EncodeXmlDateTime(int year, int month, int day, int hour, int minute, int second, int msec)
 {
-    const double date = static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month),
-                                                          static_cast<unsigned>(day)) - kEpochShift);
+    const double date = static_cast<double>(
+        DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kEpochShift);
     const double time = (((hour * 60.0 + minute) * 60.0 + second) * 1000.0 + msec) / 86400000.0;
     // Before day 0 the time of day counts away from zero, as in the platform's date type.
     return date < 0 ? date - time : date + time;
@@ -360,7 +371,8 @@ void AppendStringAsXml(std::string& out, std::string_view s)
     for (std::size_t i = 0; i < s.size();) {
         // Runs of plain ASCII go over in one piece.
         std::size_t j = i;
-        while (j < s.size() && static_cast<unsigned char>(s[j]) < 0x80 && !NeedsEscape(static_cast<unsigned char>(s[j])))
+        while (j < s.size() && static_cast<unsigned char>(s[j]) < 0x80 &&
+               !NeedsEscape(static_cast<unsigned char>(s[j])))
             ++j;
         if (j > i) {
             out.append(s.data() + i, j - i);

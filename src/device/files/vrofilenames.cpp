@@ -40,8 +40,7 @@ std::string NumberedFileName(std::string_view name, std::uint32_t number, std::s
     return safe + "-" + digits + "." + std::string(extension);
 }
 
-std::uint32_t LowestFreeNumber(const std::filesystem::path& folder, std::string_view name,
-                               std::string_view extension)
+std::uint32_t LowestFreeNumber(const std::filesystem::path& folder, std::string_view name, std::string_view extension)
 {
     std::error_code ec;
     for (std::uint32_t n = 0;; ++n) {
@@ -80,8 +79,7 @@ std::filesystem::path EntryFilePath(const std::filesystem::path& folder, const T
                                     std::string_view extension)
 {
     switch (naming.Option) {
-    case noFreeNumber:
-        return folder / NumberedFileName(name, LowestFreeNumber(folder, name, extension), extension);
+    case noFreeNumber: return folder / NumberedFileName(name, LowestFreeNumber(folder, name, extension), extension);
     case noNewName: {
         const std::string n(Trimmed(naming.NewName));
         return folder / NumberedFileName(n, LowestFreeNumber(folder, n, extension), extension);
@@ -89,8 +87,7 @@ std::filesystem::path EntryFilePath(const std::filesystem::path& folder, const T
     case noTemplate:
         return UniqueFilePath(folder, MakeTemplateFileName(naming.Pattern, name, static_cast<std::int32_t>(number),
                                                            DvxDate2000 + date / 86400.0, extension));
-    default:
-        return folder / NumberedFileName(name, number, extension);
+    default: return folder / NumberedFileName(name, number, extension);
     }
 }
 

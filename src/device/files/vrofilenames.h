@@ -21,8 +21,7 @@ enum TVroNameOption : int { noKeepName = 0, noFreeNumber = 1, noNewName = 2, noT
 // name-nnnnn.ext with the name made safe ("." and ".." raise EUnsafeFileName).
 std::string NumberedFileName(std::string_view name, std::uint32_t number, std::string_view extension);
 // The smallest n from 0 with no file name-nnnnn.ext in the folder.
-std::uint32_t LowestFreeNumber(const std::filesystem::path& folder, std::string_view name,
-                               std::string_view extension);
+std::uint32_t LowestFreeNumber(const std::filesystem::path& folder, std::string_view name, std::string_view extension);
 // The option-2 name: not blank after trimming, no "/" or "\", not "." or "..".
 bool IsValidNewName(std::string_view name);
 // The path in the folder; when it exists, "-1", "-2", ... before the extension.

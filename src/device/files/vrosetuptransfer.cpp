@@ -186,8 +186,7 @@ TVroTransferReport FilesToSetups(TVro8Setup& setup, TVro8Directory& directory,
             return report;
         }
         const TVroNameNumber parsed = NameAndNumberFromFile(file.stem().string());
-        const std::string name =
-            StoredSetupName(naming.Option == noNewName ? naming.NewName : parsed.Name);
+        const std::string name = StoredSetupName(naming.Option == noNewName ? naming.NewName : parsed.Name);
         if (name.empty()) {
             ui.ShowError(text(1298));
             report.Result = TVroTransferResult::Failed;

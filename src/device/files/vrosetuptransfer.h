@@ -48,7 +48,7 @@ struct TVroTransferProgress {
 
 struct TVroTransferReport {
     TVroTransferResult Result = TVroTransferResult::Done;
-    std::vector<std::filesystem::path> Written; // ">": the files; "<": the files stored
+    std::vector<std::filesystem::path> Written;                // ">": the files; "<": the files stored
     std::vector<std::pair<std::string, std::uint32_t>> Stored; // "<": name and number of each entry
 };
 

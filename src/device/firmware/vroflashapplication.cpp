@@ -22,7 +22,8 @@ void TVroFlashApplication::Write()
     const std::size_t i = Index(area_);
     written_[i] = 0;
     if (file_[i].Image.empty())
-        throw EVro8Device(EVro8Status::UnexpectedMessageLen, "No firmware image loaded for area " + std::to_string(area_));
+        throw EVro8Device(EVro8Status::UnexpectedMessageLen,
+                          "No firmware image loaded for area " + std::to_string(area_));
     TDvxV24Connector& c = flash_.Device.Connector();
     try {
         flash_.WriteArea(area_, file_[i].Image);

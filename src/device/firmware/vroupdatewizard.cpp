@@ -49,12 +49,11 @@ std::uint32_t MarkerRgb(EVroMarker marker)
     return 0xC0C0C0;
 }
 
-TVroUpdateWizard::TVroUpdateWizard(TVro8Device& device, std::string description, bool connected,
-                                   IVroUpdateWizardUi& ui, std::uint32_t loadWaitMs)
-    : device_(device), description_(std::move(description)), connected_(connected), ui_(ui),
-      loadWaitMs_(loadWaitMs), flash_(device.FlashAreas)
-{
-}
+TVroUpdateWizard::TVroUpdateWizard(TVro8Device& device, std::string description, bool connected, IVroUpdateWizardUi& ui,
+                                   std::uint32_t loadWaitMs)
+    : device_(device), description_(std::move(description)), connected_(connected), ui_(ui), loadWaitMs_(loadWaitMs),
+      flash_(device.FlashAreas)
+{}
 
 void TVroUpdateWizard::Initialise()
 {
@@ -75,10 +74,7 @@ std::string TVroUpdateWizard::InfoLabelText() const
     return text(InfoText);
 }
 
-int TVroUpdateWizard::HardwareVariant() const
-{
-    return device_.Identified() ? device_.Ident().HardwareVariant : -1;
-}
+int TVroUpdateWizard::HardwareVariant() const { return device_.Identified() ? device_.Ident().HardwareVariant : -1; }
 
 void TVroUpdateWizard::RunStep()
 {
@@ -166,10 +162,7 @@ void TVroUpdateWizard::x3xCheckDataLabelClick()
     ui_.Changed();
 }
 
-void TVroUpdateWizard::SetMarkers(EVroMarker a, EVroMarker b, EVroMarker c)
-{
-    Markers = {a, b, c, EVroMarker::Silver};
-}
+void TVroUpdateWizard::SetMarkers(EVroMarker a, EVroMarker b, EVroMarker c) { Markers = {a, b, c, EVroMarker::Silver}; }
 
 void TVroUpdateWizard::RunIntroduction()
 {
@@ -252,8 +245,8 @@ void TVroUpdateWizard::RunFileStep()
         flash_.DiscardImages();
         Reason = reason;
         Message = kTextLoadFailed;
-        MessageText = FormatMessage(text(kTextLoadFailed),
-                                    {std::filesystem::path(FileName).filename().string(), description_});
+        MessageText =
+            FormatMessage(text(kTextLoadFailed), {std::filesystem::path(FileName).filename().string(), description_});
         ui_.ShowError(MessageText);
         Step = 0;
         RunIntroduction();

@@ -109,15 +109,15 @@ public:
     int TitleProgressText = 0;    // 0: empty
     int ProgressPosition = 0;     // 0..1000
     std::string PathLabel;
-    bool Running = false;         // a step's recorder traffic is under way
+    bool Running = false; // a step's recorder traffic is under way
 
     // --- What the command line reports ----------------------------------
-    std::optional<int> Message; // text number of the last message box
-    std::string MessageText;    // and its text
-    std::string Reason;         // why the last load, transfer or check failed
-    std::string HardwareCode;   // of the file last loaded
-    std::array<std::int64_t, 2> Written{};            // bytes acknowledged per area
-    std::array<std::optional<bool>, 2> AreaEqual;     // per area, when checked
+    std::optional<int> Message;                   // text number of the last message box
+    std::string MessageText;                      // and its text
+    std::string Reason;                           // why the last load, transfer or check failed
+    std::string HardwareCode;                     // of the file last loaded
+    std::array<std::int64_t, 2> Written{};        // bytes acknowledged per area
+    std::array<std::optional<bool>, 2> AreaEqual; // per area, when checked
     bool Cancelled = false;
 
     // InfoLabel's text in the active language.

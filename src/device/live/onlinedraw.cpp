@@ -288,11 +288,11 @@ TOnlineAxes OnlineAxes(const TOnlineRun& run, int frameWidth, int graphHeight,
         a.TimeAxis = false;
         const auto& c = channels[static_cast<std::size_t>(s.XChannel)];
         a.XTitle = c.Name + " [" + c.Unit + "]";
-        const auto [lo, hi] = DisplayRangeOf(s.LoY[static_cast<std::size_t>(s.XChannel)],
-                                             s.HiY[static_cast<std::size_t>(s.XChannel)]);
+        const auto [lo, hi] =
+            DisplayRangeOf(s.LoY[static_cast<std::size_t>(s.XChannel)], s.HiY[static_cast<std::size_t>(s.XChannel)]);
         for (int i = 0; i < n0; ++i)
-            texts.push_back(RawToText(static_cast<std::int32_t>(lo + (static_cast<std::int64_t>(hi) - lo) * i / n0),
-                                      c.Decimals));
+            texts.push_back(
+                RawToText(static_cast<std::int32_t>(lo + (static_cast<std::int64_t>(hi) - lo) * i / n0), c.Decimals));
         int widest = 1;
         for (const auto& t : texts)
             widest = std::max(widest, textWidth(t));
@@ -311,8 +311,8 @@ TOnlineAxes OnlineAxes(const TOnlineRun& run, int frameWidth, int graphHeight,
         widest = std::max(widest, textWidth(TimeLabel(total * i / n0, row)));
     const int n = OnlineXLabelCount(a.GraphWidth, widest);
     for (int i = 0; i < n; ++i)
-        a.XLabels.push_back({static_cast<int>(static_cast<std::int64_t>(a.GraphWidth) * i / n),
-                             TimeLabel(total * i / n, row)});
+        a.XLabels.push_back(
+            {static_cast<int>(static_cast<std::int64_t>(a.GraphWidth) * i / n), TimeLabel(total * i / n, row)});
     return a;
 }
 

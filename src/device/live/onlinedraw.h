@@ -67,8 +67,8 @@ struct TOnlineAxisBox {
 };
 struct TOnlineAxes {
     std::vector<TOnlineAxisBox> Left, Right;
-    int LeftStrip = 15, RightStrip = 15;  // full widths of the box strips
-    int LeftShown = 15, RightShown = 15;  // widths on screen (strips scroll when narrower)
+    int LeftStrip = 15, RightStrip = 15; // full widths of the box strips
+    int LeftShown = 15, RightShown = 15; // widths on screen (strips scroll when narrower)
     int GraphLeft = 15, GraphWidth = 1;
     std::string XTitle;
     std::vector<TOnlineLabel> XLabels;

@@ -48,8 +48,8 @@ TOnlineDisplaySettings ReuseDisplaySettings(const TOnlineDisplaySettings& previo
     s.XChannel = previous.XChannel >= 0 && previous.XChannel < s.ChannelCount ? previous.XChannel : -1;
     s.DisplayMode = s.XChannel >= 0 ? 0 : previous.DisplayMode;
     for (int c = 0; c < std::min(s.ChannelCount, previous.ChannelCount); ++c) {
-        const auto [lo, hi] = DisplayRangeOf(previous.LoY[static_cast<std::size_t>(c)],
-                                             previous.HiY[static_cast<std::size_t>(c)]);
+        const auto [lo, hi] =
+            DisplayRangeOf(previous.LoY[static_cast<std::size_t>(c)], previous.HiY[static_cast<std::size_t>(c)]);
         s.LoY[static_cast<std::size_t>(c)] = lo;
         s.HiY[static_cast<std::size_t>(c)] = hi;
     }

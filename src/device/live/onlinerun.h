@@ -36,9 +36,9 @@ class TVro8TriggerSetup;
 
 // What the start page chose for an online run.
 struct TOnlineChoices {
-    int RecordingType = 0;   // 0 simple curve, 1 with trigger, 2 event log
-    int SampleRate = 9;      // row of the sample-interval table (TVro8SampleData)
-    int DurationIndex = 5;   // index of TVro8RecordingTimes; -1: BufferLength below
+    int RecordingType = 0; // 0 simple curve, 1 with trigger, 2 event log
+    int SampleRate = 9;    // row of the sample-interval table (TVro8SampleData)
+    int DurationIndex = 5; // index of TVro8RecordingTimes; -1: BufferLength below
     std::int32_t BufferLength = 0;
     int SimpleCurvMode = 0;  // 0 end when the time has elapsed, 1 continuous
     int TriggerPosition = 0; // pre-trigger share in tenths
@@ -56,7 +56,7 @@ struct TOnlineDisplaySettings {
     std::uint32_t RightAxis = 0;
     std::uint32_t Shown = 0;
     std::array<std::int32_t, kMaxChannels> LoY{}, HiY{};
-    int DisplayMode = 0;        // 0 roll, 1 overwrite from the left
+    int DisplayMode = 0; // 0 roll, 1 overwrite from the left
     int ChannelCount = 0;
     bool operator==(const TOnlineDisplaySettings&) const = default;
 };

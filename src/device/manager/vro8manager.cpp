@@ -73,7 +73,8 @@ TOnlineRecordingData OnlineRecordingData(TVro8OnlineRecording& online, const TVr
                                  " channels, the recorder describes " + std::to_string(sensors.ChannelCount()));
     for (int ch = 0; ch < channels; ++ch) {
         d.Channels.push_back(ChannelInfo(sensors.Channel(ch)));
-        d.DisplayRanges.emplace_back(online.LoY[static_cast<std::size_t>(ch)], online.HiY[static_cast<std::size_t>(ch)]);
+        d.DisplayRanges.emplace_back(online.LoY[static_cast<std::size_t>(ch)],
+                                     online.HiY[static_cast<std::size_t>(ch)]);
     }
     d.LeftYAxis = static_cast<std::int32_t>(online.LeftAxisChannels);
     d.RightYAxis = static_cast<std::int32_t>(online.RightAxisChannels);
@@ -111,8 +112,7 @@ TOnlineRecordingData OnlineRecordingData(TVro8OnlineRecording& online, const TVr
 TVro8Manager::TVro8Manager(TDvxConnection& connection, TRecordingManager* recordings)
     : connection_(connection), connector_(connection.Connector()), recordings_(recordings),
       device_(std::make_unique<TVro8Device>(connection.Connector()))
-{
-}
+{}
 
 TVro8Manager::~TVro8Manager() { ForgetIdentity(); }
 

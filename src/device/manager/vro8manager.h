@@ -50,8 +50,7 @@ class EVro8SaveFailed : public std::runtime_error {
 public:
     EVro8SaveFailed(std::string fileName, const std::string& what)
         : std::runtime_error(what), FileName(std::move(fileName))
-    {
-    }
+    {}
     std::string FileName;
 };
 

@@ -634,8 +634,7 @@ std::string TVro8Setup::RecordingDescription() const
 std::string TVro8Setup::BaseDescription() const
 {
     const TVro8BaseSetup& b = Data.Base;
-    return TextAt(891, b.PreassureUnit()) + ", " + TextAt(895, b.TemperatureUnit()) + ", " +
-           TextAt(899, b.FlowUnit());
+    return TextAt(891, b.PreassureUnit()) + ", " + TextAt(895, b.TemperatureUnit()) + ", " + TextAt(899, b.FlowUnit());
 }
 
 std::string TVro8Setup::DisplayDescription() const

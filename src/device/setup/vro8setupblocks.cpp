@@ -116,13 +116,13 @@ std::vector<std::uint8_t> TVro8SensorSetup::Encode(int comVersion) const
         const std::uint8_t* c = bytes_.data() + i * 60;
         std::uint8_t* o = out.data() + i * 60;
         std::fill(o, o + 60, 0);
-        std::copy_n(c + 0, 4, o + 0);   // Factor
-        std::copy_n(c + 8, 2, o + 4);   // ActiveState
-        std::copy_n(c + 10, 2, o + 6);  // Mode
-        std::copy_n(c + 12, 2, o + 8);  // Signal
-        std::copy_n(c + 14, 2, o + 12); // LoRange
-        std::copy_n(c + 16, 2, o + 14); // HiRange
-        std::copy_n(c + 18, 2, o + 16); // Decimals
+        std::copy_n(c + 0, 4, o + 0);    // Factor
+        std::copy_n(c + 8, 2, o + 4);    // ActiveState
+        std::copy_n(c + 10, 2, o + 6);   // Mode
+        std::copy_n(c + 12, 2, o + 8);   // Signal
+        std::copy_n(c + 14, 2, o + 12);  // LoRange
+        std::copy_n(c + 16, 2, o + 14);  // HiRange
+        std::copy_n(c + 18, 2, o + 16);  // Decimals
         std::copy_n(c + 20, 40, o + 20); // Name, MUnit
     }
     return out;
@@ -137,7 +137,7 @@ void TVro8SensorSetup::Decode(int comVersion, std::span<const std::uint8_t> in)
         for (std::size_t i = 0; i < kRecords; ++i) {
             const std::uint8_t* s = in.data() + i * 60;
             std::uint8_t* c = next.data() + i * 60;
-            std::fill(c, c + 60, 0);          // SubChannelMask does not exist: 0
+            std::fill(c, c + 60, 0); // SubChannelMask does not exist: 0
             std::copy_n(s + 0, 4, c + 0);
             std::copy_n(s + 4, 2, c + 8);
             std::copy_n(s + 6, 2, c + 10);
@@ -167,7 +167,8 @@ void TVro8SensorSetup::TakeSmartFlags(int comVersion, std::span<const std::uint8
         smartChanged_ = false;
         return;
     }
-    const std::size_t n = std::min<std::size_t>(flags.size(), static_cast<std::size_t>(Vro8SmartInputCount(comVersion)));
+    const std::size_t n =
+        std::min<std::size_t>(flags.size(), static_cast<std::size_t>(Vro8SmartInputCount(comVersion)));
     for (std::size_t i = 0; i < n; ++i) {
         if (smart_[i] != flags[i])
             smartChanged_ = true;
@@ -189,9 +190,15 @@ void TVro8TriggerEventWrapper::SetStartDate(std::uint32_t v) { Put(r_, 0, v); }
 std::uint32_t TVro8TriggerEventWrapper::StartTime() const { return Get<std::uint32_t>(r_, 4); }
 void TVro8TriggerEventWrapper::SetStartTime(std::uint32_t v) { Put(r_, 4, v); }
 double TVro8TriggerEventWrapper::StartDateValue() const { return StampToDateTime(StartDate()); }
-void TVro8TriggerEventWrapper::SetStartDateValue(double x) { SetStartDate(static_cast<std::uint32_t>(DateTimeToStamp(x))); }
+void TVro8TriggerEventWrapper::SetStartDateValue(double x)
+{
+    SetStartDate(static_cast<std::uint32_t>(DateTimeToStamp(x)));
+}
 double TVro8TriggerEventWrapper::StartTimeValue() const { return StampToDateTime(StartTime()); }
-void TVro8TriggerEventWrapper::SetStartTimeValue(double x) { SetStartTime(static_cast<std::uint32_t>(DateTimeToStamp(x))); }
+void TVro8TriggerEventWrapper::SetStartTimeValue(double x)
+{
+    SetStartTime(static_cast<std::uint32_t>(DateTimeToStamp(x)));
+}
 bool TVro8TriggerEventWrapper::ActiveState() const { return Get<std::uint16_t>(r_, 8) == 1; }
 void TVro8TriggerEventWrapper::SetActiveState(bool on) { Put<std::uint16_t>(r_, 8, on ? 1 : 0); }
 std::uint16_t TVro8TriggerEventWrapper::Source() const { return Get<std::uint16_t>(r_, 10); }
@@ -378,10 +385,7 @@ int LayoutBit(int layout) { return layout >= 2 && layout <= 4 ? layout - 2 : -1;
 
 } // namespace
 
-int Vro8SignalTypeText(int type)
-{
-    return type >= 0 && type < kVro8SignalTypes ? kSignalTexts[type] : 0;
-}
+int Vro8SignalTypeText(int type) { return type >= 0 && type < kVro8SignalTypes ? kSignalTexts[type] : 0; }
 
 std::vector<int> Vro8SignalTypeList(int index, int comVersion)
 {

@@ -43,8 +43,8 @@ public:
 void Vro8CheckBlockSize(const char* block, std::size_t got, std::size_t want);
 
 // Counts by layout.
-int Vro8SensorCount(int comVersion);      // 12, 5 on layout 5
-int Vro8SmartInputCount(int comVersion);  // 4, 3 on layout 5, 0 on layout 1
+int Vro8SensorCount(int comVersion);       // 12, 5 on layout 5
+int Vro8SmartInputCount(int comVersion);   // 4, 3 on layout 5, 0 on layout 1
 int Vro8TriggerEventCount(int comVersion); // 4, 2 on layout 5
 
 // ---- sensor block ------------------------------------------------------------------------------

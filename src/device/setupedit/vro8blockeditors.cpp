@@ -107,9 +107,6 @@ TVro8EditResult TVro8RecordingEditor::Ok()
     return std::nullopt;
 }
 
-void TVro8RecordingEditor::Cancel()
-{
-    Open();
-}
+void TVro8RecordingEditor::Cancel() { Open(); }
 
 } // namespace vro

@@ -72,12 +72,12 @@ public:
     // Reads the block again, discarding the edits.
     void Cancel();
 
-    std::string RecordingName;    // RecordingNameEdit
-    TVro8Choice RecordingType;    // x25x27xRecordingTypeComboBox (+ 849 on layout 3 and up)
-    TVro8Choice SampleRate;       // x7x24xSampleRateComboBox
-    TVro8Choice Duration;         // x28x43xDurationComboBox
-    TVro8Choice SimpleCurvMode;   // x44x45xSimpleCurveModeComboBox
-    TVro8Choice TriggerPosition;  // x50x60xTriggerPositionComboBox
+    std::string RecordingName;   // RecordingNameEdit
+    TVro8Choice RecordingType;   // x25x27xRecordingTypeComboBox (+ 849 on layout 3 and up)
+    TVro8Choice SampleRate;      // x7x24xSampleRateComboBox
+    TVro8Choice Duration;        // x28x43xDurationComboBox
+    TVro8Choice SimpleCurvMode;  // x44x45xSimpleCurveModeComboBox
+    TVro8Choice TriggerPosition; // x50x60xTriggerPositionComboBox
 
 private:
     TVro8Setup& setup_;

@@ -66,9 +66,10 @@ void TVro8CanEditor::Ok() { setup_.WriteBlock(EVro8Block::Can); }
 
 std::vector<std::string> TVro8CanEditor::SettingsRows()
 {
-    return {"NameEdit",       "LoRangeEdit",      "HiRangeEdit",   "UnitEdit",
-            "DecimalFormatComboBox", "FrameFormatComboBox", "MessageIdEdit", "DataOffsetEdit",
-            "DataFormatComboBox",    "ByteOrderComboBox",   "LowDataEdit",   "HighDataEdit"};
+    return {"NameEdit",          "LoRangeEdit",           "HiRangeEdit",
+            "UnitEdit",          "DecimalFormatComboBox", "FrameFormatComboBox",
+            "MessageIdEdit",     "DataOffsetEdit",        "DataFormatComboBox",
+            "ByteOrderComboBox", "LowDataEdit",           "HighDataEdit"};
 }
 
 void TVro8CanEditor::OpenSettings(int message)

@@ -52,18 +52,18 @@ public:
     static std::vector<std::string> SettingsRows();
 
     std::string Heading;
-    std::string Name;          // NameEdit
-    std::string LoRange;       // LoRangeEdit
-    std::string HiRange;       // HiRangeEdit
-    std::string Unit;          // UnitEdit
-    TVro8Choice Decimals;      // DecimalFormatComboBox
-    TVro8Choice FrameFormat;   // FrameFormatComboBox
-    std::string MessageId;     // MessageIdEdit (hexadecimal)
-    std::string DataOffset;    // DataOffsetEdit
-    TVro8Choice DataFormat;    // DataFormatComboBox
-    TVro8Choice ByteOrder;     // ByteOrderComboBox
-    std::string LowData;       // LowDataEdit
-    std::string HighData;      // HighDataEdit
+    std::string Name;        // NameEdit
+    std::string LoRange;     // LoRangeEdit
+    std::string HiRange;     // HiRangeEdit
+    std::string Unit;        // UnitEdit
+    TVro8Choice Decimals;    // DecimalFormatComboBox
+    TVro8Choice FrameFormat; // FrameFormatComboBox
+    std::string MessageId;   // MessageIdEdit (hexadecimal)
+    std::string DataOffset;  // DataOffsetEdit
+    TVro8Choice DataFormat;  // DataFormatComboBox
+    TVro8Choice ByteOrder;   // ByteOrderComboBox
+    std::string LowData;     // LowDataEdit
+    std::string HighData;    // HighDataEdit
 
 private:
     TVro8Setup& setup_;

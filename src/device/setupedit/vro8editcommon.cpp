@@ -68,9 +68,6 @@ std::vector<std::string> Vro8TextRange(int first, int last)
     return out;
 }
 
-std::string Vro8ChannelLetter(int index)
-{
-    return std::string(1, static_cast<char>('A' + index));
-}
+std::string Vro8ChannelLetter(int index) { return std::string(1, static_cast<char>('A' + index)); }
 
 } // namespace vro

@@ -65,7 +65,8 @@ void TVro8SensorEditor::Refresh()
         dev->Measurement.ReadChannels();
         setup_.ReadSmartFlags();
     }
-    if (setup_.SensorSetup().SmartFlagsChanged() || Rows.size() != static_cast<std::size_t>(Vro8SensorCount(setup_.ComVersion())))
+    if (setup_.SensorSetup().SmartFlagsChanged() ||
+        Rows.size() != static_cast<std::size_t>(Vro8SensorCount(setup_.ComVersion())))
         Build();
     const TVro8SensorSetup& s = setup_.SensorSetup();
     for (std::size_t i = 0; i < Rows.size(); ++i) {
@@ -96,10 +97,7 @@ void TVro8SensorEditor::SetSubActive(int record, int sub, bool on)
     setup_.WriteBlock(EVro8Block::Sensor);
 }
 
-void TVro8SensorEditor::Ok()
-{
-    setup_.WriteBlock(EVro8Block::Sensor);
-}
+void TVro8SensorEditor::Ok() { setup_.WriteBlock(EVro8Block::Sensor); }
 
 // ---- settings view -----------------------------------------------------------------------------
 
@@ -291,9 +289,6 @@ TVro8EditResult TVro8SensorEditor::SettingsOk()
     return std::nullopt;
 }
 
-void TVro8SensorEditor::SettingsCancel()
-{
-    record_ = -1;
-}
+void TVro8SensorEditor::SettingsCancel() { record_ = -1; }
 
 } // namespace vro

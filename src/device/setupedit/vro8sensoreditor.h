@@ -79,16 +79,16 @@ public:
     void SettingsCancel();
     bool CancelShown() const { return cancelShown_; }
 
-    std::string Heading;      // "Channel A" (text 999 + record)
-    std::string Name;         // NameEdit
-    TVro8Choice Decimals;     // x44x47xDecimalFormatComboBox
-    TVro8Choice Signal;       // InputSignalComboBox (the input's types on the layout)
-    TVro8Choice Mode;         // ModusComboBox
-    std::string LoRange;      // LoRangeEdit
-    std::string HiRange;      // HiRangeEdit
-    std::string Volume;       // VolEdit
-    std::string Pressure;     // PressureEdit
-    std::string Factor;       // FactorEdit
+    std::string Heading;               // "Channel A" (text 999 + record)
+    std::string Name;                  // NameEdit
+    TVro8Choice Decimals;              // x44x47xDecimalFormatComboBox
+    TVro8Choice Signal;                // InputSignalComboBox (the input's types on the layout)
+    TVro8Choice Mode;                  // ModusComboBox
+    std::string LoRange;               // LoRangeEdit
+    std::string HiRange;               // HiRangeEdit
+    std::string Volume;                // VolEdit
+    std::string Pressure;              // PressureEdit
+    std::string Factor;                // FactorEdit
     std::vector<std::string> UnitList; // UnitComboBox
     bool UnitFreeText = true;
     std::string Unit;

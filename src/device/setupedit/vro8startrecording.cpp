@@ -18,8 +18,8 @@ namespace vro {
 
 int TVro8StartChoices::RateRow() const
 {
-    const int row = SaveToVro ? TVro8StartRates::RowOfIndex(false, VroRateIndex)
-                              : TVro8StartRates::RowOfIndex(true, PcRateIndex);
+    const int row =
+        SaveToVro ? TVro8StartRates::RowOfIndex(false, VroRateIndex) : TVro8StartRates::RowOfIndex(true, PcRateIndex);
     return row >= 0 ? row : (SaveToVro ? TVro8StartRates::VroDefaultRow : TVro8StartRates::PcDefaultRow);
 }
 
@@ -31,10 +31,7 @@ std::int64_t TVro8StartChoices::Samples() const
     return TVro8RecordingTimes::Samples(RateRow(), t);
 }
 
-int TVro8StartChoices::TypeCount(bool saveToVro, int comVersion)
-{
-    return saveToVro && comVersion >= 3 ? 4 : 3;
-}
+int TVro8StartChoices::TypeCount(bool saveToVro, int comVersion) { return saveToVro && comVersion >= 3 ? 4 : 3; }
 
 bool TVro8StartChoices::AutomaticShown() const
 {
@@ -185,7 +182,8 @@ TVro8StartServices Vro8StartServices(TVro8Manager& m)
     };
     s.BaudRate = [&m] { return m.Connector().GetBaudrate(); };
     s.NowMs = [] {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
             .count();
     };
     s.Now = [] { return DvxNow(); };
@@ -196,8 +194,7 @@ TVro8StartServices Vro8StartServices(TVro8Manager& m)
 
 TVro8StartRecording::TVro8StartRecording(TVro8Setup& setup, TVro8StartServices services, TVro8StartChoices& choices)
     : setup_(setup), svc_(std::move(services)), choices_(choices)
-{
-}
+{}
 
 void TVro8StartRecording::Open()
 {
@@ -261,7 +258,8 @@ std::vector<std::string> TVro8StartRecording::RateEntries() const
 
 std::vector<std::string> TVro8StartRecording::TimeEntries() const
 {
-    return Vro8TextRange(TVro8RecordingTimes::FirstText, TVro8RecordingTimes::FirstText + TVro8RecordingTimes::Count - 1);
+    return Vro8TextRange(TVro8RecordingTimes::FirstText,
+                         TVro8RecordingTimes::FirstText + TVro8RecordingTimes::Count - 1);
 }
 
 std::string TVro8StartRecording::SensorSummary() const

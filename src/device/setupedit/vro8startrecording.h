@@ -37,9 +37,9 @@ class TVro8TriggerSetup;
 struct TVro8StartChoices {
     int RecordingType = 0;
     bool SaveToVro = false;
-    int PcRateIndex = 6;   // "100 ms"
-    int VroRateIndex = 6;  // "10 ms"
-    int TimeIndex = 5;     // 60 seconds
+    int PcRateIndex = 6;  // "100 ms"
+    int VroRateIndex = 6; // "10 ms"
+    int TimeIndex = 5;    // 60 seconds
     int RecordingOption = 0;
     int PreTrigger = 0;
     bool Automatic = false;
@@ -180,7 +180,10 @@ public:
     // Whether a "Save to PC" run can start (the real-time frame is there).
     bool CanStartOnline() const { return static_cast<bool>(svc_.StartOnline); }
     EState State() const { return state_; }
-    bool Running() const { return state_ == EState::RemoteRunning || state_ == EState::Pausing || state_ == EState::ReadingOut; }
+    bool Running() const
+    {
+        return state_ == EState::RemoteRunning || state_ == EState::Pausing || state_ == EState::ReadingOut;
+    }
     bool StartedHere() const { return startedHere_; }
     bool Automatic() const { return automatic_; }
     int Phase() const { return phase_; }

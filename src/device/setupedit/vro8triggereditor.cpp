@@ -21,9 +21,18 @@ TVro8TriggerDrawing Vro8TriggerDrawing(int combination)
         d.Lines.push_back({58, outY, 100, outY});
     };
     switch (combination) {
-    case 1: box(15, 28, 29); combined[0] = combined[1] = true; break;
-    case 2: box(15, 62, 46); combined[0] = combined[1] = combined[2] = true; break;
-    case 3: box(15, 80, 55); std::fill(std::begin(combined), std::end(combined), true); break;
+    case 1:
+        box(15, 28, 29);
+        combined[0] = combined[1] = true;
+        break;
+    case 2:
+        box(15, 62, 46);
+        combined[0] = combined[1] = combined[2] = true;
+        break;
+    case 3:
+        box(15, 80, 55);
+        std::fill(std::begin(combined), std::end(combined), true);
+        break;
     case 4:
         box(15, 28, 29);
         box(67, 28, 81);
@@ -38,7 +47,7 @@ TVro8TriggerDrawing Vro8TriggerDrawing(int combination)
 
 double TVro8TriggerEditor::LatestStart()
 {
-    return ConvertDvxDateToDateTime(0x7FFFFFFFu) ; // 2000 + 2^31-1 s = 2068-01-19 03:14:07
+    return ConvertDvxDateToDateTime(0x7FFFFFFFu); // 2000 + 2^31-1 s = 2068-01-19 03:14:07
 }
 
 // ---- main view ---------------------------------------------------------------------------------
@@ -256,8 +265,8 @@ TVro8EditResult TVro8TriggerEditor::EventOk()
             date = DvxTextToDate(StartDate).value_or(36526.0);
             time = DvxTextToTime(StartTime).value_or(0.0);
             if (date + time > LatestStart())
-                return TVro8EditFailure{"StartTimeEdit", Vro8Format(LibraryTexts().DateTimeTooLateError,
-                                                                    DvxDateTimeToText(LatestStart()))};
+                return TVro8EditFailure{
+                    "StartTimeEdit", Vro8Format(LibraryTexts().DateTimeTooLateError, DvxDateTimeToText(LatestStart()))};
         }
     }
     TVro8TriggerEventWrapper e = setup_.TriggerSetup().Event(event_);
@@ -267,7 +276,8 @@ TVro8EditResult TVro8TriggerEditor::EventOk()
     if (source == 2 || source == 3) {
         const bool window = source == 3;
         e.SetSensor(static_cast<std::uint8_t>((window ? WindowSensor : ValueSensor).Value()));
-        e.SetSubChannel(static_cast<std::uint8_t>(SubChannelShown(window) ? (window ? WindowSub : ValueSub).Value() + 1 : 0));
+        e.SetSubChannel(
+            static_cast<std::uint8_t>(SubChannelShown(window) ? (window ? WindowSub : ValueSub).Value() + 1 : 0));
     }
     e.SetDirection(static_cast<std::uint16_t>(Direction.Value()));
     if (source == 2)

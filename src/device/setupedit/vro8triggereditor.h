@@ -46,9 +46,9 @@ public:
     // Events the layout has (2 on layout 5) and the main view from the block.
     int EventCount() const;
     void Load();
-    std::vector<bool> Active;          // x19xTrigger1CheckBox .. x22xTrigger4CheckBox
+    std::vector<bool> Active; // x19xTrigger1CheckBox .. x22xTrigger4CheckBox
     std::vector<std::string> Summaries;
-    TVro8Choice Combination;           // x7x11xCommonTriggerComboBox (two entries on layout 5)
+    TVro8Choice Combination; // x7x11xCommonTriggerComboBox (two entries on layout 5)
     // A box click: stored, written, the block read again.
     void SetActive(int event, bool on);
     // Main OK: boxes and combination into the block and written.
@@ -80,23 +80,23 @@ public:
     TVro8EditResult EventOk();
     bool Closed() const { return closed_; }
 
-    std::string Heading;       // "Event 1"
-    TVro8Choice Source;        // x13x17xSourceComboBox
-    TVro8Choice Input;         // InputComboBox ("Trigger input I", "J"; hidden on layout 5)
-    TVro8Choice Edge;          // EdgeComboBox
-    TVro8Choice ValueSensor;   // ValueSensorComboBox
-    TVro8Choice ValueSub;      // ValueSubChannelComboBox
-    std::string Value;         // ValueEdit
-    TVro8Choice Direction;     // DirectionComboBox
-    TVro8Choice WindowSensor;  // WindowSensorComboBox
-    TVro8Choice WindowSub;     // WindowSubChannelComboBox
-    std::string LoLimit;       // LoLimitEdit
-    std::string HiLimit;       // HiLimitEdit
-    std::string Count;         // CountEdit
-    TVro8Choice Distance;      // DistanceComboBox
-    TVro8Choice StartMode;     // StartModeComboBox
-    std::string StartDate;     // StartDateEdit
-    std::string StartTime;     // StartTimeEdit
+    std::string Heading;      // "Event 1"
+    TVro8Choice Source;       // x13x17xSourceComboBox
+    TVro8Choice Input;        // InputComboBox ("Trigger input I", "J"; hidden on layout 5)
+    TVro8Choice Edge;         // EdgeComboBox
+    TVro8Choice ValueSensor;  // ValueSensorComboBox
+    TVro8Choice ValueSub;     // ValueSubChannelComboBox
+    std::string Value;        // ValueEdit
+    TVro8Choice Direction;    // DirectionComboBox
+    TVro8Choice WindowSensor; // WindowSensorComboBox
+    TVro8Choice WindowSub;    // WindowSubChannelComboBox
+    std::string LoLimit;      // LoLimitEdit
+    std::string HiLimit;      // HiLimitEdit
+    std::string Count;        // CountEdit
+    TVro8Choice Distance;     // DistanceComboBox
+    TVro8Choice StartMode;    // StartModeComboBox
+    std::string StartDate;    // StartDateEdit
+    std::string StartTime;    // StartTimeEdit
 
 private:
     std::vector<std::string> ChannelEntries() const;

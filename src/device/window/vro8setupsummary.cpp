@@ -45,8 +45,7 @@ TVro8SetupSummary SetupSummary(const TVro8Setup& setup, const TVro8SubChannelTex
         s.SensorSetup.push_back(text(732 + i) + ": " + setup.SensorDescription(i));
         const int subs = subChannelText ? setup.Data.Sensors.SmartFlag(i) : 0;
         for (int j = 0; j < subs; ++j)
-            s.SensorSetup.push_back(FormatMessage(text(1027), {std::to_string(j + 1)}) + ": " +
-                                    subChannelText(i, j));
+            s.SensorSetup.push_back(FormatMessage(text(1027), {std::to_string(j + 1)}) + ": " + subChannelText(i, j));
     }
     s.SensorSetup.emplace_back();
 
@@ -56,8 +55,9 @@ TVro8SetupSummary SetupSummary(const TVro8Setup& setup, const TVro8SubChannelTex
                                  setup.TriggerDescription(i));
     s.TriggerSetup.emplace_back();
     const std::uint32_t combination = setup.Data.Triggers.Combination();
-    s.TriggerSetup.push_back(text(782) + ": " +
-                             (combination <= 4 ? text(783 + static_cast<int>(combination)) : std::to_string(combination)));
+    s.TriggerSetup.push_back(
+        text(782) + ": " +
+        (combination <= 4 ? text(783 + static_cast<int>(combination)) : std::to_string(combination)));
     s.TriggerSetup.emplace_back();
 
     s.RecordingSetup = Lines(setup.RecordingDescription());

@@ -39,20 +39,17 @@ struct TKindLabel {
 TKindLabel LabelOf(const TPortEntry& e)
 {
     switch (e.kind) {
-    case EPortKind::Rs232:
-        return {" (RS232) ", 2};
-    case EPortKind::Usb:
-        return {" (USB) ", 1};
-    case EPortKind::Explicit:
-        break;
+    case EPortKind::Rs232: return {" (RS232) ", 2};
+    case EPortKind::Usb: return {" (USB) ", 1};
+    case EPortKind::Explicit: break;
     }
     // A device given by path: its kind follows from where it lives.
     if (StartsWith(e.path, "/dev/pts/"))
         return {" (PTY) ", 1};
     if (StartsWith(e.path, "/dev/ttyS"))
         return {" (RS232) ", 2};
-    if (!e.driver.empty() || e.path.find("ttyUSB") != std::string::npos ||
-        e.path.find("ttyACM") != std::string::npos || StartsWith(e.path, "/dev/serial/"))
+    if (!e.driver.empty() || e.path.find("ttyUSB") != std::string::npos || e.path.find("ttyACM") != std::string::npos ||
+        StartsWith(e.path, "/dev/serial/"))
         return {" (USB) ", 1};
     return {" (TTY) ", 1};
 }
@@ -113,7 +110,8 @@ std::string FormatDvxText(std::string_view pattern, std::initializer_list<std::s
         // Flags and width, then the conversion letter.
         std::size_t j = i + 1;
         bool left = false;
-        while (j < pattern.size() && (pattern[j] == '-' || pattern[j] == '0' || pattern[j] == ' ' || pattern[j] == '+')) {
+        while (j < pattern.size() &&
+               (pattern[j] == '-' || pattern[j] == '0' || pattern[j] == ' ' || pattern[j] == '+')) {
             left = left || pattern[j] == '-';
             ++j;
         }
@@ -151,8 +149,7 @@ TDvxConnection::TDvxConnection(std::unique_ptr<TDvxV24Port> port, TDvxDispatcher
                                std::unique_ptr<TDvxPortSource> ports)
     : ports_(ports ? std::move(ports) : std::make_unique<TDvxSystemPortSource>()),
       connector_(std::make_unique<TDvxV24Connector>(std::move(port), std::move(dispatcher)))
-{
-}
+{}
 
 TDvxConnection::~TDvxConnection() = default;
 

@@ -87,7 +87,7 @@ struct TDvxSearchStep {
     std::int32_t Position = 0;   // 0..100
     std::int32_t PortNumber = 0; // COM number
     std::int32_t Baudrate = 0;
-    std::string Text;            // text 663 filled in
+    std::string Text; // text 663 filled in
 };
 
 struct TDvxSearchOutcome {

@@ -39,10 +39,7 @@ std::unique_ptr<TRecording> MakeRecording(int channels, int samples)
     return r;
 }
 
-void Click(TButtonLabel* label)
-{
-    QTest::mouseClick(label, Qt::LeftButton);
-}
+void Click(TButtonLabel* label) { QTest::mouseClick(label, Qt::LeftButton); }
 
 // Closes every message dialog that a step opens, and counts them.
 int gMessages = 0;

@@ -150,10 +150,12 @@ private slots:
         form.show();
         QString seenText;
         int seen = 0;
-        OnNextModal([&](QWidget* m) {
-            seenText = MessageText(m);
-            Click(m->findChild<TButtonLabel*>(QStringLiteral("OkLabel")));
-        }, &seen);
+        OnNextModal(
+            [&](QWidget* m) {
+                seenText = MessageText(m);
+                Click(m->findChild<TButtonLabel*>(QStringLiteral("OkLabel")));
+            },
+            &seen);
         form.Connect();
         QCOMPARE(seen, 1);
         QVERIFY(seenText.contains(Txt(676).left(30)));

@@ -119,8 +119,8 @@ private slots:
         rig.recorder->AddSetup("Test", 9);
         page->Update();
         page->SortBy(0, 0);
-        QCOMPARE(Names(page->SensorList()), (QStringList{"Default setup-00001", "Leak test-00002", "Test-00009",
-                                                         "Test-00010"}));
+        QCOMPARE(Names(page->SensorList()),
+                 (QStringList{"Default setup-00001", "Leak test-00002", "Test-00009", "Test-00010"}));
         page->SortBy(0, 0);
         QCOMPARE(Names(page->SensorList()).first(), QStringLiteral("Test-00010"));
         // The selection addresses the entry, wherever the sort put it.

@@ -103,7 +103,8 @@ private slots:
             TRig rig(layout);
             QVERIFY(rig.page);
             QCOMPARE(rig.page->BlockTitle(TVroSetupBlock::Sensors)->text().trimmed(), Txt(728));
-            QVERIFY(rig.page->BlockSummary(TVroSetupBlock::Sensors)->text().startsWith(Txt(732) + QStringLiteral(": ")));
+            QVERIFY(
+                rig.page->BlockSummary(TVroSetupBlock::Sensors)->text().startsWith(Txt(732) + QStringLiteral(": ")));
             QCOMPARE(rig.page->BlockSummary(TVroSetupBlock::Can)->isVisibleTo(rig.page), layout == 4);
             QVERIFY(!rig.page->RefreshNeeded());
             QVERIFY(rig.form->Label(TVroAction::Settings)->font().bold());

@@ -44,7 +44,8 @@ std::unique_ptr<TRecording> MakeRecording(int channels, int samples, bool minmax
         ch.ColorIndex = c;
         for (int i = 0; i < samples; ++i) {
             const double t = static_cast<double>(i) / samples;
-            const int v = static_cast<int>(500 + 300 * std::sin(6.28 * (c + 1) * t) + 40 * std::sin(97.0 * t * (c + 2)));
+            const int v =
+                static_cast<int>(500 + 300 * std::sin(6.28 * (c + 1) * t) + 40 * std::sin(97.0 * t * (c + 2)));
             ch.Values[static_cast<std::size_t>(i)] = v;
             if (minmax) {
                 ch.MinValues[static_cast<std::size_t>(i)] = v - 30;

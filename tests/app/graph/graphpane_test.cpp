@@ -40,13 +40,16 @@ std::unique_ptr<TRecording> MakeRecording(int channels, int samples, int decimal
     for (int c = 0; c < channels; ++c) {
         auto& ch = r->Channel(c);
         ch.DeviceName = "Sensor " + std::to_string(c + 1);
-        ch.MeasureUnit = c % 2 ? "\xC2\xB0" "C" : "bar";
+        ch.MeasureUnit = c % 2 ? "\xC2\xB0"
+                                 "C"
+                               : "bar";
         ch.Decimals = decimals;
         ch.FullLoRange = ch.CurrentLoRange = lo;
         ch.FullHiRange = ch.CurrentHiRange = hi;
         ch.ColorIndex = c;
         for (int i = 0; i < samples; ++i)
-            ch.Values[static_cast<std::size_t>(i)] = lo + static_cast<std::int32_t>((static_cast<long long>(hi) - lo) * i / samples);
+            ch.Values[static_cast<std::size_t>(i)] =
+                lo + static_cast<std::int32_t>((static_cast<long long>(hi) - lo) * i / samples);
     }
     if (stamps)
         for (int i = 0; i < samples; ++i)
@@ -203,8 +206,7 @@ private slots:
                 for (const TTick& t : VerticalTicks(frame->View(), a->AxisIndex)) {
                     const std::string shown = FitLabel(t.Text, col.R - col.L, measure);
                     // Whole, or the overflow mark: never a cut number.
-                    QVERIFY2(shown == t.Text || shown.find_first_not_of('#') == std::string::npos,
-                             shown.c_str());
+                    QVERIFY2(shown == t.Text || shown.find_first_not_of('#') == std::string::npos, shown.c_str());
                     if (wanted + 20 <= room)
                         QCOMPARE(shown, t.Text);
                 }
@@ -219,7 +221,7 @@ private slots:
         auto r = MakeRecording(1, 100);
         auto frame = NewFrame(r.get());
         QVERIFY(frame);
-        const std::pair<const char*, int> labels[] = {{"ViewLabel", 67},      {"FullScaleLabel", 108},
+        const std::pair<const char*, int> labels[] = {{"ViewLabel", 67},       {"FullScaleLabel", 108},
                                                       {"MagnifierLabel", 103}, {"BackwardsLabel", 110},
                                                       {"RulerLabel", 100},     {"EvaluateLabel", 68}};
         for (const char* language : {"de", "fr", "en"}) {
@@ -267,7 +269,8 @@ private slots:
                     QVERIFY2(!a->geometry().intersects(b->geometry()), qPrintable(a->objectName()));
         // A pane narrower than the columns scrolls them instead of cutting.
         frame->resize(300, 500);
-        QTRY_VERIFY(frame->findChild<QScrollArea*>(QStringLiteral("BottomScrollBox"))->horizontalScrollBar()->isVisible());
+        QTRY_VERIFY(
+            frame->findChild<QScrollArea*>(QStringLiteral("BottomScrollBox"))->horizontalScrollBar()->isVisible());
         for (QLabel* l : bottom->findChildren<QLabel*>())
             QCOMPARE(l->geometry(), before[l->objectName()]);
     }

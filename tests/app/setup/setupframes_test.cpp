@@ -182,13 +182,13 @@ private slots:
         const QImage img = f.Drawing()->grab().toImage();
         auto at = [&img](int x, int y) { return QColor(img.pixel(x, y)); };
         QCOMPARE(at(120, 50), QColor(0xE0, 0xE0, 0xE0));
-        QCOMPARE(at(100, 50), QColor(Qt::black));  // the bracket
-        QCOMPARE(at(30, 40), QColor(Qt::black));   // the box's left side
-        QCOMPARE(at(40, 15), QColor(Qt::black));   // its top at y = 15
-        QCOMPARE(at(40, 76), QColor(Qt::black));   // its bottom at 15 + 62 - 1
+        QCOMPARE(at(100, 50), QColor(Qt::black)); // the bracket
+        QCOMPARE(at(30, 40), QColor(Qt::black));  // the box's left side
+        QCOMPARE(at(40, 15), QColor(Qt::black));  // its top at y = 15
+        QCOMPARE(at(40, 76), QColor(Qt::black));  // its bottom at 15 + 62 - 1
         QCOMPARE(at(40, 80), QColor(0xE0, 0xE0, 0xE0));
-        QCOMPARE(at(80, 46), QColor(Qt::black));   // the output line
-        QCOMPARE(at(80, 90), QColor(Qt::black));   // event 4 straight to the bracket
+        QCOMPARE(at(80, 46), QColor(Qt::black));        // the output line
+        QCOMPARE(at(80, 90), QColor(Qt::black));        // event 4 straight to the bracket
         QCOMPARE(at(80, 20), QColor(0xE0, 0xE0, 0xE0)); // event 1 ends at the box
     }
 

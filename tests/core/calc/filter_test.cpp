@@ -26,14 +26,25 @@ std::vector<std::int32_t> Direct(const std::vector<std::int32_t>& src, std::int3
     std::vector<std::int32_t> out(src.size());
     for (std::int64_t i = 0; i < n; ++i) {
         std::int64_t lo, hi;
-        if (i < h) { lo = 0; hi = 2 * i + 1; }
-        else if (i <= n - 1 - h) { lo = i - h + 1; hi = i + h; }
-        else { lo = 2 * i - n + 2; hi = n - 1; }
+        if (i < h) {
+            lo = 0;
+            hi = 2 * i + 1;
+        } else if (i <= n - 1 - h) {
+            lo = i - h + 1;
+            hi = i + h;
+        } else {
+            lo = 2 * i - n + 2;
+            hi = n - 1;
+        }
         long double sum = 0;
         std::int64_t c = 0;
         for (std::int64_t k = lo; k <= hi; ++k)
-            if (src[static_cast<std::size_t>(k)] != NV) { sum += src[static_cast<std::size_t>(k)]; ++c; }
-        out[static_cast<std::size_t>(i)] = c ? static_cast<std::int32_t>(std::nearbyint(static_cast<double>(sum / c))) : NV;
+            if (src[static_cast<std::size_t>(k)] != NV) {
+                sum += src[static_cast<std::size_t>(k)];
+                ++c;
+            }
+        out[static_cast<std::size_t>(i)] =
+            c ? static_cast<std::int32_t>(std::nearbyint(static_cast<double>(sum / c))) : NV;
     }
     return out;
 }
@@ -55,7 +66,7 @@ TEST(Filter, ShortRecordingsAndWidths)
     EXPECT_EQ(TFilter::EffectiveWidth(1, 100), 5);
     EXPECT_EQ(TFilter::EffectiveWidth(1000, 100), 98);
     EXPECT_EQ(TFilter::EffectiveWidth(99, 100), 98);
-    EXPECT_EQ(TFilter::SliderWidth(7), 0);   // made 5 by EffectiveWidth
+    EXPECT_EQ(TFilter::SliderWidth(7), 0); // made 5 by EffectiveWidth
     EXPECT_EQ(TFilter::SliderWidth(13), 14);
     EXPECT_EQ(TFilter::SliderWidth(20), 1024);
     EXPECT_EQ(TFilter::SliderWidth(25), 9537);
@@ -70,7 +81,10 @@ TEST(Filter, RunningSumEqualsDirectAverageOnRandomData)
         std::vector<std::int32_t> src(n);
         for (auto& v : src) {
             const unsigned r = rng() % 20;
-            v = r == 0 ? NV : r == 1 ? 1000000000 : r == 2 ? -1000000000 : static_cast<std::int32_t>(rng() % 20001) - 10000;
+            v = r == 0   ? NV
+                : r == 1 ? 1000000000
+                : r == 2 ? -1000000000
+                         : static_cast<std::int32_t>(rng() % 20001) - 10000;
         }
         for (std::int32_t w : {1, 5, 6, 7, 14, 99, 100, 257, 1000, 1048576})
             ASSERT_EQ(Filter(src, w), Direct(src, w)) << "n=" << n << " w=" << w;

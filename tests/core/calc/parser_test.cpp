@@ -117,7 +117,7 @@ TEST(Parser, LongFormulasAreRefusedNotOverflowed)
     for (int i = 0; i < 24; ++i)
         f += "+1";
     EXPECT_EQ(Eval(f.c_str()), 25); // 49 entries fit
-    f += "+1";                     // 51 entries do not
+    f += "+1";                      // 51 entries do not
     EXPECT_EQ(Code(f.c_str()), TParser::ccCharacter);
     EXPECT_EQ(Code(std::string(60, '(').append("1").append(60, ')').c_str()), TParser::ccCharacter);
     std::string deep;
@@ -129,8 +129,13 @@ TEST(Parser, LongFormulasAreRefusedNotOverflowed)
 
 TEST(Parser, BlockEvaluationEqualsPerSampleEvaluation)
 {
-    const char* formulas[] = {"(s1 + s2) * 0.5 + sqrt(abs(s3))", "s1/s2", "ln(s1)-log(s2)*exp(s3/100)",
-                              "s1^s2", "sqr(s1)-s2^2/(s3-1)", "2^3^s1", "s1^0+s2"};
+    const char* formulas[] = {"(s1 + s2) * 0.5 + sqrt(abs(s3))",
+                              "s1/s2",
+                              "ln(s1)-log(s2)*exp(s3/100)",
+                              "s1^s2",
+                              "sqr(s1)-s2^2/(s3-1)",
+                              "2^3^s1",
+                              "s1^0+s2"};
     std::mt19937 rng(7);
     std::uniform_real_distribution<double> u(-5, 5);
     const int n = 3000;

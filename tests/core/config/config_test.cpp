@@ -42,9 +42,8 @@ class ConfigTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = fs::temp_directory_path() /
-               ("vro-config-test-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("vro-config-test-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         file_ = dir_ / "vrowin-tester.vxacf";
@@ -146,7 +145,8 @@ TEST(IniList, FileShapeIsChecked)
     EXPECT_EQ(m.ReadString("G", "a", ""), "say \"hi\"");
     TXmlWriter w;
     m.SaveToXml(w, "VxApplicationConfig");
-    EXPECT_EQ(w.Buffer(), "<VxApplicationConfig>\r\n  <G a=\"say &quot;hi&quot;\" b=\"2\" />\r\n</VxApplicationConfig>\r\n");
+    EXPECT_EQ(w.Buffer(),
+              "<VxApplicationConfig>\r\n  <G a=\"say &quot;hi&quot;\" b=\"2\" />\r\n</VxApplicationConfig>\r\n");
     TIniList n;
     load(w.Buffer(), n);
     EXPECT_EQ(n.Sections(), m.Sections());
@@ -203,8 +203,7 @@ TEST(ConfigPlacement, ClampToWorkArea)
     EXPECT_EQ(ClampPlacement({10, 10, 400, 300}, right), (TPlacementRect{1920, 30, 400, 300}));
     EXPECT_EQ(ClampPlacement({3100, 900, 400, 300}, right), (TPlacementRect{2800, 724, 400, 300}));
     // A minimum larger than the area: pinned to the area's corner.
-    EXPECT_EQ(ClampPlacement({500, 500, 300, 200}, {100, 50, 200, 100}, 250, 150),
-              (TPlacementRect{100, 50, 250, 150}));
+    EXPECT_EQ(ClampPlacement({500, 500, 300, 200}, {100, 50, 200, 100}, 250, 150), (TPlacementRect{100, 50, 250, 150}));
     // Hostile stored values do not overflow.
     EXPECT_EQ(ClampPlacement({INT32_MAX, INT32_MIN, INT32_MAX, INT32_MAX}, screen), (TPlacementRect{0, 0, 1920, 1040}));
 }
@@ -242,11 +241,10 @@ TEST_F(ConfigTest, FirstRunWritesTheFileOfTheExample)
     ASSERT_TRUE(c->RunStartupProtocol());
     EXPECT_EQ(ui.languageAsked, 1);
     EXPECT_TRUE(ui.warnings.empty());
-    EXPECT_EQ(ReadWholeFile(file_), kHead +
-                                        "<VxApplicationConfig>\r\n"
-                                        "  <Globals FirstRun=\"0\" Language=\"en\" WasShutDown=\"0\" "
-                                        "ShowDownloadRecoveryInfo=\"1\" />\r\n"
-                                        "</VxApplicationConfig>\r\n");
+    EXPECT_EQ(ReadWholeFile(file_), kHead + "<VxApplicationConfig>\r\n"
+                                            "  <Globals FirstRun=\"0\" Language=\"en\" WasShutDown=\"0\" "
+                                            "ShowDownloadRecoveryInfo=\"1\" />\r\n"
+                                            "</VxApplicationConfig>\r\n");
 
     // A cancelled language dialog ends the program without saving.
     fs::remove(file_);

@@ -55,7 +55,8 @@ std::filesystem::path TempDir()
 
 void WriteBytes(const std::filesystem::path& p, const std::vector<std::uint8_t>& b)
 {
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }
 
 test::TLegacyBuilder LegacyEventLog(std::int32_t start)
@@ -73,7 +74,8 @@ test::TLegacyBuilder LegacyEventLog(std::int32_t start)
     b.Str(1491 + 48, "Diff");
     b.Samples({1, -32768, 3});
     b.Samples({7, 8, 9});
-    b.Stamps({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(start + 10), static_cast<std::uint32_t>(start + 30)});
+    b.Stamps({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(start + 10),
+              static_cast<std::uint32_t>(start + 30)});
     b.States({0, 3, 6});
     return b;
 }
@@ -233,8 +235,8 @@ TDeviceRecordingData DeviceRecording()
     d.LeftYAxis = 3;
     d.XAxisIndex = -1;
     // Record: stamp (2 words), state, ch0 value/min/max (1 word each), ch1 value/min/max (2 words each).
-    d.Samples = {10, 0, 5, 100, 0x8000, 200, 0x86A0, 0x0001, 0, 0, 0xFFFF, 0xFFFF,
-                 20, 0, 6, 0xFFFF, 0xFFFE, 1, 7, 0, 7, 0, 7, 0};
+    d.Samples = {10, 0, 5, 100,    0x8000, 200, 0x86A0, 0x0001, 0, 0, 0xFFFF, 0xFFFF,
+                 20, 0, 6, 0xFFFF, 0xFFFE, 1,   7,      0,      7, 0, 7,      0};
     return d;
 }
 

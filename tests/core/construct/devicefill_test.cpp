@@ -117,7 +117,8 @@ TEST(FillFromDevice, UnderLinkFaultsTheRecordingIsExact)
     rig.device->Directory.RefreshRecordings();
     const int index = rig.device->Directory.Count() - 1;
     rig.device->Recording.StartLoad(index);
-    rig.simulator->SetRandomFaults(0.05, {sim::ESimFault::LoseAnswer, sim::ESimFault::FlipBit, sim::ESimFault::Garbage}, 7);
+    rig.simulator->SetRandomFaults(0.05, {sim::ESimFault::LoseAnswer, sim::ESimFault::FlipBit, sim::ESimFault::Garbage},
+                                   7);
     ASSERT_TRUE(rig.connector->WaitAsyncEnded(120000));
     rig.simulator->ClearFaults();
     ASSERT_EQ(rig.device->Recording.LoadState(), TVro8Recording::kLoaded) << rig.connector->LastError();

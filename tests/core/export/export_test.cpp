@@ -94,7 +94,8 @@ TEST_F(ExportTest, TabPresetWithUnitLine)
     ASSERT_EQ(lines.size(), 5u);
     const std::string t = r->Time->GetTitle();
     EXPECT_EQ(lines[0], t + "\t" + r->Channel(0).GetName() + "\t" + r->Channel(1).GetName());
-    EXPECT_EQ(lines[1], r->Time->GetUnitText() + "\t" + r->Channel(0).GetUnitText() + "\t" + r->Channel(1).GetUnitText());
+    EXPECT_EQ(lines[1],
+              r->Time->GetUnitText() + "\t" + r->Channel(0).GetUnitText() + "\t" + r->Channel(1).GetUnitText());
     EXPECT_EQ(lines[2], r->Time->IndexToText(0) + "\t" + RawToText(123, 1) + "\t" + RawToText(124, 2));
     EXPECT_EQ(lines[4], r->Time->IndexToText(2) + "\t" + RawToText(143, 1) + "\t" + RawToText(144, 2));
 }

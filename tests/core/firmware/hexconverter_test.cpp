@@ -165,9 +165,9 @@ TEST(HexLoad, UpperAndLowerCaseAndRecordTypes)
     EXPECT_EQ(img.Image.size(), kVro8Area1Size);
 
     // 02 moves by 16, 04 by 65536; 03 and 05 are read and ignored.
-    const auto moved = LoadHexImage(1, {Rec(0, 2, {0x10, 0x00}), Rec(0x4, 0, {9}), Rec(0, 4, {0x00, 0x02}),
-                                        Rec(0x8, 0, {8}), Rec(0, 3, {0, 0, 0, 0}), Rec(0, 5, {0, 0, 0, 0}),
-                                        Rec(0x9, 0, {7}), kEnd});
+    const auto moved =
+        LoadHexImage(1, {Rec(0, 2, {0x10, 0x00}), Rec(0x4, 0, {9}), Rec(0, 4, {0x00, 0x02}), Rec(0x8, 0, {8}),
+                         Rec(0, 3, {0, 0, 0, 0}), Rec(0, 5, {0, 0, 0, 0}), Rec(0x9, 0, {7}), kEnd});
     EXPECT_EQ(moved.Image[0x10004], 9);
     EXPECT_EQ(moved.Image[0x20008], 8);
     EXPECT_EQ(moved.Image[0x20009], 7);
@@ -180,7 +180,7 @@ TEST(HexLoad, UpperAndLowerCaseAndRecordTypes)
 TEST(HexLoad, WindowsAreTestedPerByte)
 {
     const auto a0 = LoadHexImage(0, {Rec(0x7FF0, 0, Bytes(32)), Rec(0xF9F0, 0, Bytes(32, 100)), kEnd});
-    EXPECT_EQ(a0.Image[0], 16);                 // address 0x8000 = byte 16 of the record
+    EXPECT_EQ(a0.Image[0], 16); // address 0x8000 = byte 16 of the record
     EXPECT_EQ(a0.Image[15], 31);
     EXPECT_EQ(a0.Image[0x79F0], 100);
     EXPECT_EQ(a0.Image[0x79FF], 115);
@@ -201,8 +201,7 @@ TEST(HexLoad, WindowsAreTestedPerByte)
             const auto img = LoadHexImage(area, {Rec(0, 4, {hi, lo}), Rec(0xFFF0, 0, Bytes(32)), kEnd});
             EXPECT_EQ(img.StoredBytes, 0u);
             EXPECT_EQ(img.DroppedBytes, 32u);
-            EXPECT_EQ(std::count(img.Image.begin(), img.Image.end(), 0xFF),
-                      static_cast<long>(Vro8AreaSize(area)));
+            EXPECT_EQ(std::count(img.Image.begin(), img.Image.end(), 0xFF), static_cast<long>(Vro8AreaSize(area)));
         }
     }
 }
@@ -221,7 +220,7 @@ TEST(HexLoad, StructuralRefusals)
         {{data}, "no end record"},
         {{kEnd, data}, "after the end record"},
         {{":0000000", kEnd}, "too short"},
-        {{":000000000", kEnd}, "too short"},           // 10 characters
+        {{":000000000", kEnd}, "too short"}, // 10 characters
         {{"x" + data.substr(1), kEnd}, "begin with"},
         {{Rec(0, 6, {1}), kEnd}, "unknown record type"},
         {{badSum, kEnd}, "checksum"},

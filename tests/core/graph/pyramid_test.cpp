@@ -36,8 +36,8 @@ std::vector<std::int32_t> RandomSamples(std::mt19937& rng, std::size_t n)
 TEST(MinMaxPyramid, RandomWindowsEqualThePlainPass)
 {
     std::mt19937 rng(42);
-    for (std::size_t n : {std::size_t(0), std::size_t(1), std::size_t(63), std::size_t(64), std::size_t(4097),
-                          std::size_t(300000)}) {
+    for (std::size_t n :
+         {std::size_t(0), std::size_t(1), std::size_t(63), std::size_t(64), std::size_t(4097), std::size_t(300000)}) {
         const auto d = RandomSamples(rng, n);
         TMinMaxPyramid p;
         p.Build(d);

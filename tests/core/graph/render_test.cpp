@@ -50,7 +50,8 @@ std::unique_ptr<TRecording> NoisyRecording(std::mt19937& rng, int channels, int 
         auto& ch = r->Channel(c);
         for (int i = 0; i < samples; ++i) {
             const auto k = static_cast<std::size_t>(i);
-            const int v = gap(rng) == 0 ? NoValue : 500 + static_cast<int>(400 * std::sin(0.001 * i * (c + 1))) + noise(rng);
+            const int v =
+                gap(rng) == 0 ? NoValue : 500 + static_cast<int>(400 * std::sin(0.001 * i * (c + 1))) + noise(rng);
             ch.Values[k] = v;
             ch.MinValues[k] = v == NoValue ? NoValue : v - 20 - noise(rng) / 10;
             ch.MaxValues[k] = v == NoValue ? NoValue : v + 20 + noise(rng) / 10;

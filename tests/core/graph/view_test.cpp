@@ -267,7 +267,7 @@ TEST(Render, PolylineBreaksAtNoValueAndClips)
     ChannelPolyline(v, 0, lines, markers);
     ASSERT_EQ(lines.size(), 8u); // 0-1..3-4, 6-7..9-10
     EXPECT_EQ(lines[0], (TSegment{0, 50, 10, 50}));
-    EXPECT_EQ(lines[7].Y2, 0);   // clipped at the top edge
+    EXPECT_EQ(lines[7].Y2, 0); // clipped at the top edge
     EXPECT_TRUE(markers.empty());
     TSegment s{50, -60, -60, 50}; // above → left, not crossing the plot
     EXPECT_FALSE(ClipSegment(s, 100, 100));

@@ -26,7 +26,10 @@ TLegacyBuilder CurveFile(int variant)
     b.Str(93, "Pump\x84");
     b.U16(109, 3);
     b.Input(0, -1000, 1000, 2, " bar ", 1, true, -500, 500);
-    b.Input(2, 0, 2000, 1, "\xF8" "C", 9, false);
+    b.Input(2, 0, 2000, 1,
+            "\xF8"
+            "C",
+            9, false);
     b.I16(266, 1);
     b.U8(268, 10); // 3 s
     b.U8(269, 5);
@@ -82,7 +85,7 @@ TEST(LegacyRecording, Variant1CurveFromTheHeaderBlock)
     const auto r = Read(CurveFile(1));
     EXPECT_EQ(r.Variant(), 1);
     EXPECT_EQ(r.RecordingNumber(), 42);
-    EXPECT_EQ(r.Name(), "Pump\xC3\xA4");  // OEM 0x84 = a umlaut
+    EXPECT_EQ(r.Name(), "Pump\xC3\xA4"); // OEM 0x84 = a umlaut
     EXPECT_EQ(r.Comment(), "abc");
     EXPECT_EQ(r.Description(), "Desc");
     EXPECT_EQ(r.RecordingType(), 1);
@@ -113,8 +116,9 @@ TEST(LegacyRecording, Variant1CurveFromTheHeaderBlock)
 
     const auto& c = r.Channel(1);
     EXPECT_EQ(c.DeviceName, "Channel C");
-    EXPECT_EQ(c.MeasureUnit, "\xC2\xB0" "C"); // OEM 0xF8 is the degree sign
-    EXPECT_EQ(c.ColorIndex, 1);                // unit code 9 has no class: channel index mod 10
+    EXPECT_EQ(c.MeasureUnit, "\xC2\xB0"
+                             "C"); // OEM 0xF8 is the degree sign
+    EXPECT_EQ(c.ColorIndex, 1);    // unit code 9 has no class: channel index mod 10
     EXPECT_FALSE(c.Visible);
     EXPECT_EQ(c.Values, (std::vector<std::int32_t>{10, 20, 30}));
 }
@@ -149,7 +153,7 @@ TEST(LegacyRecording, EventLogBefore2000MovesToItsTimeOfDayOn2000_01_01)
     EXPECT_TRUE(r.IsEventLog());
     EXPECT_EQ(r.RecordingType(), 2);
     EXPECT_TRUE(r.RecordedBefore2000());
-    EXPECT_EQ(r.Channel(0).Style, 2); // event logs are drawn as line and points
+    EXPECT_EQ(r.Channel(0).Style, 2);                                         // event logs are drawn as line and points
     EXPECT_EQ(r.TimeStamps(), (std::vector<std::uint32_t>{43200, 43210, 0})); // a stamp before 2000 stays 0
     EXPECT_EQ(r.States(), (std::vector<std::uint8_t>{0, 1, 6}));
     EXPECT_DOUBLE_EQ(r.StartTime(), 36526.0 - 1.5);

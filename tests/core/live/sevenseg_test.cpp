@@ -81,11 +81,13 @@ TEST(SevenSegLayout, LinesDigitsAndHexagons)
     const auto& d = g.Digits[0];
     ASSERT_EQ(d.Segments.size(), 2u);
     const int x1 = d.Left + 1, x2 = d.Right - 1, y = g.TopLine, t = 4;
-    EXPECT_EQ(d.Segments[0], (std::array<TSegPoint, 6>{{{x1, y}, {x1 + t, y - t}, {x2 - t, y - t}, {x2, y},
-                                                       {x2 - t, y + t}, {x1 + t, y + t}}}));
+    EXPECT_EQ(d.Segments[0],
+              (std::array<TSegPoint, 6>{
+                  {{x1, y}, {x1 + t, y - t}, {x2 - t, y - t}, {x2, y}, {x2 - t, y + t}, {x1 + t, y + t}}}));
     const int x = d.Right, y1 = g.TopLine + 1, y2 = g.MiddleLine - 1;
-    EXPECT_EQ(d.Segments[1], (std::array<TSegPoint, 6>{{{x, y1}, {x + t, y1 + t}, {x + t, y2 - t}, {x, y2},
-                                                       {x - t, y2 - t}, {x - t, y1 + t}}}));
+    EXPECT_EQ(d.Segments[1],
+              (std::array<TSegPoint, 6>{
+                  {{x, y1}, {x + t, y1 + t}, {x + t, y2 - t}, {x, y2}, {x - t, y2 - t}, {x - t, y1 + t}}}));
     ASSERT_TRUE(d.Point);
     ASSERT_EQ(d.PointOctagon.size(), 8u);
     for (const auto& p : d.PointOctagon) { // centred t right of the digit on the bottom line

@@ -57,8 +57,8 @@ TEST(RecordingWindow, StampSearchTakesInTheSampleBeyondAWindowEnd)
     s.Stamps = true;
     auto r = MakeRecording(s);
     r->Time->TimeStamps = {10, 20, 20, 20, 30, 40};
-    EXPECT_EQ(r->Time->IndexOfTime(20), 1);  // first of the run
-    EXPECT_EQ(r->Time->IndexOfTime(25), 3);  // last stamp below
+    EXPECT_EQ(r->Time->IndexOfTime(20), 1); // first of the run
+    EXPECT_EQ(r->Time->IndexOfTime(25), 3); // last stamp below
     EXPECT_EQ(r->Time->IndexOfTime(5), 0);
     EXPECT_EQ(r->Time->IndexOfTime(99), 5);
     r->Time->SetRange(15, 25);
@@ -214,7 +214,7 @@ TEST(RecordingStates, StateTexts)
     EXPECT_EQ(r->State->GetStateText(0), "MAX");
     EXPECT_EQ(r->State->GetStateText(7), "-"); // out of range
     r->State->InsertState(1, 7);
-    EXPECT_EQ(r->State->States, (TStateValues {5, 7, 0, 9}));
+    EXPECT_EQ(r->State->States, (TStateValues{5, 7, 0, 9}));
 }
 
 TEST(RecordingViewState, RemarksAndChannelsRoundTrip)
@@ -325,7 +325,7 @@ TEST(RecordingViewState, AppendChannelToViews)
 {
     auto r = Plain(10, 1);
     r->SnapshotCamera.Add(r->GetViewState(), "a");
-    r->SnapshotCamera.Append(TSnapshot {"0|0|10|-1|0|0|0#1|0|100|0|0|0|0", 0.0, "", "no at"});
+    r->SnapshotCamera.Append(TSnapshot{"0|0|10|-1|0|0|0#1|0|100|0|0|0|0", 0.0, "", "no at"});
     r->History.Add(r->GetViewState());
     r->ChannelCount = 2;
     r->Channels[1] = std::make_unique<TRecordingSensorWrapper>(*r);
@@ -437,7 +437,7 @@ TEST(RecordingModel, CopyFromTakesDescriptionAndSamples)
     EXPECT_EQ(dst->Channel(0).CustomName, "src");
     EXPECT_EQ(dst->Channel(0).TimeShift, 2);
     EXPECT_TRUE(dst->Channel(0).Visible);
-    EXPECT_EQ(dst->Channel(0).Values, (TSensorValues {8, 9, NoValue, NoValue}));
+    EXPECT_EQ(dst->Channel(0).Values, (TSensorValues{8, 9, NoValue, NoValue}));
 }
 
 TEST(RecordingModel, VersionTexts)

@@ -213,7 +213,7 @@ TEST(RecordingFileLayout, SixteenBitNoValueAndNegativeValues)
     const std::string file = r->SaveToString();
     EXPECT_EQ(file.substr(BlockStart(file)), std::string("\x00\x80\xFB\xFF", 4));
     auto back = LoadBytes(file);
-    EXPECT_EQ(back->Channel(0).Values, (TSensorValues {NoValue, -5}));
+    EXPECT_EQ(back->Channel(0).Values, (TSensorValues{NoValue, -5}));
 }
 
 TEST(RecordingFileLayout, BlockOrderWithEveryPart)
@@ -234,12 +234,12 @@ TEST(RecordingFileLayout, BlockOrderWithEveryPart)
     r->Channel(0).MaxValues = {0, NoValue};
     const std::string file = r->SaveToString();
     const std::string block = file.substr(BlockStart(file));
-    const std::string expected("\x04\x03\x02\x01\x05\x03\x02\x01"   // stamps
-                               "\xB2\xA1\x03\x00"                   // states
-                               "\x0F\x27\x01\x00"                   // sub-times, 16-bit
-                               "\xFF\xFF\xFF\xFF\x02\x00\x00\x00"   // values
-                               "\xFE\xFF\xFF\xFF\x01\x00\x00\x00"   // min
-                               "\x00\x00\x00\x00\x00\x00\x00\x80",  // max
+    const std::string expected("\x04\x03\x02\x01\x05\x03\x02\x01"  // stamps
+                               "\xB2\xA1\x03\x00"                  // states
+                               "\x0F\x27\x01\x00"                  // sub-times, 16-bit
+                               "\xFF\xFF\xFF\xFF\x02\x00\x00\x00"  // values
+                               "\xFE\xFF\xFF\xFF\x01\x00\x00\x00"  // min
+                               "\x00\x00\x00\x00\x00\x00\x00\x80", // max
                                40);
     EXPECT_EQ(block, expected);
     // With sub-times the channel count carries the sub-time channel, which is Sensor 0.
@@ -258,10 +258,11 @@ TEST(RecordingFileReference, PlainSixteenBitFileLoadsAndSavesIdentically)
     EXPECT_EQ(r->Description, "Zeile 1\r\nZeile 2");
     EXPECT_EQ(r->DeviceRecordingNumber, 12);
     EXPECT_EQ(r->Channel(0).CustomName, "Kesseldruck");
-    EXPECT_EQ(r->Channel(1).MeasureUnit, "\xC2\xB0" "C");
-    EXPECT_EQ(r->Channel(0).Values, (TSensorValues {0, -5, NoValue, 32767, -32767}));
-    EXPECT_EQ(r->Channel(1).Values, (TSensorValues {10, 20, 30, 40, 50}));
-    EXPECT_EQ(r->InfoStrings, (std::vector<std::string> {"@Trigger settings", "Event 1|none"}));
+    EXPECT_EQ(r->Channel(1).MeasureUnit, "\xC2\xB0"
+                                         "C");
+    EXPECT_EQ(r->Channel(0).Values, (TSensorValues{0, -5, NoValue, 32767, -32767}));
+    EXPECT_EQ(r->Channel(1).Values, (TSensorValues{10, 20, 30, 40, 50}));
+    EXPECT_EQ(r->InfoStrings, (std::vector<std::string>{"@Trigger settings", "Event 1|none"}));
     EXPECT_EQ(r->Time->HiRange, 10);
     EXPECT_TRUE(r->Saved);
     EXPECT_TRUE(r->NameConfirmed);
@@ -274,13 +275,13 @@ TEST(RecordingFileReference, FullFileLoadsAndSavesIdentically)
     auto r = LoadBytes(bytes);
     EXPECT_EQ(r->ChannelCount, 2);
     ASSERT_TRUE(r->Time->SubTimes);
-    EXPECT_EQ(r->Time->SubTimes->Values, (TSensorValues {0, 5000, 9999}));
-    EXPECT_EQ(r->Time->TimeStamps, (TTimeValues {757479845, 757479846, 757479846}));
-    EXPECT_EQ(r->State->States, (TStateValues {1, 0, 65535}));
-    EXPECT_EQ(r->Channel(0).Values, (TSensorValues {1, -2, NoValue}));
-    EXPECT_EQ(r->Channel(0).MaxValues, (TSensorValues {2, -1, 2000000000}));
-    EXPECT_EQ(r->Channel(1).Values, (TSensorValues {100, NoValue, 7}));
-    EXPECT_EQ(r->Channel(1).MinValues, (TSensorValues {99, NoValue, 6}));
+    EXPECT_EQ(r->Time->SubTimes->Values, (TSensorValues{0, 5000, 9999}));
+    EXPECT_EQ(r->Time->TimeStamps, (TTimeValues{757479845, 757479846, 757479846}));
+    EXPECT_EQ(r->State->States, (TStateValues{1, 0, 65535}));
+    EXPECT_EQ(r->Channel(0).Values, (TSensorValues{1, -2, NoValue}));
+    EXPECT_EQ(r->Channel(0).MaxValues, (TSensorValues{2, -1, 2000000000}));
+    EXPECT_EQ(r->Channel(1).Values, (TSensorValues{100, NoValue, 7}));
+    EXPECT_EQ(r->Channel(1).MinValues, (TSensorValues{99, NoValue, 6}));
     EXPECT_FALSE(r->Channel(1).Visible);
     EXPECT_EQ(r->TriggerState, 5);
     ASSERT_EQ(r->Remarks.size(), 1u);
@@ -367,7 +368,8 @@ TEST(RecordingFileRemarks, MoreThanAHundredRemarks)
     EXPECT_EQ(back->Remarks.size(), 100u);
     EXPECT_EQ(back->LastRemarkId, 100);
     ASSERT_EQ(back->LoadWarnings.size(), 1u);
-    EXPECT_EQ(back->LoadWarnings[0], "Max. Remark Anzahl \xC3\xBC" "berschritten");
+    EXPECT_EQ(back->LoadWarnings[0], "Max. Remark Anzahl \xC3\xBC"
+                                     "berschritten");
     // Announced remarks that never come are not kept as empty boxes.
     r->Remarks.resize(2);
     auto fewer = LoadBytes(ReplaceOnce(r->SaveToString(), "RemarkCount=\"2\"", "RemarkCount=\"9\""));
@@ -389,8 +391,7 @@ TEST(RecordingFileMalformed, CountsAreCheckedBeforeAnythingIsAllocated)
     EXPECT_NE(MessageOf(ReplaceOnce(file, count, "RecordCount=\"500000000\"")).find("needs at least"),
               std::string::npos);
     // One sample more than the block holds.
-    EXPECT_NE(MessageOf(ReplaceOnce(file, count, "RecordCount=\"21\"")).find("Stream read error"),
-              std::string::npos);
+    EXPECT_NE(MessageOf(ReplaceOnce(file, count, "RecordCount=\"21\"")).find("Stream read error"), std::string::npos);
     EXPECT_NE(MessageOf(file.substr(0, file.size() - 1)).find("Stream read error"), std::string::npos);
     // 32-bit flags that the block cannot back.
     EXPECT_NE(MessageOf(ReplaceOnce(file, "Has32BitSize=\"0\"", "Has32BitSize=\"1\"")).find("needs 120"),
@@ -425,7 +426,7 @@ TEST(RecordingFileMalformed, ChannelCounts)
 
 TEST(RecordingFileMalformed, FlagsThatContradictTheContent)
 {
-    auto noStamps = MakeRecording(TRecordingSpec {2, 3});
+    auto noStamps = MakeRecording(TRecordingSpec{2, 3});
     const std::string plain = noStamps->SaveToString();
     EXPECT_EQ(MessageOf(ReplaceOnce(plain, "HasSubTimes=\"0\"", "HasSubTimes=\"1\"")),
               "Illegal recording: HasSubTimes without HasTimeStamps");
@@ -449,13 +450,14 @@ TEST(RecordingFileMalformed, InfoStringCountsAndUnknownElements)
     // An unknown element with children is skipped whole, even when its
     // children carry known names.
     auto skipped = LoadBytes(ReplaceOnce(
-        file, "<RemarkDataCount", "<Extra a=\"1\">\r\n<Sensor SensorNumber=\"1\" DeviceName=\"X\" />\r\n</Extra>\r\n<RemarkDataCount"));
+        file, "<RemarkDataCount",
+        "<Extra a=\"1\">\r\n<Sensor SensorNumber=\"1\" DeviceName=\"X\" />\r\n</Extra>\r\n<RemarkDataCount"));
     EXPECT_EQ(skipped->Channel(1).DeviceName, "Channel B");
 }
 
 TEST(RecordingFileMalformed, VersionsHeadersAndSeparators)
 {
-    auto r = MakeRecording(TRecordingSpec {});
+    auto r = MakeRecording(TRecordingSpec{});
     const std::string file = r->SaveToString();
     EXPECT_EQ(MessageOf(ReplaceOnce(file, "VROWIN_V02_E01", "VROWIN_V09_E01")), text(12));
     EXPECT_EQ(MessageOf("plain text, no recording"), "Unknown File");
@@ -490,7 +492,7 @@ TEST(RecordingFileDisk, SaveAndLoadThroughFiles)
 TEST(RecordingFileDisk, FailedSavesAreReportedAndKeepTheOldFile)
 {
     const std::string dir = vro::test::TempFolder("fail");
-    auto r = MakeRecording(TRecordingSpec {});
+    auto r = MakeRecording(TRecordingSpec{});
     r->FileName = dir + "/missing/a.vxrf";
     EXPECT_THROW(
         {
@@ -571,7 +573,7 @@ TEST(RecordingFileDisk, NameCheckBeforeTheFirstSave)
 {
     const std::string dir = vro::test::TempFolder("host");
     THostFake host;
-    auto r = MakeRecording(TRecordingSpec {});
+    auto r = MakeRecording(TRecordingSpec{});
     r->Host = &host;
     r->NameConfirmed = false;
     r->FileName = dir + "/proposal.vxrf";
@@ -587,7 +589,7 @@ TEST(RecordingFileDisk, NameCheckBeforeTheFirstSave)
     EXPECT_EQ(host.beforeSave, 1);
     EXPECT_TRUE(std::filesystem::exists(dir + "/free.vxrf"));
     // Cancelling ends the save silently.
-    auto q = MakeRecording(TRecordingSpec {});
+    auto q = MakeRecording(TRecordingSpec{});
     q->Host = &host;
     q->NameConfirmed = false;
     q->FileName = dir + "/never.vxrf";

@@ -105,8 +105,10 @@ TEST(TableView, FastCellTextEqualsValueText)
     for (int d = 0; d <= 8; ++d) {
         ch.Decimals = d;
         for (int i = 0; i < 4000; ++i) {
-            const std::int32_t v = i == 0 ? NoValue : i == 1 ? -2147483647 : i == 2 ? 2147483647
-                                   : static_cast<std::int32_t>(rng()) >> (rng() % 31);
+            const std::int32_t v = i == 0   ? NoValue
+                                   : i == 1 ? -2147483647
+                                   : i == 2 ? 2147483647
+                                            : static_cast<std::int32_t>(rng()) >> (rng() % 31);
             ch.Values[static_cast<std::size_t>(i)] = v;
             ASSERT_EQ(t.CellText(i, 1), RawToText(v, d)) << v << " d=" << d;
         }

@@ -10,10 +10,7 @@
 namespace vro {
 namespace {
 
-double At(int y, int mo, int d, int h, int mi, int s)
-{
-    return *EncodeDvxDateTime({y, mo, d, h, mi, s, 0});
-}
+double At(int y, int mo, int d, int h, int mi, int s) { return *EncodeDvxDateTime({y, mo, d, h, mi, s, 0}); }
 
 std::string Gen(std::string_view templ, std::string_view name = "Pump", int number = 7,
                 double when = At(2024, 3, 5, 14, 30, 5))
@@ -45,9 +42,9 @@ TEST(FilenameParser, PresetsAndExamples)
 
 TEST(FilenameParser, PaddingRules)
 {
-    EXPECT_EQ(Gen("%Nr:3", "", 1234), "1234");     // padding never truncates
-    EXPECT_EQ(Gen("%Nr:x-", "", 5), "5-");         // a non-digit is dropped, no padding
-    EXPECT_EQ(Gen("a%Nr:", "", 5), "a5");          // ":" at the very end: nothing to read
+    EXPECT_EQ(Gen("%Nr:3", "", 1234), "1234"); // padding never truncates
+    EXPECT_EQ(Gen("%Nr:x-", "", 5), "5-");     // a non-digit is dropped, no padding
+    EXPECT_EQ(Gen("a%Nr:", "", 5), "a5");      // ":" at the very end: nothing to read
     EXPECT_EQ(Gen("%Nr:9", "", 5), "000000005");
     EXPECT_EQ(Gen("%Nr %Nr:4 %Nr", "", 5), "5 0005 5");
     TFilenameParser p;
@@ -82,7 +79,10 @@ TEST(SafeFileNames, HostileNames)
     EXPECT_EQ(SafeFileName("../../etc/passwd"), ".._.._etc_passwd");
     EXPECT_EQ(SafeFileName("a\\b:c*d?e\"f<g>h|i"), "a_b_c_d_e_f_g_h_i");
     EXPECT_EQ(SafeFileName(std::string("x\ny\x7f", 4) + "\x01"), "x_y__");
-    EXPECT_EQ(SafeFileName("M\xC3\xBC" "hle"), "M\xC3\xBC" "hle"); // UTF-8 letters stay
+    EXPECT_EQ(SafeFileName("M\xC3\xBC"
+                           "hle"),
+              "M\xC3\xBC"
+              "hle"); // UTF-8 letters stay
     EXPECT_EQ(SafeFileName(""), "");
     EXPECT_EQ(SafeFileName("..."), "...");
     EXPECT_THROW(SafeFileName("."), EUnsafeFileName);

@@ -14,7 +14,8 @@ class TFakeComponent : public ICaptionTarget {
 public:
     TFakeComponent(std::string name, TCaptionKind kind, std::string caption = "design",
                    std::vector<std::string> lines = {"design item"})
-        : name_(std::move(name)), kind_(kind), caption(std::move(caption)), lines(std::move(lines)) {}
+        : name_(std::move(name)), kind_(kind), caption(std::move(caption)), lines(std::move(lines))
+    {}
     std::string Name() const override { return name_; }
     TCaptionKind Kind() const override { return kind_; }
     void SetCaption(const std::string& c) override { caption = c; }
@@ -42,10 +43,10 @@ TEST(ComponentNumbers, NamesOutsideThePattern)
 {
     EXPECT_EQ(ComponentTextNumber(""), std::nullopt);
     EXPECT_EQ(ComponentTextNumber("xx"), std::nullopt);
-    EXPECT_EQ(ComponentTextNumber("xxA"), std::nullopt);      // empty number
-    EXPECT_EQ(ComponentTextNumber("x12FileMenu"), std::nullopt);  // no closing x
-    EXPECT_EQ(ComponentTextNumber("xabxLabel"), std::nullopt);  // letters
-    EXPECT_EQ(ComponentTextNumber("X5xLabel"), std::nullopt);   // upper-case X
+    EXPECT_EQ(ComponentTextNumber("xxA"), std::nullopt);         // empty number
+    EXPECT_EQ(ComponentTextNumber("x12FileMenu"), std::nullopt); // no closing x
+    EXPECT_EQ(ComponentTextNumber("xabxLabel"), std::nullopt);   // letters
+    EXPECT_EQ(ComponentTextNumber("X5xLabel"), std::nullopt);    // upper-case X
     EXPECT_EQ(ComponentTextNumber("OkLabel"), std::nullopt);
     EXPECT_EQ(ComponentTextNumber("x1 xLabel"), std::nullopt);
     EXPECT_EQ(ComponentSecondTextNumber("x5xLabel"), std::nullopt);
@@ -67,7 +68,7 @@ TEST(ApplyCaptions, CaptionsAndListsFromTheBase)
     ApplyCaptions({&menu, &combo, &memo, &plain, &bad, &letters, &panel, nullptr}, 100, Numbered);
     EXPECT_EQ(menu.caption, "T101");
     EXPECT_EQ(combo.lines, (std::vector<std::string>{"T102", "T103", "T104"}));
-    EXPECT_TRUE(memo.lines.empty());  // a list without a second number is cleared
+    EXPECT_TRUE(memo.lines.empty()); // a list without a second number is cleared
     EXPECT_EQ(plain.caption, "design");
     EXPECT_EQ(bad.caption, "design");
     EXPECT_EQ(letters.caption, "design");
@@ -98,8 +99,8 @@ TEST(ApplyCaptions, RealFormsGetTheirQuotedTexts)
     TFakeComponent event4("x22xTrigger4CheckBox", TCaptionKind::Caption);
     TFakeComponent discard("CancelLabel", TCaptionKind::Caption);
     ApplyCaptions({&combination, &source, &event4, &discard}, 908);
-    EXPECT_EQ(combination.lines, (std::vector<std::string>{"None", "1 and 2", "1 and 2 and 3",
-                                                           "1 and 2 and 3 and 4", "(1 & 2) or (3 & 4)"}));
+    EXPECT_EQ(combination.lines, (std::vector<std::string>{"None", "1 and 2", "1 and 2 and 3", "1 and 2 and 3 and 4",
+                                                           "(1 & 2) or (3 & 4)"}));
     EXPECT_EQ(source.lines, (std::vector<std::string>{"Actuation of button/key", "External signal change",
                                                       "Specific value", "Leaving measurement window", "Timed"}));
     EXPECT_EQ(event4.caption, "Event 4");

@@ -20,8 +20,7 @@
 namespace vro {
 namespace {
 
-const TTextLanguage kLanguages[] = {TTextLanguage::German, TTextLanguage::English,
-                                    TTextLanguage::French};
+const TTextLanguage kLanguages[] = {TTextLanguage::German, TTextLanguage::English, TTextLanguage::French};
 
 const std::set<int> kFree = {0,   3,   24,  41,  42,  43,  57,  58,  66,  70,  85, 95,
                              114, 120, 147, 156, 261, 274, 281, 282, 284, 289, 452};
@@ -29,8 +28,8 @@ const std::set<int> kFree = {0,   3,   24,  41,  42,  43,  57,  58,  66,  70,  8
 std::set<int> EmptySlots()
 {
     std::set<int> s = {123, 804, 866, 912, 913, 1038, 1039, 1111, 1153, 1162, 1280};
-    for (int n : {528, 529, 530, 931, 932, 933, 934, 935, 936, 1044, 1045, 1046, 1186, 1187, 1188,
-                  1223, 1224, 1225, 1226})
+    for (int n :
+         {528, 529, 530, 931, 932, 933, 934, 935, 936, 1044, 1045, 1046, 1186, 1187, 1188, 1223, 1224, 1225, 1226})
         s.insert(n);
     return s;
 }
@@ -229,8 +228,7 @@ TEST(LibraryTexts, SelectionAndButtonCaptions)
     SelectLibraryLanguage("de");
     EXPECT_STREQ(LibraryTexts().OkCaption, "Ok");
     EXPECT_STREQ(LibraryTexts().CloseCaption, "Schließen");
-    EXPECT_STREQ(LibraryTexts(TTextLanguage::English).EmptyInputError,
-                 "The entry may not be left empty.");
+    EXPECT_STREQ(LibraryTexts(TTextLanguage::English).EmptyInputError, "The entry may not be left empty.");
 }
 
 TEST(LibraryTexts, CompleteAndPlaceholdersAgree)

@@ -74,11 +74,12 @@ TEST(TextNumbers, ReadsDateTimesInTheLocaleForms)
     us.ShortDateFormat = "M/d/yyyy";
     EXPECT_EQ(ReadDateTime("1/2/2000 1:00 PM", us), d2000 + 1 + 13.0 / 24);
     EXPECT_EQ(ReadDateTime("1/2/2000", de), d2000 + 31); // day first: 1 February
-    for (const char* bad : {"", "1.5", "31.02.2000", "2000-13-01", "25:00", "12:60", "01.01.2000 x", "1.1.2000 13:00 PM"})
+    for (const char* bad :
+         {"", "1.5", "31.02.2000", "2000-13-01", "25:00", "12:60", "01.01.2000 x", "1.1.2000 13:00 PM"})
         EXPECT_FALSE(ReadDateTime(bad, de)) << bad;
     EXPECT_EQ(DateTimeToSeconds2000(d2000 + 1.5), 129600);
     EXPECT_EQ(DateTimeToSeconds2000(d2000 + (86399.6 / 86400)), 86400); // rounds up to the next day
-    EXPECT_EQ(DateTimeToSeconds2000(0.5), 43200);                        // a pure time counts as day 0
+    EXPECT_EQ(DateTimeToSeconds2000(0.5), 43200);                       // a pure time counts as day 0
     EXPECT_FALSE(DateTimeToSeconds2000(d2000 - 1));
     EXPECT_FALSE(DateTimeToSeconds2000(d2000 + 30000));
 }
@@ -184,7 +185,8 @@ TEST(TextImport, FixedWidthColumns)
     EXPECT_EQ(h.Sensors()[1].Name, "Flow");
     EXPECT_TRUE(std::isnan(h.Sensors()[1].Values[2]));
     // No position blank in all lines after the first: a single column.
-    const auto one = Import("v\n1.5\n12\n7.25\n", {}, [](TTextFileSettings& s) { s.Separation = TColumnSeparation::FixedWidth; });
+    const auto one =
+        Import("v\n1.5\n12\n7.25\n", {}, [](TTextFileSettings& s) { s.Separation = TColumnSeparation::FixedWidth; });
     EXPECT_EQ(one.ChannelCount(), 1);
 }
 
@@ -327,8 +329,9 @@ TEST(TextImport, DialogChoicesAddTimeAndStamps)
     EXPECT_EQ(h.ChannelCount(), 1);
     EXPECT_EQ(h.SampleRate(), 10000);
     // Date/time of day on a column of fractions: the time fields must be integers.
-    EXPECT_THROW(Import("t,a\n0.5,1\n1,2\n1.5,3\n", {}, [](TTextFileSettings& s) { s.Time = TTimeInterpretation::DateTime; }),
-                 ETextImport);
+    EXPECT_THROW(
+        Import("t,a\n0.5,1\n1,2\n1.5,3\n", {}, [](TTextFileSettings& s) { s.Time = TTimeInterpretation::DateTime; }),
+        ETextImport);
 }
 
 TEST(TextImport, QuotedCellsAndCarriageReturns)
@@ -340,7 +343,8 @@ TEST(TextImport, QuotedCellsAndCarriageReturns)
 
 TEST(TextImport, LoadFileReadsTheFileItself)
 {
-    const auto path = std::filesystem::temp_directory_path() / ("vro_textimport_" + std::to_string(::getpid()) + ".csv");
+    const auto path =
+        std::filesystem::temp_directory_path() / ("vro_textimport_" + std::to_string(::getpid()) + ".csv");
     {
         std::ofstream(path, std::ios::binary) << "\xEF\xBB\xBFt,v\n0,1\n1,2\n2,3";
     }

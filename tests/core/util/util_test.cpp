@@ -47,11 +47,17 @@ TEST(Numeric, RoundsHalvesToEvenAndRefusesWhatDoesNotFit)
 
 TEST(Charset, Latin1AndUtf8)
 {
-    EXPECT_EQ(Latin1ToUtf8("Temp \xB0" "C"), "Temp \xC2\xB0" "C");
-    EXPECT_EQ(Utf8ToLatin1("Temp \xC2\xB0" "C"), "Temp \xB0" "C");
-    EXPECT_EQ(Utf8ToLatin1("\xE2\x82\xAC"), "?");        // euro sign is not Latin-1
-    EXPECT_EQ(Utf8ToLatin1("a\xC3"), "a?");              // truncated sequence
-    EXPECT_FALSE(IsValidUtf8("\xC0\x80"));               // overlong
+    EXPECT_EQ(Latin1ToUtf8("Temp \xB0"
+                           "C"),
+              "Temp \xC2\xB0"
+              "C");
+    EXPECT_EQ(Utf8ToLatin1("Temp \xC2\xB0"
+                           "C"),
+              "Temp \xB0"
+              "C");
+    EXPECT_EQ(Utf8ToLatin1("\xE2\x82\xAC"), "?"); // euro sign is not Latin-1
+    EXPECT_EQ(Utf8ToLatin1("a\xC3"), "a?");       // truncated sequence
+    EXPECT_FALSE(IsValidUtf8("\xC0\x80"));        // overlong
     EXPECT_TRUE(IsValidUtf8("\xC3\xA4\xF0\x9F\x98\x80"));
 }
 
@@ -80,7 +86,7 @@ TEST_F(AtomicFileTest, ReplacesOnlyOnCommitAndLeavesNoTemporaryFiles)
         TAtomicFile w(f);
         w.Write("new content");
         EXPECT_EQ(ReadWholeFile(f), "old"); // not yet committed
-    } // destroyed without Commit: abandoned
+    }                                       // destroyed without Commit: abandoned
     EXPECT_EQ(ReadWholeFile(f), "old");
     {
         TAtomicFile w(f);
@@ -106,8 +112,8 @@ TEST(TextWidthTest, ColumnsCountTheCharactersShown)
     EXPECT_EQ(DisplayWidth("bar"), 3);
     EXPECT_EQ(DisplayWidth("\xC2\xB0"
                            "C"),
-              2); // °C: two bytes for the degree sign, two columns
-    EXPECT_EQ(DisplayWidth("e\xCC\x81"), 1);            // e with a combining acute accent
+              2);                                           // °C: two bytes for the degree sign, two columns
+    EXPECT_EQ(DisplayWidth("e\xCC\x81"), 1);                // e with a combining acute accent
     EXPECT_EQ(DisplayWidth("\xE6\x97\xA5\xE6\x9C\xAC"), 4); // two wide characters
     EXPECT_EQ(DisplayWidth(""), 0);
     // Padding: by columns; a wider text is never cut.

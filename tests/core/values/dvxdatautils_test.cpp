@@ -95,8 +95,7 @@ TEST(Dates, TextReadersUseTheGivenSettings)
     EXPECT_EQ(ConvertStrToDvxDateTime("2000-01-02 00:00:10", iso), 86410);
     EXPECT_EQ(ConvertStrToDvxDateTime("2000-01-02T00:00:10", iso), 86410);
     EXPECT_EQ(ConvertStrToDvxTime("1:02:03", de), 3723);
-    EXPECT_EQ(MessageOf([&] { ConvertStrToDvxTime("25:00", de); }),
-              "ConvertStrToDvxTime: \"25:00\" is no valid Time!");
+    EXPECT_EQ(MessageOf([&] { ConvertStrToDvxTime("25:00", de); }), "ConvertStrToDvxTime: \"25:00\" is no valid Time!");
     EXPECT_EQ(MessageOf([&] { ConvertStrToDvxDateTime("31.02.2001 10:00", de); }),
               "ConvertStrToDvxDateTime: \"31.02.2001 10:00\" is no valid Date Time!");
 }
@@ -154,8 +153,8 @@ TEST(Numbers, FloatReaderIsStrict)
     EXPECT_DOUBLE_EQ(StrToFloatEx("-.5E2"), -50);
     EXPECT_DOUBLE_EQ(StrToFloatEx("1Fh"), 31);
     EXPECT_DOUBLE_EQ(StrToFloatEx("110b"), 6);
-    for (const char* bad : {"nan", "inf", "-infinity", "0x1p3", "1.5x", "1,234.5", "1e", "e5", ".", "b", "1e999",
-                            "1.5 2"})
+    for (const char* bad :
+         {"nan", "inf", "-infinity", "0x1p3", "1.5x", "1,234.5", "1e", "e5", ".", "b", "1e999", "1.5 2"})
         EXPECT_THROW(StrToFloatEx(bad), EConvertError) << bad;
     EXPECT_DOUBLE_EQ(StrToFloatExDef("nan", 2.5), 2.5);
 }
@@ -183,7 +182,7 @@ TEST(BufferFields, BoundsAndPositions)
     EXPECT_EQ(GetHexWord(buf, 6), 0xBEEF);
     EXPECT_EQ(DvxBufferPositions().Read, 10u);
     EXPECT_EQ(GetBufferString(4, buf, 2), "AB");
-    EXPECT_THROW(GetHexLong(buf, 6), EBufferRange);       // 8 characters from 6 pass the end
+    EXPECT_THROW(GetHexLong(buf, 6), EBufferRange); // 8 characters from 6 pass the end
     EXPECT_THROW(PutBufferString("x", 5, buf, 8), EBufferRange);
     EXPECT_THROW(GetBufferByte(buf, 12), EBufferRange);
     EXPECT_THROW(GetBufferString(1, buf, SIZE_MAX), EBufferRange);

@@ -59,8 +59,8 @@ TEST(DateTime, Readers)
     const int year = static_cast<int>(year_month_day{floor<days>(system_clock::now())}.year());
     EXPECT_FALSE(DvxTextToDate("5.3.", de));
     EXPECT_DOUBLE_EQ(*DvxTextToDate("5.3", de), *EncodeDvxDateTime({year, 3, 5, 0, 0, 0, 0}));
-    for (const char* bad : {"", "5", "32.01.2024", "1.13.2024", "05.03.2024x", "2024-03-05", "a.b.c",
-                            "05.03.12345", "29.02.2023"})
+    for (const char* bad :
+         {"", "5", "32.01.2024", "1.13.2024", "05.03.2024x", "2024-03-05", "a.b.c", "05.03.12345", "29.02.2023"})
         EXPECT_FALSE(DvxTextToDate(bad, de)) << bad;
     for (const char* bad : {"24:00", "12:60", "12:00:60", "1:2:3:4", "12:", "13:00 PM", "12.5", "-1:00"})
         EXPECT_FALSE(DvxTextToTime(bad, de)) << bad;

@@ -167,8 +167,7 @@ TEST(SampleIntervals, Table)
     // Each row's interval equals its step in its unit: step / 10^dec units.
     const std::map<std::string, double> unitIn01ms{{"ms", 10}, {"s", 1e4}, {"min", 6e5}, {"h", 3.6e7}, {"d", 8.64e8}};
     for (const auto& row : TVro8SampleData::Rows())
-        EXPECT_DOUBLE_EQ(row.TimeStep / std::pow(10.0, row.TimeDecimals) * unitIn01ms.at(row.TimeUnit),
-                         row.Interval)
+        EXPECT_DOUBLE_EQ(row.TimeStep / std::pow(10.0, row.TimeDecimals) * unitIn01ms.at(row.TimeUnit), row.Interval)
             << row.Label;
 }
 
@@ -217,19 +216,19 @@ TEST(StartRecordingTables, TypedRatesAndTimes)
 TEST(StartRecordingTables, RecordingTimesAndSamples)
 {
     ASSERT_EQ(TVro8RecordingTimes::Times().size(), 16u);
-    EXPECT_EQ(TVro8RecordingTimes::Time(0), 10000);     // 1 s
-    EXPECT_EQ(TVro8RecordingTimes::Time(5), 600000);    // 60 s
-    EXPECT_EQ(TVro8RecordingTimes::Time(6), 1200000);   // 2 min
+    EXPECT_EQ(TVro8RecordingTimes::Time(0), 10000);      // 1 s
+    EXPECT_EQ(TVro8RecordingTimes::Time(5), 600000);     // 60 s
+    EXPECT_EQ(TVro8RecordingTimes::Time(6), 1200000);    // 2 min
     EXPECT_EQ(TVro8RecordingTimes::Time(15), 864000000); // 24 h
     EXPECT_THROW(TVro8RecordingTimes::Time(16), std::out_of_range);
     EXPECT_THROW(TVro8RecordingTimes::Time(-1), std::out_of_range);
     // Samples = time / interval, integer division.
-    EXPECT_EQ(TVro8RecordingTimes::Samples(4, 0), 500);  // 1 s at 2 ms
-    EXPECT_EQ(TVro8RecordingTimes::Samples(5, 0), 200);  // 1 s at 5 ms
+    EXPECT_EQ(TVro8RecordingTimes::Samples(4, 0), 500);        // 1 s at 2 ms
+    EXPECT_EQ(TVro8RecordingTimes::Samples(5, 0), 200);        // 1 s at 5 ms
     EXPECT_EQ(TVro8RecordingTimes::Samples(0, 15), 864000000); // 24 h at 0.1 ms
-    EXPECT_EQ(TVro8RecordingTimes::Samples(17, 0), 0);   // 1 s at 1 min
-    EXPECT_EQ(TVro8RecordingTimes::Samples(16, 6), 4);   // 2 min at 30 s
-    EXPECT_EQ(TVro8RecordingTimes::Samples(15, 1), 0);   // 2 s at 12 s
+    EXPECT_EQ(TVro8RecordingTimes::Samples(17, 0), 0);         // 1 s at 1 min
+    EXPECT_EQ(TVro8RecordingTimes::Samples(16, 6), 4);         // 2 min at 30 s
+    EXPECT_EQ(TVro8RecordingTimes::Samples(15, 1), 0);         // 2 s at 12 s
 }
 
 } // namespace

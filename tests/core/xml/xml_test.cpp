@@ -71,7 +71,10 @@ TEST(XmlValues, EscapingRoundTripsTheSixEntities)
 TEST(XmlValues, StringFormConvertsAtTheBoundaryWithoutLoss)
 {
     // ISO-8859-1 characters become single bytes, others character references.
-    EXPECT_EQ(StringToXml("Temp \xC2\xB0" "C"), "Temp \xB0" "C");
+    EXPECT_EQ(StringToXml("Temp \xC2\xB0"
+                          "C"),
+              "Temp \xB0"
+              "C");
     EXPECT_EQ(StringToXml("\xE2\x82\xAC<"), "&#x20ac;&lt;");
     const std::string s = "M\xC3\xBCller \xE2\x82\xAC \xF0\x9F\x98\x80 & \"x\"\r\n";
     EXPECT_EQ(XmlToString(StringToXml(s), "d"), s);
@@ -116,9 +119,9 @@ TEST(XmlValues, DateTimeByPosition)
     EXPECT_EQ(DateTimeToXml(-1.25), "1899-12-29T06:00:00.000");
     // Rounding to the millisecond carries into the next day.
     EXPECT_EQ(DateTimeToXml(36526.0 - 1e-10), "2000-01-01T00:00:00.000");
-    for (const char* bad : {"2007-3-1T14:05:09", "2007-03-01T14:05:0", "", "2007-03-01 14:05:09",
-                            "2007-02-29T00:00:00", "2007-13-01T00:00:00", "2007-01-01T24:00:00",
-                            "0000-01-01T00:00:00", "2007-01-01T00:60:00", "2007-0a-01T00:00:00"})
+    for (const char* bad : {"2007-3-1T14:05:09", "2007-03-01T14:05:0", "", "2007-03-01 14:05:09", "2007-02-29T00:00:00",
+                            "2007-13-01T00:00:00", "2007-01-01T24:00:00", "0000-01-01T00:00:00", "2007-01-01T00:60:00",
+                            "2007-0a-01T00:00:00"})
         EXPECT_EQ(XmlToDateTime(bad, -99.0), -99.0) << bad;
     EXPECT_DOUBLE_EQ(XmlToDateTime("2008-02-29T23:59:59", 0), EncodeXmlDateTime(2008, 2, 29, 23, 59, 59));
     // Values no date form can hold read back as the reader's default.
@@ -164,17 +167,16 @@ TEST(XmlWriter, LayoutOfEveryItem)
     w.TextElement("Text", "<b>");
     w.EndElement("Root");
     EXPECT_EQ(w.Level(), 0);
-    EXPECT_EQ(w.Buffer(),
-              "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"yes\"?>\r\n"
-              "<Root Version=\"2\">\r\n"
-              "  <GeneralParameters ChannelCount=\"3\" />\r\n"
-              "  <Comment Name=\"a&lt;b\" On=\"1\" At=\"2000-01-01T12:00:00.000\">x &amp; y</Comment>\r\n"
-              "  <Count>-1</Count>\r\n"
-              "  <Value>1.234</Value>\r\n"
-              "  <Gain>0.50</Gain>\r\n"
-              "  <Raw k=\"v&raw\" flag=\"\" />\r\n"
-              "  <Text><b></Text>\r\n"
-              "</Root>\r\n");
+    EXPECT_EQ(w.Buffer(), "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"yes\"?>\r\n"
+                          "<Root Version=\"2\">\r\n"
+                          "  <GeneralParameters ChannelCount=\"3\" />\r\n"
+                          "  <Comment Name=\"a&lt;b\" On=\"1\" At=\"2000-01-01T12:00:00.000\">x &amp; y</Comment>\r\n"
+                          "  <Count>-1</Count>\r\n"
+                          "  <Value>1.234</Value>\r\n"
+                          "  <Gain>0.50</Gain>\r\n"
+                          "  <Raw k=\"v&raw\" flag=\"\" />\r\n"
+                          "  <Text><b></Text>\r\n"
+                          "</Root>\r\n");
 }
 
 TEST(XmlWriter, LevelLimitAndEndTagChecks)
@@ -299,7 +301,8 @@ TEST(XmlReader, MalformedInputRaisesTheSystemsErrors)
         {"<>", "XML Unknown-Tag-Error"},
         {"<   >", "XML Unknown-Tag-Error"},
         {"</A>", "XML Error: Unexpected End Tag"},
-        {"<A><B/></C>", "XML Error: Unexpected End Tag"}, {"<A><B></A>", "B is not right closed."},
+        {"<A><B/></C>", "XML Error: Unexpected End Tag"},
+        {"<A><B></A>", "B is not right closed."},
         {"<A x=1 />", "XML Error: Attribute not quoted"},
         {"<A x=\"1 />", "XML Error: Attribute not quoted"},
         {"<A x='1\" />", "XML Error: Attribute not quoted"},
@@ -457,11 +460,11 @@ TEST(XmlReader, EncipheredFileForm)
     changed[50] = changed[50] == '0' ? '1' : '0';
     const std::string md5 = Md5Hex(form.substr(42));
     const std::string bad[] = {
-        changed,                                          // ciphertext changed by one digit
-        "VxCrypt:" + md5,                                 // no cipher line
+        changed,                                                   // ciphertext changed by one digit
+        "VxCrypt:" + md5,                                          // no cipher line
         "VxCrypt:" + md5.substr(0, 20) + "\r\n" + form.substr(42), // short check line
-        " VxCrypt:" + md5 + "\r\n" + form.substr(42),     // prefix not at the start
-        "VxCrypt:" + md5 + " \r\n" + form.substr(42),     // trailing character on the check line
+        " VxCrypt:" + md5 + "\r\n" + form.substr(42),              // prefix not at the start
+        "VxCrypt:" + md5 + " \r\n" + form.substr(42),              // trailing character on the check line
         "VxCrypt:" + std::string(32, 'z') + "\r\n" + form.substr(42),
         "VxCrypt:",
     };

@@ -48,8 +48,8 @@ TEST(FileVerbs, CopyStoreAndListSetups)
     std::tie(out, rc) = RunVro("device list --port " + sim.port + " --setups --sort name");
     EXPECT_EQ(rc, 0);
     EXPECT_LT(out.find("Leak"), out.find("Pump test"));
-    std::tie(out, rc) = RunVro("device copy --port " + sim.port + " --setups --option 2 --name ../x --to " + Q(dir),
-                               true);
+    std::tie(out, rc) =
+        RunVro("device copy --port " + sim.port + " --setups --option 2 --name ../x --to " + Q(dir), true);
     EXPECT_EQ(rc, 1);
     EXPECT_NE(out.find("The file name that was entered is invalid."), std::string::npos) << out;
 }

@@ -21,9 +21,9 @@ namespace {
 struct TFolder {
     TFolder()
     {
-        path = std::filesystem::temp_directory_path() /
-               ("vro-fwcli-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        path =
+            std::filesystem::temp_directory_path() / ("vro-fwcli-" + std::to_string(::getpid()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(path);
     }
     ~TFolder() { std::filesystem::remove_all(path); }
@@ -59,7 +59,9 @@ TEST(VroFirmware, MakeAndInfoWithoutARecorder)
     std::ofstream(dir / "a0.hex") << ":0400000001020304F2\n:04800000AABBCCDD6E\n:00000001FF\n";
     std::ofstream(dir / "a1.hex") << ":0400000001020304F2\n:00000001FF\n";
     ASSERT_EQ(RunVro("firmware make " + dir / "h.vxupd" + " --code 04 --area0 " + dir / "a0.hex" + " --area1 " +
-                     dir / "a1.hex").second, 0);
+                     dir / "a1.hex")
+                  .second,
+              0);
     const json h = json::parse(RunVro("firmware info --json " + dir / "h.vxupd").first);
     EXPECT_EQ(h["Area0Bytes"], 4);
     EXPECT_EQ(h["Area0Dropped"], 4);
@@ -210,8 +212,8 @@ TEST(VroFirmware, CtrlCDuringArea1)
         ::dup2(err[1], 2);
         for (int fd : {out[0], out[1], err[0], err[1]})
             ::close(fd);
-        ::execl(kVro.c_str(), kVro.c_str(), "device", "firmware", "update", file.c_str(), "--load-wait", "0",
-                "--json", "--port", sim.port.c_str(), nullptr);
+        ::execl(kVro.c_str(), kVro.c_str(), "device", "firmware", "update", file.c_str(), "--load-wait", "0", "--json",
+                "--port", sim.port.c_str(), nullptr);
         ::_exit(127);
     }
     ::close(out[1]);

@@ -35,7 +35,8 @@ TEST(VroDevice, VerbsAgainstVroSimulate)
     ASSERT_EQ(rc2, 0);
     const auto c = nlohmann::json::parse(chans);
     EXPECT_EQ(c["ChannelCount"], 6);
-    EXPECT_EQ(c["Channels"][2]["Unit"], "\xC2\xB0" "C");
+    EXPECT_EQ(c["Channels"][2]["Unit"], "\xC2\xB0"
+                                        "C");
     EXPECT_EQ(c["Channels"][4]["SubChannel"], 1);
 
     // The text table: columns of fixed display widths, so every line is as
@@ -52,7 +53,10 @@ TEST(VroDevice, VerbsAgainstVroSimulate)
             n += (ch & 0xC0) != 0x80;
         return n;
     };
-    EXPECT_NE(rows[3].find("\xC2\xB0" "C"), std::string::npos) << rows[3];
+    EXPECT_NE(rows[3].find("\xC2\xB0"
+                           "C"),
+              std::string::npos)
+        << rows[3];
     for (const std::string& row : rows)
         EXPECT_EQ(columns(row), columns(rows[0])) << row;
 

@@ -59,7 +59,8 @@ TEST(VroDeviceEdit, ViewsActionsAndRefusals)
     EXPECT_EQ(j["Channels"].size(), 12u);
     // Manual range with two decimals: 300.01 refused.
     std::tie(out, rc) = RunVro("device edit sensor --json --channel A --set Mode=1 --set Decimals=2 "
-                               "--set HiRange=300.01" + r.port);
+                               "--set HiRange=300.01" +
+                               r.port);
     EXPECT_EQ(rc, 1);
     EXPECT_EQ(nlohmann::json::parse(out)["Field"], "HiRangeEdit");
     // The trigger main view with its drawing; the CAN identifier.
@@ -112,8 +113,8 @@ TEST(VroDeviceRecord, ChecksRunsAndSeries)
 
     // A series of two.
     const std::string base = (r.dir / "series.vxrf").string();
-    std::tie(out, rc) = RunVro("device record start --json --save vro --type 1 --name S --automatic --series " +
-                               base + " --runs 2" + r.port);
+    std::tie(out, rc) = RunVro("device record start --json --save vro --type 1 --name S --automatic --series " + base +
+                               " --runs 2" + r.port);
     ASSERT_EQ(rc, 0) << out;
     j = nlohmann::json::parse(out);
     ASSERT_EQ(j.size(), 2u);

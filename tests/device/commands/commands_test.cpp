@@ -128,8 +128,8 @@ TEST_P(EveryLayout, IdentifyChannelsValuesDirectoryAndDownloads)
     d.Directory.DeleteEntry(2);
     EXPECT_EQ(rig.recorder->SetupCount(), 2u);
 
-    for (auto b : {EVro8Block::Sensor, EVro8Block::Trigger, EVro8Block::Recording, EVro8Block::Display,
-                   EVro8Block::Base}) {
+    for (auto b :
+         {EVro8Block::Sensor, EVro8Block::Trigger, EVro8Block::Recording, EVro8Block::Display, EVro8Block::Base}) {
         auto bytes = d.SetupBlocks.ReadBlock(b);
         EXPECT_EQ(bytes, rig.recorder->Block(static_cast<std::uint8_t>(b)));
         bytes.back() ^= 0x01;
@@ -378,8 +378,8 @@ TEST(RecorderCommands, DownloadUnderLinkFaultsIsExact)
     for (int round = 0; round < 3; ++round) {
         d.Recording.StartLoad(index);
         rig.simulator->SetRandomFaults(0.05,
-                                       {sim::ESimFault::LoseAnswer, sim::ESimFault::Silent, sim::ESimFault::FlipBit, sim::ESimFault::Garbage,
-                                        sim::ESimFault::WrongAddress},
+                                       {sim::ESimFault::LoseAnswer, sim::ESimFault::Silent, sim::ESimFault::FlipBit,
+                                        sim::ESimFault::Garbage, sim::ESimFault::WrongAddress},
                                        static_cast<std::uint32_t>(round + 1));
         ASSERT_TRUE(rig.connector->WaitAsyncEnded(120000));
         rig.simulator->ClearFaults();

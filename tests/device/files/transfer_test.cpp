@@ -135,8 +135,8 @@ TEST(SetupsToFolder, ABackupThatCannotBeWrittenStopsBeforeTheStart)
 {
     TRig rig;
     TDir dir;
-    const TVroTransferReport r = SetupsToFolder(*rig.setup, rig.device->Directory, {0}, dir.path / "gone",
-                                                TVroNaming{}, rig.ui);
+    const TVroTransferReport r =
+        SetupsToFolder(*rig.setup, rig.device->Directory, {0}, dir.path / "gone", TVroNaming{}, rig.ui);
     EXPECT_EQ(r.Result, TVroTransferResult::NotStarted);
     ASSERT_EQ(rig.ui.errors.size(), 1u);
     EXPECT_EQ(rig.ui.errors[0], FormatMessage(text(1293), {kVroSetupBackupName}));
@@ -270,12 +270,10 @@ TEST(ListFolder, ExtensionsHiddenFilesAndFolders)
 
 TEST(SortLines, NamesThenNumbersAndDates)
 {
-    std::vector<TVroListLine> lines = {{"Test", 10, true, 2, 0, {}},
-                                       {"Test", 9, true, 0, 1, {}},
-                                       {"Alpha", 1, true, 1, 2, {}}};
-    SortVroLines(lines, TVroSortColumn::Name, false, [](const std::string& a, const std::string& b) {
-        return a.compare(b);
-    });
+    std::vector<TVroListLine> lines = {
+        {"Test", 10, true, 2, 0, {}}, {"Test", 9, true, 0, 1, {}}, {"Alpha", 1, true, 1, 2, {}}};
+    SortVroLines(lines, TVroSortColumn::Name, false,
+                 [](const std::string& a, const std::string& b) { return a.compare(b); });
     EXPECT_EQ(lines[0].Index, 2);
     EXPECT_EQ(lines[1].Number, 9u);
     EXPECT_EQ(lines[2].Number, 10u);

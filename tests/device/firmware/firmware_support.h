@@ -16,9 +16,9 @@ namespace vro::test {
 struct TUpdateFiles {
     TUpdateFiles()
     {
-        dir = std::filesystem::temp_directory_path() /
-              ("vro-fw-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir =
+            std::filesystem::temp_directory_path() / ("vro-fw-" + std::to_string(::getpid()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
     }
     ~TUpdateFiles() { std::filesystem::remove_all(dir); }

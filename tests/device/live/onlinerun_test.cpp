@@ -26,7 +26,10 @@ struct TEndWait {
     std::condition_variable cv;
     bool ended = false;
     std::atomic<long> notices{0};
-    std::function<void()> Notify() { return [this] { ++notices; }; }
+    std::function<void()> Notify()
+    {
+        return [this] { ++notices; };
+    }
     std::function<void()> Ended()
     {
         return [this] {
@@ -182,7 +185,7 @@ TEST(OnlineRun, HandTriggersFromTheTriggerBlock)
     {
         TOnlineRun run(*rig.device);
         run.Configure(rig.Choices(1, 100000), 500, std::nullopt); // reads the trigger block
-        EXPECT_EQ(run.HandTriggers(), 1); // the simulator's event 1 is active with Source 0
+        EXPECT_EQ(run.HandTriggers(), 1);                         // the simulator's event 1 is active with Source 0
         TEndWait w;
         run.Begin(false, w.Notify(), w.Ended());
         for (int i = 0; i < 2000 && (!run.Live() || run.Online().RecordCount() < 20); ++i)
@@ -227,8 +230,8 @@ TEST(OnlineRun, LimitsAreRefusedBeforeTheStart)
     TRunRig rig(3);
     TOnlineRun run(*rig.device);
     auto c = rig.Choices(0, 0);
-    c.SampleRate = 0;      // 0.1 ms
-    c.DurationIndex = 15;  // 24 h: far beyond 1,000,000 samples
+    c.SampleRate = 0;     // 0.1 ms
+    c.DurationIndex = 15; // 24 h: far beyond 1,000,000 samples
     try {
         run.Configure(c, 500, std::nullopt);
         FAIL() << "accepted";
@@ -326,7 +329,10 @@ struct TCanvas : graph::TGraphCanvas {
     };
     std::vector<TCall> calls;
     void FillRect(int, int, int, int, graph::TRgb) override {}
-    void Lines(std::span<const graph::TSegment> l, graph::TRgb c) override { calls.push_back({c, {l.begin(), l.end()}}); }
+    void Lines(std::span<const graph::TSegment> l, graph::TRgb c) override
+    {
+        calls.push_back({c, {l.begin(), l.end()}});
+    }
     void Markers(std::span<const graph::TSegment> l, graph::TRgb c) override
     {
         calls.push_back({c, {l.begin(), l.end()}, true});
@@ -470,7 +476,7 @@ TEST(OnlineDraw, XYClampsToTheRangeAndAWidthChangeRebuilds)
         EXPECT_LE(seg.X2, 100);
         EXPECT_EQ(seg.Y2, 100); // negative values clamp to the bottom
     }
-    EXPECT_EQ(c->segs.back().X2, 100); // 4000 clamps to the right edge
+    EXPECT_EQ(c->segs.back().X2, 100);     // 4000 clamps to the right edge
     EXPECT_EQ(canvas.Channel(0), nullptr); // the X channel itself is not drawn
     ASSERT_TRUE(canvas.Channel(1, true));
     // A width change mid-run: the columns are rebuilt at the next record.

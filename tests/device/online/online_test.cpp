@@ -52,7 +52,10 @@ struct TFixture {
     TVro8OnlineRecording& online = device.OnlineRecording();
     std::deque<std::uint8_t> bytes;
 
-    TFixture() { online.Now = [] { return 45000.5; }; }
+    TFixture()
+    {
+        online.Now = [] { return 45000.5; };
+    }
     void Push(const std::vector<std::uint8_t>& b) { bytes.insert(bytes.end(), b.begin(), b.end()); }
     // One Poll; true when it consumed bytes.
     void Poll()
@@ -123,9 +126,11 @@ void ExpectColumnsMatchRing(const TVro8OnlineRecording& o, int cc, int L)
 
 TEST(OnlineStream, ColumnExtremesMatchAReferenceAcrossWrapsAndWidthChanges)
 {
-    struct TCase { int L, W, records, newWidth; };
-    for (const TCase t : {TCase{1000, 300, 2500, 700}, TCase{2000, 500, 1999, 450}, TCase{500, 2000, 1300, 1999},
-                          TCase{7, 3, 40, 5}}) {
+    struct TCase {
+        int L, W, records, newWidth;
+    };
+    for (const TCase t :
+         {TCase{1000, 300, 2500, 700}, TCase{2000, 500, 1999, 450}, TCase{500, 2000, 1300, 1999}, TCase{7, 3, 40, 5}}) {
         SCOPED_TRACE("L " + std::to_string(t.L) + " W " + std::to_string(t.W));
         TFixture f;
         f.Configure(0, 3, t.L, t.W);
@@ -244,7 +249,8 @@ TEST(OnlineStream, EventLogStoresEventsAndStopsWhenFull)
     std::vector<std::array<std::int16_t, 3>> t(32);
     for (int k = 0; k < 8 && f.online.Running(); ++k) {
         for (int c = 0; c < 32; ++c)
-            t[c] = {static_cast<std::int16_t>(k * 100 + c), static_cast<std::int16_t>(-k), static_cast<std::int16_t>(k)};
+            t[c] = {static_cast<std::int16_t>(k * 100 + c), static_cast<std::int16_t>(-k),
+                    static_cast<std::int16_t>(k)};
         f.Push(Event(t, k % 2 ? 0x01 : 0x00));
         f.Poll();
     }

@@ -16,8 +16,16 @@ struct TBuf {
     std::vector<std::uint8_t> b;
     explicit TBuf(std::size_t n) : b(n, 0) {}
     void u8(std::size_t at, std::uint8_t v) { b.at(at) = v; }
-    void u16(std::size_t at, std::uint16_t v) { b.at(at) = v & 0xFF; b.at(at + 1) = v >> 8; }
-    void u32(std::size_t at, std::uint32_t v) { for (int i = 0; i < 4; ++i) b.at(at + i) = (v >> (8 * i)) & 0xFF; }
+    void u16(std::size_t at, std::uint16_t v)
+    {
+        b.at(at) = v & 0xFF;
+        b.at(at + 1) = v >> 8;
+    }
+    void u32(std::size_t at, std::uint32_t v)
+    {
+        for (int i = 0; i < 4; ++i)
+            b.at(at + i) = (v >> (8 * i)) & 0xFF;
+    }
     void text(std::size_t at, const char* s) { std::memcpy(&b.at(at), s, std::strlen(s)); }
 };
 
@@ -28,7 +36,7 @@ std::string Finding(const TVro8HeaderBytes& h, int v) { return CheckHeader(h, v)
 TEST(Vro8Records, IdentificationFieldsAndLengths)
 {
     TBuf id(80);
-    id.text(0, "VRO8K-M V2.10\x01");  // 14th character is not a NUL: the text stops at 14
+    id.text(0, "VRO8K-M V2.10\x01"); // 14th character is not a NUL: the text stops at 14
     id.text(14, "XXXXXXXXXXXX");
     id.u16(26, 5);
     id.u16(28, 0xFFFF);
@@ -49,19 +57,20 @@ TEST(Vro8Records, IdentificationFieldsAndLengths)
 TEST(Vro8Records, TextFieldsStopAtReceivedLengthAndNul)
 {
     const std::uint8_t t[] = {'A', 'B', 0xB0, 'C', 0, 'Z'};
-    EXPECT_EQ(Vro8Text(std::span(t, 3), 14), "AB\xC2\xB0");  // only what was received, Latin-1 to UTF-8
-    EXPECT_EQ(Vro8Text(t, 32), "AB\xC2\xB0" "C");
+    EXPECT_EQ(Vro8Text(std::span(t, 3), 14), "AB\xC2\xB0"); // only what was received, Latin-1 to UTF-8
+    EXPECT_EQ(Vro8Text(t, 32), "AB\xC2\xB0"
+                               "C");
     EXPECT_EQ(Vro8Text(t, 2), "AB");
 }
 
 TEST(Vro8Records, ChannelLayoutOneWidensRangesWithSign)
 {
     TBuf c(48);
-    c.u16(0, 0xFFFF);    // -1
+    c.u16(0, 0xFFFF); // -1
     c.u16(2, 250);
-    c.u8(4, 2);          // decimals
-    c.u8(5, 7);          // input
-    c.u16(6, 4);         // data type
+    c.u8(4, 2);  // decimals
+    c.u8(5, 7);  // input
+    c.u16(6, 4); // data type
     c.text(8, "Pressure");
     c.text(40, "bar");
     const auto rec = ConvertChannelRecord(1, c.b, false);
@@ -199,7 +208,9 @@ namespace {
 // Type 2 (time stamps, states, min/max) with two 16-bit channels: 9 words a record.
 TBuf LayoutHeader(int v)
 {
-    struct P { std::size_t size, chan, chanSize, trig, events, comb, time, state, pre, reserved, comment, display; };
+    struct P {
+        std::size_t size, chan, chanSize, trig, events, comb, time, state, pre, reserved, comment, display;
+    };
     const P p = v == 1   ? P{1224, 84, 48, 564, 4, 692, 696, 700, 704, 0, 708, 1220}
                 : v == 2 ? P{2408, 84, 52, 1748, 4, 1876, 1880, 1884, 1888, 0, 1892, 2404}
                 : v == 5 ? P{2476, 84, 56, 1876, 2, 1940, 1944, 1948, 1952, 1956, 1960, 2472}
@@ -208,13 +219,13 @@ TBuf LayoutHeader(int v)
     h.text(4, "Header test");
     h.u32(36, 42);
     h.u32(40, 1000);
-    h.u32(44, 9 * 10);  // DataSize
-    h.u32(48, 10);      // RecordCount
-    h.u32(56, 2);       // Type
-    h.u32(64, 27);      // sample rate index (largest allowed)
-    h.u32(68, 2);       // ChannelCount
-    h.u32(72, 6);       // ValueCount
-    h.u32(76, 9);       // RecordSize
+    h.u32(44, 9 * 10); // DataSize
+    h.u32(48, 10);     // RecordCount
+    h.u32(56, 2);      // Type
+    h.u32(64, 27);     // sample rate index (largest allowed)
+    h.u32(68, 2);      // ChannelCount
+    h.u32(72, 6);      // ValueCount
+    h.u32(76, 9);      // RecordSize
     h.u32(80, 2000);
     for (int c = 0; c < 2; ++c) {
         const std::size_t o = p.chan + c * p.chanSize;

@@ -30,8 +30,9 @@ TEST_P(BlocksByLayout, EveryBlockRoundTripsThroughTheRecordersBytes)
     b.Can.Decode(a.Can.Encode());
     for (int i = 0; i < Vro8SensorCount(v); ++i) {
         const auto x = a.Sensors.Sensor(i), y = b.Sensors.Sensor(i);
-        EXPECT_EQ(std::vector<std::uint8_t>(a.Sensors.Bytes().begin() + i * 60, a.Sensors.Bytes().begin() + i * 60 + 60),
-                  std::vector<std::uint8_t>(b.Sensors.Bytes().begin() + i * 60, b.Sensors.Bytes().begin() + i * 60 + 60))
+        EXPECT_EQ(
+            std::vector<std::uint8_t>(a.Sensors.Bytes().begin() + i * 60, a.Sensors.Bytes().begin() + i * 60 + 60),
+            std::vector<std::uint8_t>(b.Sensors.Bytes().begin() + i * 60, b.Sensors.Bytes().begin() + i * 60 + 60))
             << "record " << i;
         EXPECT_EQ(y.Name(), x.Name());
     }
@@ -191,9 +192,11 @@ TEST(Fields, CharacterFieldsAreCutAndPaddedAndTheRecordingNameTrimmed)
     EXPECT_EQ(c.Message(0).Unit(), "1234567");
     EXPECT_EQ(c.Bytes()[67], 0); // the spare byte after the 7-character unit
     TVro8SensorSetup s;
-    s.Sensor(0).SetMUnit("\xc2\xb0" "C");
+    s.Sensor(0).SetMUnit("\xc2\xb0"
+                         "C");
     EXPECT_EQ(s.Bytes()[52], 0xB0); // ISO-8859-1 in the block
-    EXPECT_EQ(s.Sensor(0).MUnit(), "\xc2\xb0" "C");
+    EXPECT_EQ(s.Sensor(0).MUnit(), "\xc2\xb0"
+                                   "C");
     s.Sensor(0).SetFactorHigh(0xABCD);
     s.Sensor(0).SetFactorLow(0x1234);
     EXPECT_EQ(s.Sensor(0).Factor(), 0xABCD1234u);

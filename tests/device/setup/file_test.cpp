@@ -26,10 +26,7 @@ fs::path TempFile(const std::string& name)
     return dir / name;
 }
 
-std::string Wrap(const std::string& body)
-{
-    return "<Setupconfiguration>\r\n" + body + "</Setupconfiguration>\r\n";
-}
+std::string Wrap(const std::string& body) { return "<Setupconfiguration>\r\n" + body + "</Setupconfiguration>\r\n"; }
 
 class FilesByLayout : public ::testing::TestWithParam<int> {};
 
@@ -183,8 +180,7 @@ TEST(HostileFile, BrokenOrForeignDocumentsAreRefused)
     EXPECT_THROW(s.LoadFromString("<Other><SensorSetup /></Other>"), EVro8SetupFile);
     EXPECT_THROW(s.LoadFromString(""), EVro8SetupFile);
     EXPECT_THROW(s.LoadFromString(Wrap("<SensorSetup><Sensor Name=\"a\" />").substr(0, 60)), EXmlError);
-    EXPECT_THROW(s.LoadFromString("<Setupconfiguration><SensorSetup><Sensor Name=\"cut\" /></SensorSetup>"),
-                 EXmlError);
+    EXPECT_THROW(s.LoadFromString("<Setupconfiguration><SensorSetup><Sensor Name=\"cut\" /></SensorSetup>"), EXmlError);
     std::string deep = "<Setupconfiguration>";
     for (int i = 0; i < 40; ++i)
         deep += "<a>";
@@ -346,11 +342,10 @@ TEST(Descriptions, BlocksAndValuesBeyondTheirRange)
     s.Data.Recording.SetSampleRate(3);
     s.Data.Recording.SetDuration(1);
     s.Data.Recording.SetTriggerPosition(5);
-    EXPECT_EQ(s.RecordingDescription(), text(796) + " " + text(811) + ".\r\n" + text(797) + " " + text(830) +
-                                            ".\r\n" + text(798) + " " + text(856) + ".");
+    EXPECT_EQ(s.RecordingDescription(), text(796) + " " + text(811) + ".\r\n" + text(797) + " " + text(830) + ".\r\n" +
+                                            text(798) + " " + text(856) + ".");
     s.Data.Display.SetFilter(1);
-    EXPECT_EQ(s.DisplayDescription().substr(0, text(867).size() + 2 + text(872).size()),
-              text(867) + ": " + text(872));
+    EXPECT_EQ(s.DisplayDescription().substr(0, text(867).size() + 2 + text(872).size()), text(867) + ": " + text(872));
     // Values far beyond the text ranges show whatever text that gives.
     s.Data.Base.SetFlowUnit(65535);
     s.Data.Display.SetMinMax(65535);

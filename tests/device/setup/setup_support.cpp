@@ -17,7 +17,9 @@ void FillSetup(TVro8SetupData& d, int v, int seed)
         s.SetHiRange(static_cast<std::int16_t>(30000 + k));
         s.SetDecimals(static_cast<std::uint16_t>(k % 9));
         s.SetName("Sensor " + std::to_string(k) + " \xc3\xa4<&>\"");
-        s.SetMUnit(i % 3 == 0 ? "\xc2\xb0" "C" : "bar");
+        s.SetMUnit(i % 3 == 0 ? "\xc2\xb0"
+                                "C"
+                              : "bar");
     }
     for (int e = 0; e < TVro8TriggerSetup::kEvents; ++e) {
         TVro8TriggerEventWrapper t = d.Triggers.Event(e);

@@ -19,8 +19,9 @@ namespace {
 void ExpectSameOnLayout(const TVro8SetupData& a, const TVro8SetupData& b, int v)
 {
     for (int i = 0; i < Vro8SensorCount(v); ++i)
-        EXPECT_EQ(std::vector<std::uint8_t>(a.Sensors.Bytes().begin() + i * 60, a.Sensors.Bytes().begin() + i * 60 + 60),
-                  std::vector<std::uint8_t>(b.Sensors.Bytes().begin() + i * 60, b.Sensors.Bytes().begin() + i * 60 + 60))
+        EXPECT_EQ(
+            std::vector<std::uint8_t>(a.Sensors.Bytes().begin() + i * 60, a.Sensors.Bytes().begin() + i * 60 + 60),
+            std::vector<std::uint8_t>(b.Sensors.Bytes().begin() + i * 60, b.Sensors.Bytes().begin() + i * 60 + 60))
             << "sensor " << i;
     EXPECT_EQ(a.Triggers.Encode(v), b.Triggers.Encode(v));
     EXPECT_TRUE(a.Recording == b.Recording);
@@ -58,7 +59,9 @@ TEST_P(SimByLayout, WrittenSetupReadsBackEqual)
         EXPECT_EQ(f->LoRange, w.LoRange());
         EXPECT_EQ(f->HiRange, w.HiRange());
         EXPECT_EQ(f->Decimals, w.Decimals());
-        EXPECT_EQ(f->MUnit, w.MUnit() == "bar" ? "bar" : "\xb0" "C");
+        EXPECT_EQ(f->MUnit, w.MUnit() == "bar" ? "bar"
+                                               : "\xb0"
+                                                 "C");
         EXPECT_EQ(f->SubChannelMask, v == 1 ? 0 : w.SubChannelMask());
         EXPECT_EQ(f->Spare1, 0);
         EXPECT_EQ(f->Spare2, 0);
@@ -130,10 +133,8 @@ TEST(SimFaults, FailedReadsKeepThePreviousContents)
         sim::TRecorderFault Fault;
     };
     const std::vector<TCase> cases = {
-        {'R', 100, {sim::ERecorderFault::CutAt, 240}},
-        {'R', 107, {sim::ERecorderFault::CutAt, 480}},
-        {'R', 101, {sim::ERecorderFault::Short, 4}},
-        {'R', 105, {sim::ERecorderFault::Long, 2}},
+        {'R', 100, {sim::ERecorderFault::CutAt, 240}}, {'R', 107, {sim::ERecorderFault::CutAt, 480}},
+        {'R', 101, {sim::ERecorderFault::Short, 4}},   {'R', 105, {sim::ERecorderFault::Long, 2}},
         {'R', 50, {sim::ERecorderFault::Short, 1}},
     };
     for (const auto& c : cases) {

@@ -87,8 +87,8 @@ TEST(SensorEditor, RowsPerClassAndMode)
     EXPECT_EQ(e.SettingsRows(), Rows{"ModusComboBox"});
     e.Mode.Select(4);
     e.ModeChanged();
-    EXPECT_EQ(e.SettingsRows(), (Rows{"ModusComboBox", "x44x47xDecimalFormatComboBox", "UnitComboBox", "VolEdit",
-                                      "PressureEdit"}));
+    EXPECT_EQ(e.SettingsRows(),
+              (Rows{"ModusComboBox", "x44x47xDecimalFormatComboBox", "UnitComboBox", "VolEdit", "PressureEdit"}));
     EXPECT_EQ(e.UnitList, (Rows{text(891), "l/min"}));
     // Counter input I, calculated channel K.
     e.SettingsCancel();

@@ -109,7 +109,8 @@ TEST(SetupSummary, EveryCombinationHasItsName)
 TEST(SetupSummary, FromAFileWithoutRecorder)
 {
     SelectTextLanguage("en");
-    const std::filesystem::path file = std::filesystem::path(VRO_TEST_DATA).parent_path() / "device/setup/reference_v4.vxsf";
+    const std::filesystem::path file =
+        std::filesystem::path(VRO_TEST_DATA).parent_path() / "device/setup/reference_v4.vxsf";
     ASSERT_TRUE(std::filesystem::exists(file)) << file;
     TVro8Setup setup(TVro8Setup::FileComVersion(file).value_or(4));
     setup.LoadFromFile(file);
@@ -177,7 +178,8 @@ TEST(EntryNumbers, DigitsOnlyWithinRange)
 
 TEST(FormatMessage, ConversionsTakeTheArgumentsInOrder)
 {
-    EXPECT_EQ(FormatMessage("Recording %s %d couldn't be deleted.", {"Leak", "12"}), "Recording Leak 12 couldn't be deleted.");
+    EXPECT_EQ(FormatMessage("Recording %s %d couldn't be deleted.", {"Leak", "12"}),
+              "Recording Leak 12 couldn't be deleted.");
     EXPECT_EQ(FormatMessage("%s-%5.5d", {"Pump", "3"}), "Pump-00003");
     EXPECT_EQ(FormatMessage("100%% %s", {}), "100% ");
     EXPECT_EQ(FormatMessage("Transferring %d. of %d recordings.", {"2", "3", "extra"}),

@@ -212,8 +212,8 @@ TEST(VroWindowLogic, LatchRecoveryRunsItsStepsInOrder)
     latch.Set();
     logic.PeriodicUpdate();
     EXPECT_FALSE(latch.Test());
-    EXPECT_EQ(host.steps, (TSteps{"close", "forget", "open", "cursor", "free", "focus", "dialog", "placement",
-                                  "page", "bold"}));
+    EXPECT_EQ(host.steps,
+              (TSteps{"close", "forget", "open", "cursor", "free", "focus", "dialog", "placement", "page", "bold"}));
     EXPECT_TRUE(host.open);
     // The next update sees the recorder gone.
     host.steps.clear();

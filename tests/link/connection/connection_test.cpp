@@ -40,7 +40,8 @@ TEST(ConnectionSettings, RoundTripThroughTheConfiguration)
     a->AutoConnect = true;
     a->PortScanMode = 2;
     a->SaveSettings();
-    EXPECT_EQ(Keys(list), (std::vector<std::string>{"ComPort", "Baudrate", "BusAddress", "AutoConnect", "PortScanMode"}))
+    EXPECT_EQ(Keys(list),
+              (std::vector<std::string>{"ComPort", "Baudrate", "BusAddress", "AutoConnect", "PortScanMode"}))
         << "no device known behind COM5: no device key";
     EXPECT_EQ(list.ReadString(cfg::kConnectionSettings, "BusAddress", ""), "+");
 
@@ -293,7 +294,7 @@ TEST_F(PtySearch, FindsTheRecorderOnTheRightPortAndBaudRate)
     EXPECT_EQ(steps[0].Text, "Interfaces are being searched through: Port 90, Baud rate 460800");
     EXPECT_EQ(steps[6].PortNumber, 91);
     EXPECT_EQ(steps[7].Baudrate, 115200);
-    EXPECT_EQ(steps[0].Position, 33);  // 100 / weight 3
+    EXPECT_EQ(steps[0].Position, 33); // 100 / weight 3
     EXPECT_EQ(steps.back().Position, 100);
     // Everything as it was: port, rate, time-out, closed, list mode 0.
     EXPECT_EQ(c->PortIndex(), 3);

@@ -26,7 +26,7 @@ constexpr std::uint8_t kTestMemoryNumber = 255;
 
 std::string Usage()
 {
-    std::string u = "simulate [--baud B] [--memory BYTES]";
+    std::string u = "simulate [--baud B [--pace-requests]] [--memory BYTES]";
     for (const auto& s : sim::SimSetups())
         for (const auto& o : s.Options)
             u += " [" + o.Name + (o.IsFlag ? "" : " VALUE") + "]";
@@ -36,6 +36,7 @@ std::string Usage()
 int RunSimulate(TArgs& args)
 {
     const auto baud = static_cast<std::int32_t>(args.IntOption("--baud", 0, 0, 4'000'000));
+    const bool paceRequests = args.Flag("--pace-requests");
     const auto memory = args.IntOption("--memory", 0, 0, 1LL << 30);
     sim::TSimOptionValues values;
     for (const auto& s : sim::SimSetups())
@@ -59,6 +60,7 @@ int RunSimulate(TArgs& args)
     sim::TSimPty pty;
     sim::TSimulator simulator(pty.Master());
     simulator.SetPacing(baud);
+    simulator.SetRequestPacing(paceRequests);
     sim::InstallSimSetups(simulator, values);
     // The recorder's online stream writes to the port beside the simulator's answers.
     const auto streamPump = sim::AttachSimRecorderPump(simulator, pty.Master());
@@ -75,7 +77,7 @@ int RunSimulate(TArgs& args)
     std::cout << pty.SlavePath() << std::endl; // flushed: callers read this line to connect
     std::cerr << "simulated recorder on " << pty.SlavePath();
     if (baud > 0)
-        std::cerr << ", paced at " << baud << " baud";
+        std::cerr << ", paced at " << baud << " baud" << (paceRequests ? " both ways" : "");
     std::cerr << "; stop with Ctrl+C\n";
 
     int sig = 0;

@@ -59,14 +59,18 @@ std::array<std::chrono::milliseconds, 2> ParseEraseTimes(const std::string& text
             std::chrono::milliseconds(ParseNumber("--fw-erase-ms", f[1], 0, 600000))};
 }
 
-std::pair<int, std::size_t> ParseBadByte(const std::string& text)
+TBadByteOption ParseBadByte(const std::string& text)
 {
     const auto f = Fields(text, ':');
-    if (f.size() != 2)
-        throw std::invalid_argument("--fw-bad-byte: \"" + text + "\" is not AREA:OFFSET");
+    if (f.size() != 2 && f.size() != 3)
+        throw std::invalid_argument("--fw-bad-byte: \"" + text + "\" is not AREA:OFFSET[:WRITES]");
     const int area = static_cast<int>(ParseNumber("--fw-bad-byte", f[0], 0, 1));
     const long max = static_cast<long>(area == 0 ? TSimFirmware::kArea0Bytes : TSimFirmware::kArea1Bytes) - 1;
-    return {area, static_cast<std::size_t>(ParseNumber("--fw-bad-byte", f[1], 0, max))};
+    TBadByteOption o;
+    o.Cell = {area, static_cast<std::size_t>(ParseNumber("--fw-bad-byte", f[1], 0, max))};
+    if (f.size() == 3)
+        o.Writes = ParseNumber("--fw-bad-byte", f[2], 1, 1000000);
+    return o;
 }
 
 TSimFirmwareConfig::TPowerLoss ParsePowerLoss(const std::string& text)
@@ -124,8 +128,11 @@ TSimFirmware::TWriteAnswer TSimFirmware::Write(int area, std::span<const std::ui
         complete_[s] = false;
         intact_[s] = true;
         sinceErase_[s] = 0;
+        ++writes_[s];
         answer.Delay = config_.EraseTime[s];
     }
+    const bool cellFails = config_.BadByte && config_.BadByte->first == area &&
+                           (config_.BadByteWrites <= 0 || writes_[s] <= config_.BadByteWrites);
     if (config_.PowerLoss && !powerLossDone_ && config_.PowerLoss->Area == area && erased_[s] &&
         sinceErase_[s] >= config_.PowerLoss->Packets) {
         // The lights go out: this packet is lost, nothing is activated.
@@ -138,7 +145,7 @@ TSimFirmware::TWriteAnswer TSimFirmware::Write(int area, std::span<const std::ui
     }
     for (std::size_t i = 0; i < n; ++i) {
         std::uint8_t b = packet[4 + i];
-        if (config_.BadByte && config_.BadByte->first == area && config_.BadByte->second == offset + i) {
+        if (cellFails && config_.BadByte->second == offset + i) {
             b ^= 0x01;
             intact_[s] = false;
         }

@@ -14,8 +14,10 @@
 //   - a power loss (once per run) during a chosen area's write: after N
 //     packets the recorder ignores every byte for a while, then runs again on
 //     the firmware it ran before, with nothing activated.
-// Faults: one flash cell that stores its byte with the lowest bit flipped,
-// and bytes 20..23 of area 1 read back as the recorder's own values.
+// Faults: one flash cell that stores its byte with the lowest bit flipped
+// (on every write of its area, or during the first N writes only, a cell that
+// programs right on a later try), and bytes 20..23 of area 1 read back as
+// the recorder's own values.
 //
 // Version texts, as the recorder keeps them: area 1 at 0x3BF00; area 0 at
 // 0x79C0 when it begins "VRO8K-S ", else at 0x7980 (14 bytes, zero-padded).
@@ -37,6 +39,7 @@ namespace vro::sim {
 struct TSimFirmwareConfig {
     std::array<std::chrono::milliseconds, 2> EraseTime{}; // delay of the offset-0 answer per area
     std::optional<std::pair<int, std::size_t>> BadByte;   // area, offset: stored with bit 0 flipped
+    long BadByteWrites = 0;                               // during this many writes of the area (0: every one)
     bool OwnBytes = false;                                // area-1 bytes 20..23 read back as the recorder's
     struct TPowerLoss {
         int Area = 0;
@@ -47,10 +50,14 @@ struct TSimFirmwareConfig {
     std::chrono::milliseconds ActivateTime{2000};
 };
 
-// Parses the `vro simulate` forms "A0,A1", "AREA:OFFSET" and "AREA:N[:MS]";
-// raises std::invalid_argument naming the option.
+// Parses the `vro simulate` forms "A0,A1", "AREA:OFFSET[:WRITES]" and
+// "AREA:N[:MS]"; raises std::invalid_argument naming the option.
 std::array<std::chrono::milliseconds, 2> ParseEraseTimes(const std::string& text);
-std::pair<int, std::size_t> ParseBadByte(const std::string& text);
+struct TBadByteOption {
+    std::pair<int, std::size_t> Cell;
+    long Writes = 0; // 0: the cell fails on every write
+};
+TBadByteOption ParseBadByte(const std::string& text);
 TSimFirmwareConfig::TPowerLoss ParsePowerLoss(const std::string& text);
 
 class TSimFirmware {
@@ -108,6 +115,7 @@ private:
     std::array<bool, 2> intact_{};
     std::array<long, 2> sinceErase_{}; // packets stored since the area's erase
     std::array<long, 2> packets_{};
+    std::array<long, 2> writes_{}; // erases (writes begun) per area
     long activations_ = 0;
     bool powerLossDone_ = false;
     bool activationPending_ = false;

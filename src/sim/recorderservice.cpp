@@ -226,7 +226,10 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
      {"--hardware-variant", "N  the HardwareVariant of the identification (default 1)", false},
      {"--fw-erase-ms", "A0,A1  erase time of each firmware area before the first packet is answered (default 0,0)",
       false},
-     {"--fw-bad-byte", "AREA:OFFSET  a flash cell that stores its byte with the lowest bit flipped", false},
+     {"--fw-bad-byte",
+      "AREA:OFFSET[:WRITES]  a flash cell that stores its byte with the lowest bit flipped (during the "
+      "first WRITES writes of the area; default every one)",
+      false},
      {"--fw-own-bytes", "bytes 20..23 of area 1 read back as the recorder's own values", true},
      {"--fw-power-loss",
       "AREA:N[:MS]  power lost after N packets of the next write of AREA, for MS ms "
@@ -259,8 +262,11 @@ const bool kRegistered = RegisterSimSetup(TSimSetup{
         profile.HardwareVariant = static_cast<std::int16_t>(IntOption(values, "--hardware-variant", 1, -32768, 65535));
         if (auto it = values.find("--fw-erase-ms"); it != values.end())
             profile.Firmware.EraseTime = ParseEraseTimes(it->second);
-        if (auto it = values.find("--fw-bad-byte"); it != values.end())
-            profile.Firmware.BadByte = ParseBadByte(it->second);
+        if (auto it = values.find("--fw-bad-byte"); it != values.end()) {
+            const TBadByteOption bad = ParseBadByte(it->second);
+            profile.Firmware.BadByte = bad.Cell;
+            profile.Firmware.BadByteWrites = bad.Writes;
+        }
         profile.Firmware.OwnBytes = values.count("--fw-own-bytes") > 0;
         if (auto it = values.find("--fw-power-loss"); it != values.end())
             profile.Firmware.PowerLoss = ParsePowerLoss(it->second);

@@ -188,6 +188,12 @@ void TSimulator::SetPacing(std::int32_t baud)
     pacingBaud_ = baud > 0 ? baud : 0;
 }
 
+void TSimulator::SetRequestPacing(bool on)
+{
+    std::lock_guard lock(mutex_);
+    paceRequests_ = on;
+}
+
 void TSimulator::SetGapMs(std::uint32_t ms)
 {
     std::lock_guard lock(mutex_);
@@ -245,6 +251,9 @@ void TSimulator::Run()
     // would add up over thousands of frames.
     prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
     std::vector<std::uint8_t> buf(4096);
+    // Request pacing: when the last byte read would have come off the line.
+    using TClock = std::chrono::steady_clock;
+    TClock::time_point lineDue{};
     while (!stop_.load()) {
         const std::int32_t n = port_.WaitInQueue(1, 20);
         if (n <= 0) {
@@ -255,6 +264,17 @@ void TSimulator::Run()
         const std::int32_t got =
             port_.Read(buf.data(), std::min<std::int32_t>(n, static_cast<std::int32_t>(buf.size())));
         const std::uint32_t now = GetTickCount32();
+        std::int32_t baud = 0;
+        {
+            std::lock_guard lock(mutex_);
+            stats_.BytesReceived += static_cast<std::uint64_t>(std::max(got, 0));
+            if (paceRequests_)
+                baud = pacingBaud_;
+        }
+        // The bytes read now started arriving when the line was free and
+        // they were here, one byte time each.
+        const double nsPerByte = baud > 0 ? 1e10 / baud : 0.0;
+        const TClock::time_point chunkStart = baud > 0 ? std::max(lineDue, TClock::now()) : TClock::time_point{};
         for (std::int32_t i = 0; i < got; ++i) {
             TSimFrameReceiver::EEvent ev;
             {
@@ -267,11 +287,16 @@ void TSimulator::Run()
                     std::lock_guard lock(mutex_);
                     req = receiver_.Request();
                 }
+                if (baud > 0)
+                    std::this_thread::sleep_until(
+                        chunkStart + std::chrono::nanoseconds(static_cast<long long>(nsPerByte * (i + 1))));
                 HandleRequest(req);
             } else if (ev == TSimFrameReceiver::EEvent::IdleByte) {
                 HandleIdleByte(buf[static_cast<std::size_t>(i)]);
             }
         }
+        if (baud > 0)
+            lineDue = chunkStart + std::chrono::nanoseconds(static_cast<long long>(nsPerByte * got));
     }
 }
 
@@ -404,6 +429,7 @@ void TSimulator::Send(std::vector<std::uint8_t> bytes)
     {
         std::lock_guard lock(mutex_);
         baud = pacingBaud_;
+        stats_.BytesSent += bytes.size();
     }
     if (baud <= 0) {
         port_.Write(bytes.data(), static_cast<std::int32_t>(bytes.size()));

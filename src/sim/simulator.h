@@ -12,7 +12,10 @@
 //
 // Faults can be switched at run time from any thread: for the next N
 // answers (InjectFault) or at random (SetRandomFaults). Optional pacing
-// writes answer bytes at the rate the configured baud rate would carry them.
+// writes answer bytes at the rate the configured baud rate would carry them;
+// with request pacing too, a request is handled only once its last byte
+// would have arrived at that rate (as on a real line, where the host's
+// bytes cannot come faster than the baud rate carries them).
 // All set calls are thread-safe; handlers run on the simulator's thread.
 #pragma once
 
@@ -76,6 +79,8 @@ struct TSimStats {
     std::uint64_t Unhandled = 0;
     std::uint64_t Enqs = 0;
     std::uint64_t DroppedDelayed = 0;
+    std::uint64_t BytesReceived = 0; // every byte read from the port
+    std::uint64_t BytesSent = 0;     // every byte written to it
     std::array<std::uint64_t, kSimFaultKinds> Faults{};
     std::uint64_t FaultsTotal() const;
 };
@@ -114,6 +119,8 @@ public:
     void SetDelayMs(std::uint32_t ms);
     // 0 switches pacing off.
     void SetPacing(std::int32_t baud);
+    // With pacing on, requests are paced as well (see above).
+    void SetRequestPacing(bool on);
     void SetGapMs(std::uint32_t ms);
 
     void Start();
@@ -147,6 +154,7 @@ private:
     bool silent_ = false;
     std::uint32_t delayMs_ = 500;
     std::int32_t pacingBaud_ = 0;
+    bool paceRequests_ = false;
     TSimStats stats_;
 };
 

@@ -135,10 +135,35 @@ TEST(SimFirmware, BadCellAndOwnBytesAndPowerLoss)
     EXPECT_EQ(f.Activations(), 0);
 }
 
+TEST(SimFirmware, ACellThatFailsOnlyItsFirstWritesProgramsRightLater)
+{
+    TSimFirmwareConfig c;
+    c.BadByte = std::make_pair(1, std::size_t{1000});
+    c.BadByteWrites = 1;
+    c.ActivateTime = 0ms;
+    TSimFirmware f;
+    f.Configure(c);
+    const auto t0 = TClock::now();
+    ASSERT_TRUE(WriteArea(f, 0, 0x22, t0));
+    ASSERT_TRUE(WriteArea(f, 1, 0x44, t0));
+    EXPECT_EQ(f.Stored(1)[1000], 0x45);
+    f.ReadAnswered(1, TSimFirmware::kArea1Bytes, 0, t0);
+    EXPECT_FALSE(f.TakeActivation(t0));
+    // The second write of area 1 stores the cell as received; area 0 is
+    // still complete from before, so the full read-back activates.
+    ASSERT_TRUE(WriteArea(f, 1, 0x44, t0));
+    EXPECT_EQ(f.Stored(1)[1000], 0x44);
+    f.ReadAnswered(1, TSimFirmware::kArea1Bytes, 0, t0);
+    EXPECT_TRUE(f.TakeActivation(t0));
+    EXPECT_EQ(f.Activations(), 1);
+}
+
 TEST(SimFirmware, OptionForms)
 {
     EXPECT_EQ(ParseEraseTimes("0,5000")[1], 5000ms);
-    EXPECT_EQ(ParseBadByte("1:253951"), std::make_pair(1, std::size_t{253951}));
+    EXPECT_EQ(ParseBadByte("1:253951").Cell, std::make_pair(1, std::size_t{253951}));
+    EXPECT_EQ(ParseBadByte("1:253951").Writes, 0);
+    EXPECT_EQ(ParseBadByte("0:100:2").Writes, 2);
     const auto p = ParsePowerLoss("1:100");
     EXPECT_EQ(p.Area, 1);
     EXPECT_EQ(p.Packets, 100);
@@ -146,7 +171,7 @@ TEST(SimFirmware, OptionForms)
     EXPECT_EQ(ParsePowerLoss("0:5:20").Off, 20ms);
     for (const char* bad : {"", "1", "1,2,3", "x,1"})
         EXPECT_THROW(ParseEraseTimes(bad), std::invalid_argument) << bad;
-    for (const char* bad : {"2:1", "0:31232", "0", "0:-1"})
+    for (const char* bad : {"2:1", "0:31232", "0", "0:-1", "0:1:0", "0:1:2:3"})
         EXPECT_THROW(ParseBadByte(bad), std::invalid_argument) << bad;
     for (const char* bad : {"1", "1:2:3:4", "3:1", "1:x"})
         EXPECT_THROW(ParsePowerLoss(bad), std::invalid_argument) << bad;

@@ -151,6 +151,41 @@ private slots:
         QVERIFY(!form.isVisible());
     }
 
+    // The whole update through the window in each language; the recorder
+    // then identifies with the file's version.
+    void WholeUpdateInThreeLanguagesThenTheNewVersion()
+    {
+        QTemporaryDir dir;
+        int n = 0;
+        for (const char* lang : {"de", "en", "fr"}) {
+            SelectTextLanguage(lang);
+            SelectLibraryLanguage(lang);
+            sim::TSimProfile profile;
+            profile.Firmware.ActivateTime = std::chrono::milliseconds(0);
+            TPtyRig rig(profile);
+            const std::string version = "VRO8K-M 3.0" + std::to_string(++n);
+            const QString path = dir.filePath(QString::fromLatin1(lang) + QStringLiteral(".vxupd"));
+            WriteFileAtomically(path.toStdString(),
+                                MakeUpdateFileText("02", ImageToHex(0, MakeSampleImage(0, "VRO8K-S 1.09", 5)),
+                                                   ImageToHex(1, MakeSampleImage(1, version, 6))));
+            {
+                TDvxSensorUpdateForm form(*rig.manager, nullptr, 0);
+                form.show();
+                form.SetChosenFile(path);
+                for (int step = 1; step <= 3; ++step)
+                    QTest::mouseClick(Child<QLabel>(form, "NextLabel"), Qt::LeftButton);
+                QCOMPARE(form.Wizard().InfoText, 582);
+                QCOMPARE(Child<QLabel>(form, "InfoLabel")->text(), QString::fromStdString(text(582)));
+                QCOMPARE(Child<QLabel>(form, "CancelLabel")->text().trimmed(),
+                         QString::fromUtf8(LibraryTexts().CloseCaption).remove(QLatin1Char('&')).trimmed());
+            }
+            rig.manager->Connect();
+            QCOMPARE(QString::fromStdString(rig.manager->GetDescription()), QString::fromStdString(version));
+        }
+        SelectTextLanguage("en");
+        SelectLibraryLanguage("en");
+    }
+
     void CloseAndEscapeDuringAStepCancelIt()
     {
         QTemporaryDir dir;

@@ -414,3 +414,57 @@ TEST(UpdateWizard, PowerLossAndBadCellEndAsFailures)
         EXPECT_EQ(w.rig.device->FlashAreas.ReadVersion(1), "VRO8K-M 2.10"); // nothing activated
     }
 }
+
+// After each kind of failure a second try succeeds: a refused file, then the
+// right one in the same opening; a cell that programs right on the second
+// write; a transfer cancelled while area 1 is slowly erased. The recorder
+// then runs the new firmware.
+TEST(UpdateWizard, EachFailureThenASecondTrySucceeds)
+{
+    TUpdateFiles files;
+    const std::string wrong = files.Sample("wrong.vxupd", "01");
+    const std::string file = files.Sample("right.vxupd", "02", "VRO8K-S 1.09", "VRO8K-M 3.01");
+    sim::TSimProfile profile;
+    profile.Firmware.BadByte = std::make_pair(1, std::size_t{5000});
+    profile.Firmware.BadByteWrites = 1;
+    profile.Firmware.EraseTime = {std::chrono::milliseconds(0), std::chrono::milliseconds(300)};
+    profile.Firmware.ActivateTime = std::chrono::milliseconds(0);
+    TWizardRig w(1, profile);
+
+    w.Load(wrong);
+    EXPECT_EQ(w.wizard->Step, 0);
+    EXPECT_EQ(w.ui.errors.size(), 1u);
+    w.Load(file);
+    ASSERT_EQ(w.wizard->Step, 1);
+    w.wizard->NextLabelClick();
+    ASSERT_EQ(w.wizard->InfoText, 581);
+    w.wizard->NextLabelClick();
+    EXPECT_EQ(w.wizard->InfoText, 578);
+    EXPECT_EQ(w.wizard->AreaEqual[1], false);
+    EXPECT_EQ(w.rig.device->FlashAreas.ReadVersion(1), "VRO8K-M 2.10");
+
+    // Cancelled during area 1 (its erase delays the first answer).
+    w.NewWizard();
+    w.Load(file);
+    bool cancelled = false;
+    w.ui.onProgress = [&](int) {
+        if (!cancelled && w.wizard->Flash().Area() == 1) {
+            cancelled = true;
+            w.wizard->RequestCancel();
+        }
+    };
+    w.wizard->NextLabelClick();
+    EXPECT_TRUE(w.wizard->Cancelled);
+    EXPECT_EQ(w.wizard->InfoText, 568);
+    EXPECT_LT(w.wizard->Written[1], 0x3E000);
+
+    w.NewWizard();
+    w.Load(file);
+    w.wizard->NextLabelClick();
+    w.wizard->NextLabelClick();
+    EXPECT_EQ(w.wizard->InfoText, 582);
+    EXPECT_EQ(w.wizard->Markers, (TMarkers{M::Lime, M::Lime, M::Lime, M::Silver}));
+    w.rig.device->ReadIdentification();
+    EXPECT_EQ(w.rig.device->Ident().IdentText, "VRO8K-M 3.01");
+    EXPECT_EQ(w.rig.device->FlashAreas.ReadVersion(0), "VRO8K-S 1.09");
+}

@@ -178,7 +178,9 @@ TEST(VroFirmware, PulledPlugAndBadCellThenAGoodUpdate)
         EXPECT_EQ(RunVro("device firmware update " + dir / "s.vxupd" + kFast + sim.port).second, 0);
     }
     {
-        TSimulateProcess sim({"--fw-bad-byte", "0:100"});
+        // A cell that programs wrong on the first write only: the check
+        // fails and nothing is activated, a second update succeeds.
+        TSimulateProcess sim({"--fw-bad-byte", "0:100:1", "--fw-activate-ms", "0"});
         ASSERT_FALSE(sim.port.empty());
         auto [out, rc] = RunVro("device firmware update " + dir / "s.vxupd" + kFast + sim.port);
         EXPECT_EQ(rc, 4);
@@ -188,6 +190,8 @@ TEST(VroFirmware, PulledPlugAndBadCellThenAGoodUpdate)
         EXPECT_EQ(j["Area1Equal"], true);
         EXPECT_EQ(json::parse(RunVro("device identify --json --port " + sim.port).first)["IdentText"],
                   "VRO8K-M V2.10"); // nothing activated
+        EXPECT_EQ(RunVro("device firmware update " + dir / "s.vxupd" + kFast + sim.port).second, 0);
+        EXPECT_EQ(json::parse(RunVro("device identify --json --port " + sim.port).first)["IdentText"], "VRO8K-M 2.11");
     }
 }
 

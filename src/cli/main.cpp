@@ -126,8 +126,6 @@ void PrintHelp(std::ostream& out)
 
 int main(int argc, char** argv)
 {
-    // Every verb that loads a recording also reads the older recording formats.
-    vro::InstallLegacyLoader();
     std::vector<std::string> words(argv + 1, argv + argc);
     if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
         PrintHelp(words.empty() ? std::cerr : std::cout);

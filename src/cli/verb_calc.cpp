@@ -1,6 +1,7 @@
 // vro calc and vro filter: derived channels, as the formula and filter
 // dialogs make them, added to a recording that is saved under a new name.
 #include "cli/verb.h"
+#include "core/construct/loadrecordingfile.h"
 
 #include "core/calc/calcchannel.h"
 #include "core/recording/recording.h"
@@ -14,7 +15,7 @@ namespace {
 
 void Load(TRecording& r, const std::string& in, bool calculated)
 {
-    r.LoadFromFile(in);
+    LoadRecordingFile(in, r);
     for (const auto& w : r.LoadWarnings)
         std::cerr << w << "\n";
     if (r.ChannelCount >= TRecording::MaxChannels)

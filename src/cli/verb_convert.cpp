@@ -2,6 +2,7 @@
 // A recording file loaded and saved without changes comes out byte for byte
 // as it went in.
 #include "cli/verb.h"
+#include "core/construct/loadrecordingfile.h"
 
 #include "core/recording/recording.h"
 
@@ -28,7 +29,7 @@ int Run(TArgs& args)
     if (!HasExtension(out, ".vxrf"))
         throw EUsage("unsupported output format \"" + out + "\" (only .vxrf)");
     TRecording r;
-    r.LoadFromFile(in);
+    LoadRecordingFile(in, r);
     for (const auto& w : r.LoadWarnings)
         std::cerr << w << "\n";
     r.FileName = out;

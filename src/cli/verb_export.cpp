@@ -2,6 +2,7 @@
 // settings of the export dialog given as --set KEY=VALUE in their stored
 // form (character codes for QuotationMark and Delimiter).
 #include "cli/verb.h"
+#include "core/construct/loadrecordingfile.h"
 
 #include "core/export/exportparameter.h"
 #include "core/export/tdmexport.h"
@@ -42,7 +43,7 @@ int Run(TArgs& args)
     p.ApplyFormatPresetExcept(given, DvxFormatSettings().ListSeparator);
 
     TRecording r;
-    r.LoadFromFile(in);
+    LoadRecordingFile(in, r);
     for (const auto& w : r.LoadWarnings)
         std::cerr << w << "\n";
     std::vector<std::string> written;

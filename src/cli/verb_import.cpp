@@ -11,7 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/construct/construct.h"
-#include "core/legacy/legacyrecording.h"
+#include "core/construct/loadrecordingfile.h"
 #include "core/recording/recording.h"
 #include "core/text/texts.h"
 #include "core/textimport/textfilehandler.h"
@@ -132,20 +132,27 @@ int Run(TArgs& args)
 
     TRecording r;
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
-    if (TLegacyRecording::DetectVariant(bytes) != 0) {
-        TLegacyRecording legacy;
+    const auto kind = DetectRecordingFileKind(bytes);
+    if (kind != TRecordingFileKind::Unknown) {
         try {
-            legacy = TLegacyRecording::Read(bytes);
+            LoadRecordingBytes(bytes, in, r);
         } catch (const std::exception& e) {
             throw cannotOpen(e.what());
         }
-        if (showGuess)
-            std::cout << "legacy recording file, variant " << legacy.Variant() << "\n";
+        if (showGuess) {
+            if (kind == TRecordingFileKind::Recording)
+                std::cout << "recording file\n";
+            else
+                std::cout << "legacy recording file, variant "
+                          << (kind == TRecordingFileKind::Legacy1   ? 1
+                              : kind == TRecordingFileKind::Legacy2 ? 2
+                                                                    : 3)
+                          << "\n";
+        }
         if (out.empty())
             return 0;
-        FillFromLegacy(r, legacy);
-        if (legacy.RecordedBefore2000())
-            std::cerr << text(11) << "\n";
+        for (const auto& w : r.LoadWarnings)
+            std::cerr << w << "\n";
     } else {
         TTextFileHandler h;
         TTextFileSettings choice;

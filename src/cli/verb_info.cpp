@@ -1,6 +1,7 @@
 // vro info: loads a recording file and describes it, as readable text or as
 // one JSON object whose keys are the recording model's field names.
 #include "cli/verb.h"
+#include "core/construct/loadrecordingfile.h"
 
 #include "core/recording/recording.h"
 #include "core/values/dvxdatetime.h"
@@ -162,7 +163,7 @@ int Run(TArgs& args)
     // The command's texts use the ISO forms whatever the user's locale.
     SetDvxFormatSettings(TDvxFormatSettings::Iso());
     TRecording r;
-    r.LoadFromFile(file);
+    LoadRecordingFile(file, r);
     if (json) {
         std::cout << RecordingJson(r, values).dump(2) << "\n";
     } else {

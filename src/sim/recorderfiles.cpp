@@ -1,4 +1,5 @@
 #include "sim/recorderfiles.h"
+#include "core/construct/loadrecordingfile.h"
 
 #include "core/recording/recording.h"
 #include "core/util/charset.h"
@@ -112,7 +113,7 @@ std::vector<TSimRecording> LoadSimRecordings(const std::filesystem::path& folder
     for (const auto& f : files) {
         TRecording r;
         try {
-            r.LoadFromFile(f);
+            LoadRecordingFile(f, r);
         } catch (const std::exception& e) {
             throw std::runtime_error("--recordings: " + f.string() + ": " + e.what());
         }

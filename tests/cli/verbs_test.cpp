@@ -1,5 +1,6 @@
 #include "cli_support.h"
 
+#include "core/legacy/legacybuilder.h"
 #include "core/recording/recording.h"
 #include "core/text/texts.h"
 #include "core/util/atomicfile.h"
@@ -182,4 +183,55 @@ TEST(VroErrors, SystemMessagesOnStandardError)
     auto option = RunVro({"generate", dir + "/x.vxrf", "--channels", "33"});
     EXPECT_EQ(option.Status, 2);
     EXPECT_FALSE(std::filesystem::exists(dir + "/x.vxrf"));
+}
+
+// Every verb that opens a recording opens a legacy file as well, whichever
+// verb ran first in the process.
+TEST(VroLegacyFiles, InfoConvertAndImportOpenThem)
+{
+    const std::string dir = CliTempFolder();
+    constexpr std::int32_t k2000 = 252460800;
+    test::TLegacyBuilder b(2);
+    b.U8(80, 0);
+    b.I32(81, k2000 + 3600);
+    b.I32(85, k2000 + 3630);
+    b.I32(89, 9);
+    b.Str(93, "Log");
+    b.U16(109, 3);
+    b.Input(1, -100, 100, 1, "bar", 2, true, -50, 50);
+    b.Samples({1, 2, 3});
+    constexpr auto t0 = static_cast<std::uint32_t>(k2000 + 3600);
+    b.Stamps({t0, t0 + 10, t0 + 30});
+    b.States({0, 3, 6});
+    const std::string old = dir + "/old.vro";
+    WriteFileAtomically(old, std::string(b.bytes.begin(), b.bytes.end()));
+
+    auto info = RunVro({"info", old, "--json"});
+    ASSERT_EQ(info.Status, 0) << info.Err;
+    const auto j = nlohmann::json::parse(info.Out);
+    EXPECT_EQ(j["RecordingSource"], 2);
+    EXPECT_EQ(j["RecordCount"], 3);
+    EXPECT_EQ(j["DeviceRecordingName"], "Log");
+
+    for (const std::string verb : {"convert", "import"}) {
+        const std::string out = dir + "/" + verb + ".vxrf";
+        auto c = RunVro({verb, old, out});
+        ASSERT_EQ(c.Status, 0) << verb << ": " << c.Err;
+        TRecording r;
+        r.LoadFromFile(out);
+        EXPECT_EQ(r.RecordCount, 3) << verb;
+        EXPECT_EQ(r.DeviceRecordingNumber, 9) << verb;
+    }
+    auto guess = RunVro({"import", old, "--show-guess"});
+    EXPECT_EQ(guess.Status, 0);
+    EXPECT_NE(guess.Out.find("legacy recording file, variant 2"), std::string::npos) << guess.Out;
+
+    // A damaged legacy file: the reason on standard error, nothing written.
+    WriteFileAtomically(old, std::string(b.bytes.begin(), b.bytes.end() - 1));
+    for (const std::string verb : {"convert", "import"}) {
+        auto c = RunVro({verb, old, dir + "/bad.vxrf"});
+        EXPECT_NE(c.Status, 0) << verb;
+        EXPECT_NE(c.Err.find("CorruptedFile"), std::string::npos) << c.Err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir + "/bad.vxrf"));
 }

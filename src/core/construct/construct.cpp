@@ -684,25 +684,4 @@ int AppendRecording(TRecording& r, const TRecording& o)
     return 0;
 }
 
-// ---- loader -----------------------------------------------------------------
-
-void InstallLegacyLoader()
-{
-    TRecording::SetForeignLoader([](const std::filesystem::path& path, TRecording& r) {
-        const std::string bytes = ReadWholeFile(path);
-        const std::span<const std::uint8_t> file(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-        if (TLegacyRecording::DetectVariant(file) == 0)
-            throw ERecording("Unknown File");
-        TLegacyRecording legacy;
-        try {
-            legacy = TLegacyRecording::Read(file);
-        } catch (const ECorruptedFile& e) {
-            throw ERecording(std::string("Unknown File (") + e.what() + ")");
-        }
-        FillFromLegacy(r, legacy);
-        if (legacy.RecordedBefore2000())
-            r.LoadWarnings.push_back(text(11));
-    });
-}
-
 } // namespace vro

@@ -130,8 +130,4 @@ inline constexpr std::int64_t kMaxMergeBytes = 20000000;
 int CheckAppend(const TRecording& r, const TRecording& other);
 int AppendRecording(TRecording& r, const TRecording& other);
 
-// Lets TRecording::LoadFromFile read legacy files: a file that is not a
-// recording file goes to the legacy reader and FillFromLegacy.
-void InstallLegacyLoader();
-
 } // namespace vro

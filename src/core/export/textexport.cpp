@@ -1,4 +1,5 @@
 #include "core/export/textexport.h"
+#include "core/construct/loadrecordingfile.h"
 
 #include "core/util/listfolder.h"
 
@@ -151,7 +152,7 @@ TFolderExportResult ExportFolder(const std::filesystem::path& inputFolder, const
         const std::string shown = files[i].filename().string();
         try {
             TRecording recording;
-            recording.LoadFromFile(files[i]);
+            LoadRecordingFile(files[i], recording);
             const auto out = ExportFileName(outputFolder, recording.GetName(), "txt");
             WriteTextFile(recording, parameter, out);
             result.Exported.push_back(out.string());

@@ -1,4 +1,5 @@
 #include "core/manager/recordingmanager.h"
+#include "core/construct/loadrecordingfile.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -106,11 +107,7 @@ void TReferenceSettings::Write(TIniList& list) const
 
 // ---- TRecordingManager ----------------------------------------------------
 
-TRecordingManager::TRecordingManager(TIniList& config, IRecordingManagerUi& ui) : config_(config), ui_(ui)
-{
-    // The open dialog offers the older formats too: let loading read them.
-    InstallLegacyLoader();
-}
+TRecordingManager::TRecordingManager(TIniList& config, IRecordingManagerUi& ui) : config_(config), ui_(ui) {}
 
 TRecordingManager::~TRecordingManager() = default;
 
@@ -178,7 +175,7 @@ TRecording* TRecordingManager::OpenFile(const std::string& nameIn)
         return Active();
     auto r = std::make_unique<TRecording>();
     try {
-        r->LoadFromFile(name);
+        LoadRecordingFile(name, *r);
     } catch (const std::exception& e) {
         lastError_ = e.what();
         ui_.ShowMessage(Format1(text(7), name), TMsgIcon::Error);

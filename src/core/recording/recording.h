@@ -42,6 +42,7 @@ namespace vro {
 
 class TXmlWriter;
 class TXmlReader;
+class TFileBytes;
 
 using TSensorValues = std::vector<std::int32_t>;
 using TTimeValues = std::vector<std::int32_t>;
@@ -396,12 +397,17 @@ public:
     // when the counts exceed what the model holds.
     void CreateChannelObjects();
 
-    // Reads a recording file; a file that is not one goes to the foreign
-    // loader when one is set, else fails with "Unknown File".
+    // Reads a recording file; anything else fails with "Unknown File". A
+    // file of any kind the program opens (legacy files too) goes through
+    // LoadRecordingFile (core/construct/loadrecordingfile.h) instead.
     void LoadFromFile(const std::filesystem::path& name);
+    // The same from a file already opened; `name` becomes FileName.
+    void LoadFromFile(const TFileBytes& file, const std::string& name);
+    // True when `bytes` start with the recording file's header.
+    static bool IsRecordingFile(std::span<const std::uint8_t> bytes);
     // The same from bytes in memory (the file's whole content); `name`
-    // becomes FileName. Only recording files: the foreign loader is not
-    // asked. A failed load leaves the recording empty (no channels).
+    // becomes FileName. A failed load leaves the recording empty (no
+    // channels).
     void LoadFromMemory(std::span<const std::uint8_t> bytes, const std::string& name);
     // Writes FileName through a temporary file; runs SaveWithNameCheck first
     // when NameConfirmed is false and a host is set. Raises ERecording (text
@@ -409,12 +415,10 @@ public:
     // the old file stays intact and Saved false on any failure.
     void SaveToFile();
     void SaveWithNameCheck();
+    // Back to the empty state (as after a failed load).
+    void Clear();
     // The whole file as bytes (what SaveToFile writes).
     std::string SaveToString();
-
-    // A loader for files that are not recording files (older formats).
-    using TForeignLoader = std::function<void(const std::filesystem::path&, TRecording&)>;
-    static void SetForeignLoader(TForeignLoader loader);
 
     void WriteParameters(TXmlWriter& writer) const;
     void ReadParameters(TXmlReader& reader);
@@ -470,8 +474,6 @@ private:
     // `bytes` maps) by offset instead of from `bytes`.
     void LoadFrom(std::span<const std::uint8_t> bytes, const std::string& name, int fd);
     void ParseFile(std::span<const std::uint8_t> bytes, int fd);
-    // Back to the empty state (after a failed load).
-    void Clear();
 
     // Upper bound of sample-block bytes while reading the parameters, so
     // that counts that cannot be backed by the file allocate nothing.

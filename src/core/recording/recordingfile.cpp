@@ -7,6 +7,8 @@
 // written.
 #include "core/recording/recording.h"
 
+#include "core/recording/filebytes.h"
+
 #include "core/text/texts.h"
 #include "core/util/atomicfile.h"
 #include "core/util/charset.h"
@@ -20,10 +22,6 @@
 #include <limits>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <mutex>
-#include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vro {
@@ -44,78 +42,7 @@ std::string Format1(const std::string& pattern, const std::string& arg)
     return pattern.substr(0, at) + arg + pattern.substr(at + 2);
 }
 
-TRecording::TForeignLoader& ForeignLoader()
-{
-    static TRecording::TForeignLoader loader;
-    return loader;
-}
-
-std::mutex& ForeignLoaderMutex()
-{
-    static std::mutex m;
-    return m;
-}
-
 [[noreturn]] void ShortFile(const std::string& what) { throw ERecording("Stream read error: " + what); }
-
-// A read-only view of a whole file: mapped when possible (pages come in as
-// they are read, so the parameters cost only their own pages), else read.
-class TFileBytes {
-public:
-    explicit TFileBytes(const std::filesystem::path& path)
-    {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0)
-            throw ERecording("Cannot open \"" + path.string() + "\": " + std::strerror(errno));
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0)
-            throw ERecording("Cannot read \"" + path.string() + "\": " + std::strerror(errno));
-        if (!S_ISREG(st.st_mode)) {
-            copy_ = ReadWholeFile(path);
-            return;
-        }
-        size_ = static_cast<std::size_t>(st.st_size);
-        if (size_ == 0)
-            return;
-        void* p = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd_, 0);
-        if (p == MAP_FAILED) {
-            size_ = 0;
-            copy_ = ReadWholeFile(path);
-            return;
-        }
-        map_ = p;
-    }
-    TFileBytes(const TFileBytes&) = delete;
-    TFileBytes& operator=(const TFileBytes&) = delete;
-    ~TFileBytes()
-    {
-        if (map_)
-            ::munmap(map_, size_);
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    std::span<const std::uint8_t> Bytes() const
-    {
-        if (map_)
-            return {static_cast<const std::uint8_t*>(map_), size_};
-        return {reinterpret_cast<const std::uint8_t*>(copy_.data()), copy_.size()};
-    }
-    // The open file when its bytes are mapped (and so can be read again by
-    // offset), else -1.
-    int MappedFile() const { return map_ ? fd_ : -1; }
-
-private:
-    int fd_ = -1;
-    void* map_ = nullptr;
-    std::size_t size_ = 0;
-    std::string copy_;
-};
-
-bool IsRecordingHeader(std::span<const std::uint8_t> bytes)
-{
-    const std::string header = RecordingFileHeader();
-    return bytes.size() >= kHeaderCompare && std::memcmp(bytes.data(), header.data(), kHeaderCompare) == 0;
-}
 
 // ---- bulk conversion of sample arrays -------------------------------------
 
@@ -321,10 +248,10 @@ std::string RecordingFileWarning()
            "\r\n\x1A\r\n";
 }
 
-void TRecording::SetForeignLoader(TForeignLoader loader)
+bool TRecording::IsRecordingFile(std::span<const std::uint8_t> bytes)
 {
-    std::lock_guard lock(ForeignLoaderMutex());
-    ForeignLoader() = std::move(loader);
+    const std::string header = RecordingFileHeader();
+    return bytes.size() >= kHeaderCompare && std::memcmp(bytes.data(), header.data(), kHeaderCompare) == 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -623,21 +550,13 @@ void TRecording::Clear()
 
 void TRecording::LoadFromFile(const std::filesystem::path& name)
 {
-    TFileBytes file(name);
-    const auto bytes = file.Bytes();
-    if (!IsRecordingHeader(bytes)) {
-        TForeignLoader loader;
-        {
-            std::lock_guard lock(ForeignLoaderMutex());
-            loader = ForeignLoader();
-        }
-        if (!loader)
-            throw ERecording("Unknown File");
-        FileName = name.string();
-        loader(name, *this);
-        return;
-    }
-    LoadFrom(bytes, name.string(), file.MappedFile());
+    const TFileBytes file(name);
+    LoadFromFile(file, name.string());
+}
+
+void TRecording::LoadFromFile(const TFileBytes& file, const std::string& name)
+{
+    LoadFrom(file.Bytes(), name, file.MappedFile());
 }
 
 void TRecording::LoadFromMemory(std::span<const std::uint8_t> bytes, const std::string& name)
@@ -661,7 +580,7 @@ void TRecording::LoadFrom(std::span<const std::uint8_t> bytes, const std::string
 
 void TRecording::ParseFile(std::span<const std::uint8_t> bytes, int fd)
 {
-    if (!IsRecordingHeader(bytes))
+    if (!IsRecordingFile(bytes))
         throw ERecording("Unknown File");
     if (bytes.size() < kHeaderSize)
         ShortFile("the file ends inside its header");

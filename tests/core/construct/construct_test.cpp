@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "core/construct/construct.h"
+#include "core/construct/loadrecordingfile.h"
 #include "core/legacy/legacybuilder.h"
 #include "core/text/texts.h"
 #include "core/values/vro8utils.h"
@@ -129,38 +130,81 @@ TEST(FillFromLegacy, EventLogFieldByField)
     EXPECT_EQ(r.State->GetStateText(1), "T12");
 }
 
-TEST(FillFromLegacy, LoadFromFileReadsLegacyFilesThroughTheLoader)
+TEST(LoadRecordingFile, DecidesTheKindFromTheContent)
 {
-    InstallLegacyLoader();
+    EXPECT_EQ(DetectRecordingFileKind({}), TRecordingFileKind::Unknown);
+    const std::string rec = RecordingFileHeader();
+    EXPECT_EQ(DetectRecordingFileKind({reinterpret_cast<const std::uint8_t*>(rec.data()), rec.size()}),
+              TRecordingFileKind::Recording);
+    EXPECT_EQ(DetectRecordingFileKind(test::TLegacyBuilder(1).bytes), TRecordingFileKind::Legacy1);
+    EXPECT_EQ(DetectRecordingFileKind(test::TLegacyBuilder(2).bytes), TRecordingFileKind::Legacy2);
+    EXPECT_EQ(DetectRecordingFileKind(test::TLegacyBuilder(3).bytes), TRecordingFileKind::Legacy3);
+    // Only the first 40 bytes of the header count; a shorter start is no recording file.
+    EXPECT_EQ(DetectRecordingFileKind({reinterpret_cast<const std::uint8_t*>(rec.data()), 39}),
+              TRecordingFileKind::Unknown);
+    EXPECT_EQ(DetectRecordingFileKind(std::vector<std::uint8_t>(100, 'x')), TRecordingFileKind::Unknown);
+}
+
+TEST(LoadRecordingFile, OpensRecordingAndLegacyFilesAlike)
+{
     const auto dir = TempDir();
-    const auto path = dir / "old.vro";
+    // A recording file, written by the model.
+    {
+        auto r = Stamped({3600, 3610, 3620}, 2);
+        r->FileName = (dir / "new.vxrf").string();
+        r->NameConfirmed = true;
+        r->SaveToFile();
+    }
+    TRecording rec;
+    LoadRecordingFile(dir / "new.vxrf", rec);
+    EXPECT_EQ(rec.ChannelCount, 2);
+    EXPECT_EQ(rec.RecordCount, 3);
+    EXPECT_EQ(rec.FileName, (dir / "new.vxrf").string());
+
+    // A legacy file into the same object: everything of the first file goes.
     // Starts on 1999-12-30 12:00: moved to 2000-01-01 12:00 and text 11 is due.
+    const auto path = dir / "old.vro";
     WriteBytes(path, LegacyEventLog(k2000 - 2 * 86400 + 43200).bytes);
-    TRecording r;
-    r.LoadFromFile(path);
-    EXPECT_EQ(r.RecordingSource, 2);
-    EXPECT_EQ(r.Time->TimeStamps[0], 43200);
-    ASSERT_EQ(r.LoadWarnings.size(), 1u);
-    EXPECT_EQ(r.LoadWarnings[0], text(11));
+    LoadRecordingFile(path, rec);
+    EXPECT_EQ(rec.FileName, path.string());
+    EXPECT_EQ(rec.RecordingSource, 2);
+    EXPECT_EQ(rec.ChannelCount, 2);
+    EXPECT_EQ(rec.Time->TimeStamps[0], 43200);
+    ASSERT_EQ(rec.LoadWarnings.size(), 1u);
+    EXPECT_EQ(rec.LoadWarnings[0], text(11));
+    // The same bytes from memory give the same recording.
+    TRecording mem;
+    LoadRecordingBytes(LegacyEventLog(k2000 - 2 * 86400 + 43200).bytes, "m.vro", mem);
+    EXPECT_EQ(mem.FileName, "m.vro");
+    EXPECT_EQ(Stamps(mem), Stamps(rec));
 
     // A damaged legacy file: "Unknown File" with the reason, nothing half-built.
     auto cut = LegacyEventLog(k2000).bytes;
     cut.resize(cut.size() - 1);
     WriteBytes(path, cut);
     TRecording bad;
+    LoadRecordingFile(dir / "new.vxrf", bad);
     try {
-        bad.LoadFromFile(path);
+        LoadRecordingFile(path, bad);
         FAIL();
     } catch (const ERecording& e) {
         EXPECT_EQ(std::string(e.what()).rfind("Unknown File", 0), 0u) << e.what();
         EXPECT_NE(std::string(e.what()).find("CorruptedFile"), std::string::npos);
     }
-    EXPECT_EQ(bad.ChannelCount, 0);
-    EXPECT_EQ(bad.RecordCount, 0);
 
     WriteBytes(path, std::vector<std::uint8_t>(100, 'x'));
     TRecording none;
+    try {
+        LoadRecordingFile(path, none);
+        FAIL();
+    } catch (const ERecording& e) {
+        EXPECT_STREQ(e.what(), "Unknown File");
+    }
+    EXPECT_EQ(none.ChannelCount, 0);
+    // A recording object's own reader takes no legacy file, whatever ran before.
+    WriteBytes(path, LegacyEventLog(k2000).bytes);
     EXPECT_THROW(none.LoadFromFile(path), ERecording);
+    EXPECT_THROW(LoadRecordingFile(dir / "missing.vxrf", none), ERecording);
     std::filesystem::remove_all(dir);
 }
 

@@ -525,22 +525,14 @@ TEST(RecordingFileDisk, FailedSavesAreReportedAndKeepTheOldFile)
     EXPECT_EQ(ReadWholeFile(r->FileName), good);
 }
 
-TEST(RecordingFileDisk, ForeignLoaderTakesOtherFiles)
+TEST(RecordingFileDisk, LoadFromFileTakesOnlyRecordingFiles)
 {
     const std::string dir = vro::test::TempFolder("foreign");
     const std::string name = dir + "/old.vro";
     WriteFileAtomically(name, "not a recording file");
     TRecording r;
     EXPECT_THROW(r.LoadFromFile(name), ERecording);
-    std::string seen;
-    TRecording::SetForeignLoader([&](const std::filesystem::path& p, TRecording& rec) {
-        seen = p.string();
-        rec.ChannelCount = 1;
-    });
-    r.LoadFromFile(name);
-    TRecording::SetForeignLoader(nullptr);
-    EXPECT_EQ(seen, name);
-    EXPECT_EQ(r.ChannelCount, 1);
+    EXPECT_EQ(r.ChannelCount, 0);
     EXPECT_THROW(r.LoadFromFile(dir + "/none.vxrf"), ERecording);
 }
 

@@ -6,8 +6,6 @@
 //   --index N OUT.vxrf           one recording (N as listed by `vro device list`)
 //   --all DIR [--template T]     every recording into a folder; file names from
 //                                the template, else "name-00012.vxrf"
-// vro device online: an online measurement of S seconds on the PC, its live
-// values on standard error, saved as a recording (FillFromOnline).
 #include "cli/devicesession.h"
 #include "cli/verb.h"
 #include "device/manager/vro8manager.h"
@@ -17,7 +15,6 @@
 #include "core/template/filenameparser.h"
 #include "core/values/vro8utils.h"
 #include "device/vro8device.h"
-#include "device/vro8online.h"
 #include "core/text/texts.h"
 #include "link/dvxv24connector.h"
 
@@ -136,75 +133,7 @@ int Run(TArgs& args)
     return 0;
 }
 
-int RunOnline(TArgs& args)
-{
-    const auto port = args.Option("--port");
-    const auto baud = static_cast<std::int32_t>(args.IntOption("--baud", 460800, 9600, 460800));
-    const auto seconds = static_cast<std::int32_t>(args.IntOption("--seconds", 0, 1, 86400));
-    const auto rate = static_cast<int>(args.IntOption("--rate", 9, 0, TVro8SampleData::Count - 1));
-    args.CheckAllUsed(1);
-    if (!port)
-        throw EUsage("--port PATH is required");
-    if (seconds <= 0)
-        throw EUsage("--seconds S is required");
-    const std::string out = args.Positional(0, "OUT.vxrf");
-    if (std::filesystem::path(out).extension() != ".vxrf")
-        throw EUsage("unsupported output format \"" + out + "\" (only .vxrf)");
-
-    TDownloadSession s(*port, baud);
-    auto& m = s.Device().Measurement;
-    m.ReadChannels();
-    if (m.ChannelCount() < 1)
-        throw std::runtime_error(text(1154));
-    auto& o = s.Device().OnlineRecording();
-    const std::int64_t interval = TVro8SampleData::Row(rate).Interval; // 0.1 ms
-    o.RecordingType = 0;
-    o.SampleRate = rate;
-    o.SimpleCurvMode = 1; // keeps recording until stopped; the last S seconds are handed over
-    o.ChannelCount = std::min(m.ChannelCount(), TVro8OnlineRecording::kMaxChannels);
-    o.BufferLength = static_cast<std::int32_t>(std::max<std::int64_t>(1, seconds * 10000LL / interval));
-    o.Start(false);
-    const auto start = std::chrono::steady_clock::now();
-    const auto end = start + std::chrono::seconds(seconds);
-    auto nextShow = start;
-    try {
-        while (o.Running() && std::chrono::steady_clock::now() < end && !s.Connector().IsCancelled()) {
-            o.Poll();
-            if (std::chrono::steady_clock::now() >= nextShow && o.RecordCount() > 0) {
-                nextShow += std::chrono::milliseconds(500);
-                std::string line;
-                for (int c = 0; c < o.ChannelCount; ++c)
-                    line += (c ? "  " : "") + RawToText(o.NewestValue(c), m.Channel(c).Decimals) +
-                            (m.Channel(c).Unit.empty() ? "" : " " + m.Channel(c).Unit);
-                std::fprintf(stderr, "\r%s   ", line.c_str());
-                std::fflush(stderr);
-            }
-        }
-    } catch (...) {
-        o.Stop();
-        std::fprintf(stderr, "\n");
-        throw;
-    }
-    o.Stop();
-    std::fprintf(stderr, "\n");
-    const std::int32_t count = o.HandOverCount();
-    if (count < 1)
-        throw std::runtime_error("the online measurement delivered no samples");
-    TRecording r;
-    FillFromOnline(r, OnlineRecordingData(o, m), count);
-    r.FileName = out;
-    r.NameConfirmed = true;
-    r.SaveToFile();
-    std::cerr << out << ": " << r.ChannelCount << " channels, " << r.RecordCount << " samples\n";
-    return 0;
-}
-
 } // namespace
-
-VRO_VERB({"device online", "device online --port PATH --seconds S [--rate ROW] [--baud B] OUT.vxrf",
-          "run an online measurement for S seconds (sample-interval row ROW, default 9 = 100 ms), "
-          "show its values and save it as a recording file",
-          RunOnline});
 
 VRO_VERB({"device download", "device download --port PATH [--baud B] (--index N OUT.vxrf | --all DIR [--template T])",
           "read recordings out of the recorder and save them as recording files", Run});

@@ -94,7 +94,9 @@ int RunSimulate(TArgs& args)
 
 } // namespace
 
-VRO_VERB({"simulate", Usage(), "run a simulated recorder on a pseudo-terminal; prints the device path to open",
+VRO_VERB({"simulate", Usage(),
+          "run a simulated recorder on a pseudo-terminal; prints the device path to open. Its trigger block has "
+          "event 1 active with Source 0 (released by hand), so online runs of types 1 and 2 offer the Trigger",
           RunSimulate});
 
 } // namespace vro::cli

@@ -36,12 +36,12 @@ class TVro8TriggerSetup;
 
 // What the start page chose for an online run.
 struct TOnlineChoices {
-    int RecordingType = 0; // 0 simple curve, 1 with trigger, 2 event log
-    int SampleRate = 9;    // row of the sample-interval table (TVro8SampleData)
-    int DurationIndex = 5; // index of TVro8RecordingTimes; -1: BufferLength below
-    std::int32_t BufferLength = 0;
-    int SimpleCurvMode = 0;  // 0 end when the time has elapsed, 1 continuous
-    int TriggerPosition = 0; // pre-trigger share in tenths
+    int RecordingType = 0;         // 0 simple curve, 1 with trigger, 2 event log
+    int SampleRate = 9;            // row of the sample-interval table (TVro8SampleData)
+    int DurationIndex = 5;         // index of TVro8RecordingTimes; -1: BufferLength below
+    std::int64_t BufferLength = 0; // checked against the sample limit before it reaches the ring
+    int SimpleCurvMode = 0;        // 0 end when the time has elapsed, 1 continuous
+    int TriggerPosition = 0;       // pre-trigger share in tenths
     std::string Comment;
     // Bit i: trigger event i + 1 is active and released by hand. Negative:
     // Configure reads the recorder's trigger block to find out.

@@ -348,9 +348,16 @@ void TVroForm::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
 }
 
+void TVroForm::EndRun()
+{
+    if (page_)
+        page_->EndRun();
+}
+
 void TVroForm::closeEvent(QCloseEvent* event)
 {
     timer_.stop();
+    EndRun();
     FreePage();
     QMainWindow::closeEvent(event);
 }

@@ -81,6 +81,9 @@ public:
     // Frees the current page and shows the page of `action` (when registered).
     void OpenPage(vro::TVroAction action);
     void FreePage() override;
+    // Ends a measurement the current page runs on the PC (closing the window
+    // or the program), its data kept as a document.
+    void EndRun();
     TVroPageFrame* CurrentPage() const { return page_.data(); }
     vro::TVroAction CurrentAction() const { return pageAction_; }
     // The connection dialog at the left panel's point (20, 20); afterwards RefreshState.

@@ -40,6 +40,10 @@ public:
     // True while the page's transfer progress window is shown; the window's
     // periodic update then does nothing else.
     virtual bool IsTransferShown() const { return false; }
+    // The window or the program closes: a measurement the page runs on the
+    // PC ends as its End does, the worker is waited for and the data becomes
+    // a document.
+    virtual void EndRun() {}
 
 private:
     TVroForm& form_;

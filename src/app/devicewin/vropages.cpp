@@ -5,6 +5,7 @@
 #include "app/devicewin/vroform.h"
 #include "app/devicewin/vro8setupframe.h"
 #include "app/devicewin/vropage.h"
+#include "app/live/currentvaluesframe.h"
 #include "app/setup/setuppages.h"
 
 namespace vro::app {
@@ -15,6 +16,8 @@ void RegisterDevicePages()
     if (done)
         return;
     done = true;
+    RegisterVroPage(TVroAction::CurrentValues, QStringLiteral("TVroCurrentValuesFrame"),
+                    [](TVroForm& f, QWidget* parent) { return new TVroCurrentValuesPage(f, parent); });
     RegisterVroPage(TVroAction::Settings, QStringLiteral("TVro8SetupFrame"),
                     [](TVroForm& f, QWidget* parent) { return new TVro8SetupFrame(f, parent); });
     RegisterVroPage(TVroAction::Recordings, QStringLiteral("TVroRecordFileManagerFrame"),

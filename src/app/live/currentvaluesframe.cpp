@@ -1,5 +1,6 @@
 #include "app/live/currentvaluesframe.h"
 
+#include "app/devicewin/vroform.h"
 #include "app/dialogs/messagedialog.h"
 #include "app/look/apptext.h"
 #include "app/look/buttonlabel.h"
@@ -8,6 +9,7 @@
 #include "app/look/windowlayout.h"
 #include "core/config/applicationconfig.h"
 #include "core/config/configkeys.h"
+#include "device/dvxerrorhandler.h"
 #include "device/manager/vro8manager.h"
 
 #include <QApplication>
@@ -36,6 +38,20 @@ TButtonLabel* ActionLabel(const char* name, QWidget* parent, QBoxLayout* layout)
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------
+// TVroCurrentValuesPage
+
+TVroCurrentValuesPage::TVroCurrentValuesPage(TVroForm& form, QWidget* parent) : TVroPageFrame(form, parent)
+{
+    setObjectName(QStringLiteral("CurrentValuesPage"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    frame_ = new TVroCurrentValuesFrame(form.Manager(), form.Config(), this);
+    frame_->OnDeviceError = [&form] { form.Latch().Set(); };
+    layout->addWidget(frame_);
+    frame_->Open();
+}
 
 // ---------------------------------------------------------------------------
 // TVroCurrentValuesFrame

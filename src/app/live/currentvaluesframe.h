@@ -11,6 +11,7 @@
 // logic and put its results on the screen.
 #pragma once
 
+#include "app/devicewin/vropage.h"
 #include "core/live/sevenseg.h"
 #include "device/live/currentvalues.h"
 
@@ -73,6 +74,19 @@ private:
     TButtonLabel* refresh_ = nullptr;
     TButtonLabel* big_ = nullptr;
     bool updating_ = false;
+};
+
+// The "Sensor values" page of the device window: the frame over the
+// window's recorder, opened at once; a communication error latches the
+// window's device error.
+class TVroCurrentValuesPage : public TVroPageFrame {
+    Q_OBJECT
+public:
+    TVroCurrentValuesPage(TVroForm& form, QWidget* parent);
+    TVroCurrentValuesFrame& Frame() const { return *frame_; }
+
+private:
+    TVroCurrentValuesFrame* frame_;
 };
 
 class TSevenSegmentPanel;

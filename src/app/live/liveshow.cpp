@@ -1,6 +1,6 @@
-// The live windows for `vrowin --show`: the current-values page (in a host
-// window until the device window holds it), the large display, and the
-// real-time frame and its dialog.
+// The live windows for `vrowin --show`: the large display, and the
+// real-time frame and its dialog. The current-values page is shown in the
+// device window, from the page registry (vropages.cpp).
 #include "app/live/currentvaluesframe.h"
 #include "app/live/onlineframe.h"
 #include "core/values/vro8utils.h"
@@ -61,23 +61,6 @@ bool ConnectRecorder(TMainForm& main)
     if (!m->IsConnected())
         return Fail(QStringLiteral("no recorder answers (%1)").arg(error)), false;
     return true;
-}
-
-QWidget* ShowCurrentValues(TMainForm& main)
-{
-    if (!ConnectRecorder(main))
-        return nullptr;
-    auto* host = new QWidget(&main, Qt::Window);
-    host->setObjectName(QStringLiteral("CurrentValuesHost"));
-    auto* layout = new QVBoxLayout(host);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* frame = new TVroCurrentValuesFrame(*main.DeviceManager(), main.Config(), host);
-    layout->addWidget(frame);
-    host->resize(main.size());
-    host->show();
-    if (!frame->Open())
-        return Fail(QStringLiteral("device error"));
-    return host;
 }
 
 QWidget* ShowLargeDisplay(TMainForm& main)
@@ -211,7 +194,6 @@ QWidget* ShowOnlineSettings(TMainForm& main)
 
 void RegisterLiveShowForms()
 {
-    RegisterShowForm(QStringLiteral("TVroCurrentValuesFrame"), ShowCurrentValues);
     RegisterShowForm(QStringLiteral("TVroCurrentValues7SegmentForm"), ShowLargeDisplay);
     RegisterShowForm(QStringLiteral("TVro8OnlineRecordingFrame"), ShowOnlineFrame);
     RegisterShowForm(QStringLiteral("TVro8OnlineSettingsForm"), ShowOnlineSettings);

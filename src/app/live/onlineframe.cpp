@@ -404,7 +404,9 @@ void TVro8OnlineRecordingFrame::ScheduleRepaint()
 
 void TVro8OnlineRecordingFrame::RunEnded()
 {
-    if (!run_)
+    // Once per run: the worker's queued end notice may arrive after
+    // EndAndWait has already finished the run.
+    if (!run_ || !run_->Active())
         return;
     run_->Join();
     paintTimer_.stop();
@@ -454,8 +456,7 @@ void TVro8OnlineRecordingFrame::EndAndWait()
     if (!Running())
         return;
     run_->RequestStop();
-    run_->Join();
-    RunEnded();
+    RunEnded(); // joins the worker
 }
 
 void TVro8OnlineRecordingFrame::End()

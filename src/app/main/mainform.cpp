@@ -769,6 +769,10 @@ void TMainForm::SaveSettings()
 void TMainForm::closeEvent(QCloseEvent* event)
 {
     if (!quitAccepted_) {
+        // A real-time measurement ends first, so that its recording is among
+        // the documents the unsaved check asks about.
+        if (deviceWindow_)
+            deviceWindow_->EndRun();
         bool ok = false;
         Run([&] { ok = documents_->CheckUnsaved(); });
         if (!ok) {

@@ -122,8 +122,7 @@ TVroStartRecordingPage::TVroStartRecordingPage(TVroForm& form, QWidget* parent) 
 
 TVroStartRecordingPage::~TVroStartRecordingPage()
 {
-    if (online_->Running())
-        online_->EndAndWait();
+    EndRun();
     if (CurrentPage() == this)
         CurrentPage().clear();
 }
@@ -131,6 +130,12 @@ TVroStartRecordingPage::~TVroStartRecordingPage()
 TVroStartRecordingPage* TVroStartRecordingPage::Current() { return CurrentPage().data(); }
 
 bool TVroStartRecordingPage::IsTransferShown() const { return readingOut_; }
+
+void TVroStartRecordingPage::EndRun()
+{
+    if (online_->Running())
+        online_->EndAndWait();
+}
 
 void TVroStartRecordingPage::PeriodicUpdate()
 {

@@ -33,6 +33,7 @@ public:
 
     void PeriodicUpdate() override;
     bool IsTransferShown() const override;
+    void EndRun() override;
     TVro8StartRecordingFrame& Frame() const { return *frame_; }
     // "End measurement" while this page is shown.
     void Stop();

@@ -273,9 +273,12 @@ TOnlineAxes OnlineAxes(const TOnlineRun& run, int frameWidth, int graphHeight,
     // The graph keeps at least half the frame; box strips that do not fit scroll.
     const int boxes = std::max(frameWidth - frameWidth / 2, 2 * kOnlineEmptyBox);
     if (a.LeftStrip + a.RightStrip > boxes) {
-        a.LeftShown = std::max(kOnlineEmptyBox, static_cast<int>(static_cast<std::int64_t>(boxes) * a.LeftStrip /
-                                                                 (a.LeftStrip + a.RightStrip)));
-        a.RightShown = std::max(kOnlineEmptyBox, boxes - a.LeftShown);
+        // Shares of the strips' widths, each at least an empty box, together
+        // exactly what the boxes may take.
+        a.RightShown =
+            std::clamp(static_cast<int>(static_cast<std::int64_t>(boxes) * a.RightStrip / (a.LeftStrip + a.RightStrip)),
+                       kOnlineEmptyBox, boxes - kOnlineEmptyBox);
+        a.LeftShown = boxes - a.RightShown;
     }
     a.GraphLeft = a.LeftShown;
     a.GraphWidth = std::max(1, frameWidth - a.LeftShown - a.RightShown);

@@ -158,6 +158,67 @@ TEST(OnlineRun, RefusedStartAndBrokenLinkAreReported)
     }
 }
 
+// A reader on this thread paints, reads the columns, the axes and the event
+// page and changes the width while the worker writes: under ThreadSanitizer
+// this must stay free of races (the tsan preset runs it).
+TEST(OnlineRun, APainterReadsWhileTheWorkerWrites)
+{
+    for (int type : {0, 1, 2}) {
+        TRunRig rig(4);
+        TOnlineRun run(*rig.device);
+        auto c = rig.Choices(type, type == 2 ? 0 : 700);
+        c.SimpleCurvMode = 1;
+        c.TriggerPosition = 5;
+        run.Configure(c, 300, std::nullopt);
+        if (type == 0)
+            run.Settings.DisplayMode = 1;
+        std::atomic<long> notices{0};
+        TEndWait w;
+        run.Begin(
+            false, [&notices] { ++notices; }, w.Ended());
+        struct TCountingCanvas : graph::TGraphCanvas {
+            long segments = 0;
+            void FillRect(int, int, int, int, graph::TRgb) override {}
+            void Lines(std::span<const graph::TSegment> l, graph::TRgb) override
+            {
+                segments += static_cast<long>(l.size());
+            }
+            void Markers(std::span<const graph::TSegment>, graph::TRgb) override {}
+        } canvas;
+        long paints = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!run.Finished() && std::chrono::steady_clock::now() < deadline &&
+               (paints < 200 || run.Online().RecordCount() < 1500)) {
+            if (notices.load() > 0) {
+                run.TakeNotice(); // the next notice may come while this one is painted
+                notices.store(0);
+            }
+            if (!run.Live())
+                continue;
+            PaintOnlineGraph(run.Online(), run.Settings, canvas, 300 + static_cast<int>(paints % 3), 200, true);
+            for (int ch = 0; ch < 4; ++ch)
+                EXPECT_LE(OnlineColumns(run.Online(), ch).size(), 302u);
+            if (type == 2)
+                EXPECT_GE(EventLogLines(run).size(), 6u);
+            else
+                OnlineAxes(run, 600, 200, [](const std::string& t) { return static_cast<int>(t.size()) * 6; });
+            // A resize mid-run: the writer takes the width over at its next record.
+            run.Online().SetRequestedWidth(paints % 50 < 25 ? 300 : 301);
+            if (paints == 100 && run.CanTrigger())
+                run.Trigger();
+            ++paints;
+        }
+        EXPECT_GE(paints, 100) << "type " << type;
+        if (type != 2) {
+            EXPECT_GT(canvas.segments, 0) << "type " << type;
+        }
+        run.RequestStop();
+        ASSERT_TRUE(w.Wait());
+        run.Join();
+        EXPECT_GT(run.Online().HandOverCount(), 0) << "type " << type;
+    }
+}
+
 TEST(OnlineRun, OneNoticePendingUntilTaken)
 {
     TRunRig rig;
@@ -242,6 +303,25 @@ TEST(OnlineRun, LimitsAreRefusedBeforeTheStart)
     TOnlineRun run2(*many.device);
     EXPECT_THROW(run2.Configure(many.Choices(0, 100), 500, std::nullopt), std::runtime_error);
     EXPECT_EQ(many.recorder->RequestCount('S', 104), 0);
+}
+
+TEST(OnlineSettings, ThirtyTwoLeftBoxesLeaveTheGraphHalfTheFrame)
+{
+    TRunRig rig(32);
+    TOnlineRun run(*rig.device);
+    auto c = rig.Choices(0, 1000);
+    c.HandTriggers = 0;
+    run.Configure(c, 960, std::nullopt);
+    const auto width = [](const std::string& s) { return static_cast<int>(s.size()) * 7; };
+    const TOnlineAxes a = OnlineAxes(run, 1920, 1000, width);
+    EXPECT_EQ(a.Left.size(), 32u);
+    EXPECT_EQ(a.LeftStrip, 32 * kOnlineAxisBox); // the strip keeps its boxes and scrolls
+    EXPECT_EQ(a.RightStrip, kOnlineEmptyBox);
+    EXPECT_GE(a.GraphWidth, 960);
+    EXPECT_EQ(a.GraphLeft + a.GraphWidth + a.RightShown, 1920);
+    // A narrow frame still leaves a graph.
+    const TOnlineAxes n = OnlineAxes(run, 100, 1000, width);
+    EXPECT_GE(n.GraphWidth, 1);
 }
 
 TEST(OnlineSettings, DefaultsReuseAndDegenerateRanges)

@@ -320,6 +320,14 @@ TVro8OnlineRecordingFrame::TVro8OnlineRecordingFrame(QWidget* parent) : QFrame(p
     connect(cancelAuto_, &TButtonLabel::clicked, this, &TVro8OnlineRecordingFrame::EndAutomatic);
     connect(trigger_, &TButtonLabel::clicked, this, &TVro8OnlineRecordingFrame::Trigger);
     sincePaint_.start();
+    // The program ends: the worker stops before the connection it reads goes
+    // (a run the windows did not end has nothing to keep by then).
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (run_) {
+            run_->RequestStop();
+            run_->Join();
+        }
+    });
 }
 
 TVro8OnlineRecordingFrame::~TVro8OnlineRecordingFrame()
@@ -657,6 +665,7 @@ TVro8OnlineSettingsForm::TVro8OnlineSettingsForm(TVro8OnlineRecordingFrame& fram
         lo_ << lo;
         hi_ << hi;
     }
+    grid->setRowStretch(count + 1, 1); // the rows stay at the top of a tall dialog
     auto* rows = new QWidget(f.main);
     rows->setLayout(grid);
     auto* scroll = new QScrollArea(f.main);

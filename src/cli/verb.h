@@ -1,6 +1,7 @@
-// The verbs of the vro command. Each verb lives in its own verb_*.cpp and
-// registers itself with VRO_VERB; main() picks the longest registered name
-// that the command line starts with ("device identify" before "device").
+// The verbs of the vro command. Each verb lives in a verb_*.cpp that
+// exports its entry function; the one table in main.cpp lists them, and
+// main() picks the longest verb name that the command line starts with
+// ("device identify" before "device").
 #pragma once
 
 #include <functional>
@@ -49,13 +50,90 @@ struct TVerb {
     std::function<int(TArgs&)> run;
 };
 
-bool RegisterVerb(TVerb verb);
+// The table of every verb (src/cli/main.cpp).
 const std::vector<TVerb>& Verbs();
 
-} // namespace vro::cli
+// The verbs' entry functions, by the file that holds them.
+// verb_calc.cpp
+int VerbCalc(TArgs& args);
+int VerbFilter(TArgs& args);
 
-#define VRO_CONCAT_(a, b) a##b
-#define VRO_CONCAT(a, b) VRO_CONCAT_(a, b)
-// VRO_VERB({"name", "usage", "summary", [](vro::cli::TArgs& a) { ... return 0; }});
-#define VRO_VERB(...)                                                                                                  \
-    static const bool VRO_CONCAT(vroVerbRegistered_, __LINE__) = ::vro::cli::RegisterVerb(::vro::cli::TVerb __VA_ARGS__)
+// verb_convert.cpp
+int VerbConvert(TArgs& args);
+
+// verb_device.cpp
+int VerbDeviceIdentify(TArgs& args);
+int VerbDeviceChannels(TArgs& args);
+int VerbDeviceValues(TArgs& args);
+int VerbDeviceList(TArgs& args);
+int VerbDeviceReadHeader(TArgs& args);
+
+// verb_download.cpp
+int VerbDeviceDownload(TArgs& args);
+
+// verb_online.cpp
+int VerbDeviceOnline(TArgs& args);
+
+// verb_edit.cpp
+int VerbDeviceEdit(TArgs& args);
+
+// verb_export.cpp
+int VerbExport(TArgs& args);
+
+// verb_files.cpp
+int VerbFolderList(TArgs& args);
+int VerbDeviceCopy(TArgs& args);
+int VerbDeviceStore(TArgs& args);
+int VerbDeviceDelete(TArgs& args);
+
+// verb_firmware.cpp
+int VerbFirmwareMake(TArgs& args);
+int VerbFirmwareInfo(TArgs& args);
+int VerbDeviceFirmwareVersions(TArgs& args);
+int VerbDeviceFirmwareRead(TArgs& args);
+int VerbDeviceFirmwareUpdate(TArgs& args);
+int VerbDeviceFirmwareVerify(TArgs& args);
+
+// verb_generate.cpp
+int VerbGenerate(TArgs& args);
+
+// verb_import.cpp
+int VerbImport(TArgs& args);
+
+// verb_info.cpp
+int VerbInfo(TArgs& args);
+
+// verb_record.cpp
+int VerbDeviceRecordCheck(TArgs& args);
+int VerbDeviceRecordStart(TArgs& args);
+int VerbDeviceRecordState(TArgs& args);
+int VerbDeviceRecordStop(TArgs& args);
+int VerbDeviceRecordDownload(TArgs& args);
+
+// verb_setup.cpp
+int VerbSetupShow(TArgs& args);
+int VerbDeviceSetupGet(TArgs& args);
+int VerbDeviceSetupPut(TArgs& args);
+int VerbDeviceSetups(TArgs& args);
+
+// verb_setupsummary.cpp
+int VerbSetupSummary(TArgs& args);
+int VerbDeviceSetupSummary(TArgs& args);
+int VerbDeviceSetupSave(TArgs& args);
+int VerbDeviceSetupLoad(TArgs& args);
+
+// verb_sevenseg.cpp
+int VerbSevenseg(TArgs& args);
+
+// verb_simulate.cpp
+int VerbSimulate(TArgs& args);
+
+// verb_template.cpp
+int VerbTemplate(TArgs& args);
+
+// verb_texts.cpp
+int VerbTexts(TArgs& args);
+// The usage line of `vro simulate`, which lists the simulator's options.
+std::string SimulateUsage();
+
+} // namespace vro::cli

@@ -78,10 +78,7 @@ int RunFilter(TArgs& args)
 
 } // namespace
 
-VRO_VERB({"calc", "calc IN.vxrf OUT.vxrf --formula \"...\" [--name N] [--unit U] [--decimals D]",
-          "add a channel calculated from a formula over s1..sN, pi and e (decimals chosen automatically unless given)",
-          RunCalc});
-VRO_VERB({"filter", "filter IN OUT.vxrf --channel K --width W",
-          "add the moving average of channel K (0 = first) over W samples", RunFilter});
+int VerbCalc(TArgs& args) { return RunCalc(args); }
+int VerbFilter(TArgs& args) { return RunFilter(args); }
 
 } // namespace vro::cli

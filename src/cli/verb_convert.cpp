@@ -40,6 +40,6 @@ int Run(TArgs& args)
 
 } // namespace
 
-VRO_VERB({"convert", "convert IN OUT.vxrf", "load a recording and save it as a recording file", Run});
+int VerbConvert(TArgs& args) { return Run(args); }
 
 } // namespace vro::cli

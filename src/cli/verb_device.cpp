@@ -330,21 +330,13 @@ int ReadHeader(TArgs& args)
     });
 }
 
-const char* kCommon = " --port PATH [--baud B] [--json]";
 
 } // namespace
 
-VRO_VERB({"device identify", std::string("device identify") + kCommon,
-          "identify the recorder: identification text, ComVersion, HardwareVariant", Identify});
-VRO_VERB({"device channels", std::string("device channels") + kCommon, "the recorder's channel descriptions",
-          Channels});
-VRO_VERB({"device values", std::string("device values [--count N | --table [--reset] [--language L]]") + kCommon,
-          "current values, N readings at the recorder's pace; --table: the current-values page's table "
-          "(ColumnCount, ShowMin, ShowMax, ResetVisible, Rows), --reset resets the min/max values first",
-          Values});
-VRO_VERB({"device list", std::string("device list [--setups] [--sort name|date] [--descending]") + kCommon,
-          "the recordings (or stored setups) in the recorder; the index counts from 0", List});
-VRO_VERB({"device read-header", std::string("device read-header --index N") + kCommon,
-          "the decoded header of recording N of the list", ReadHeader});
+int VerbDeviceIdentify(TArgs& args) { return Identify(args); }
+int VerbDeviceChannels(TArgs& args) { return Channels(args); }
+int VerbDeviceValues(TArgs& args) { return Values(args); }
+int VerbDeviceList(TArgs& args) { return List(args); }
+int VerbDeviceReadHeader(TArgs& args) { return ReadHeader(args); }
 
 } // namespace vro::cli

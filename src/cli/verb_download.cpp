@@ -135,7 +135,6 @@ int Run(TArgs& args)
 
 } // namespace
 
-VRO_VERB({"device download", "device download --port PATH [--baud B] (--index N OUT.vxrf | --all DIR [--template T])",
-          "read recordings out of the recorder and save them as recording files", Run});
+int VerbDeviceDownload(TArgs& args) { return Run(args); }
 
 } // namespace vro::cli

@@ -502,10 +502,6 @@ int RunEdit(TArgs& args)
 
 } // namespace
 
-VRO_VERB({"device edit",
-          "device edit base|display|recording|sensor|trigger|can --port PATH [--baud B] [--json] "
-          "[--channel A..L [--sub J] | --event N | --message N] [--active 0|1] [--combination N] "
-          "[--set NAME=TEXT ...] [--language de|en|fr]",
-          "a setup block's editor: its view, or a box, the combination or fields set and OK'd", RunEdit});
+int VerbDeviceEdit(TArgs& args) { return RunEdit(args); }
 
 } // namespace vro::cli

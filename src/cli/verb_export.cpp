@@ -69,10 +69,6 @@ int Run(TArgs& args)
 
 } // namespace
 
-VRO_VERB({"export", "export IN.vxrf OUT [--set KEY=VALUE ...] [--json]",
-          "write a recording as a text file, or as TDM files with --set FormatSelection=3 (keys: FormatSelection, "
-          "MeasurementUnit, QuotationMark, Delimiter, ColWidthSelection, ColWidth, OnlySelectedRows, "
-          "OnlySelectedCols, AlwaysWithDate)",
-          Run});
+int VerbExport(TArgs& args) { return Run(args); }
 
 } // namespace vro::cli

@@ -244,15 +244,9 @@ int Delete(TArgs& a)
 
 } // namespace
 
-VRO_VERB({"folder list", "folder list DIR [--ext LIST] [--sort name|date] [--descending] [--json]",
-          "the files of a folder as the file pages list them", FolderList});
-VRO_VERB({"device copy",
-          "device copy --port P --to DIR [--setups] [--entries I,J,...] [--option 0|1|2|3] [--name NAME] "
-          "[--template T] [--json]",
-          "copy recordings (or stored settings) out of the recorder into a folder", Copy});
-VRO_VERB({"device store", "device store --port P [--option 0|1|2|3] [--name NAME] [--json] FILE.vxsf...",
-          "store setup files in the recorder's settings directory", Store});
-VRO_VERB({"device delete", "device delete --port P [--setups] --entries I,J,...",
-          "delete recordings (or stored settings) in the recorder", Delete});
+int VerbFolderList(TArgs& args) { return FolderList(args); }
+int VerbDeviceCopy(TArgs& args) { return Copy(args); }
+int VerbDeviceStore(TArgs& args) { return Store(args); }
+int VerbDeviceDelete(TArgs& args) { return Delete(args); }
 
 } // namespace vro::cli

@@ -29,7 +29,6 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-constexpr const char* kPortOptions = " --port PATH [--baud B] [--json]";
 
 void WriteBinary(const std::string& path, const std::vector<std::uint8_t>& image)
 {
@@ -289,20 +288,11 @@ int UpdateOrVerify(TArgs& args, bool write)
 
 } // namespace
 
-VRO_VERB({"firmware make",
-          "firmware make OUT.vxupd --code CC (--area0 A0.hex --area1 A1.hex | --sample [--version0 T] [--version1 T])",
-          "write a firmware update file from two Intel HEX files or from sample images", Make});
-VRO_VERB({"firmware info", "firmware info FILE.vxupd [--json] [--image0 OUT.bin] [--image1 OUT.bin]",
-          "decode and check a firmware update file without a recorder; exit 1 with the reason when refused", Info});
-VRO_VERB({"device firmware versions", std::string("device firmware versions") + kPortOptions,
-          "the version texts of the recorder's two firmware areas (R 112, R 115)", Versions});
-VRO_VERB({"device firmware read", "device firmware read --area N OUT.bin --port PATH [--baud B]",
-          "read one firmware area; an incomplete read writes no file", Read});
-VRO_VERB({"device firmware update", std::string("device firmware update FILE.vxupd [--load-wait MS]") + kPortOptions,
-          "the update wizard: load, transfer and check; exit 3 failed transfer, 4 failed check, 130 cancelled",
-          [](TArgs& a) { return UpdateOrVerify(a, true); }});
-VRO_VERB({"device firmware verify", std::string("device firmware verify FILE.vxupd [--load-wait MS]") + kPortOptions,
-          "load a firmware file and compare it with the recorder's areas, without writing; exit 4 when unequal",
-          [](TArgs& a) { return UpdateOrVerify(a, false); }});
+int VerbFirmwareMake(TArgs& args) { return Make(args); }
+int VerbFirmwareInfo(TArgs& args) { return Info(args); }
+int VerbDeviceFirmwareVersions(TArgs& args) { return Versions(args); }
+int VerbDeviceFirmwareRead(TArgs& args) { return Read(args); }
+int VerbDeviceFirmwareUpdate(TArgs& a) { return UpdateOrVerify(a, true); }
+int VerbDeviceFirmwareVerify(TArgs& a) { return UpdateOrVerify(a, false); }
 
 } // namespace vro::cli

@@ -124,7 +124,6 @@ int Run(TArgs& args)
 
 } // namespace
 
-VRO_VERB({"generate", "generate OUT.vxrf [--channels N] [--samples M] [--minmax] [--32bit] [--timestamps]",
-          "write a synthetic recording (smooth curves with noise)", Run});
+int VerbGenerate(TArgs& args) { return Run(args); }
 
 } // namespace vro::cli

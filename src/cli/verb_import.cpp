@@ -190,11 +190,6 @@ int Run(TArgs& args)
 
 } // namespace
 
-VRO_VERB({"import",
-          "import IN OUT.vxrf [--delimiter C|tab|fixed] [--header-line N] [--time-column N] [--interval S] "
-          "[--show-guess [--json]]",
-          "make a recording file of a legacy recording or a text file (N = 0: none; --show-guess: what the "
-          "analysis found)",
-          Run});
+int VerbImport(TArgs& args) { return Run(args); }
 
 } // namespace vro::cli

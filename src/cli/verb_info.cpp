@@ -184,6 +184,6 @@ int Run(TArgs& args)
 
 } // namespace
 
-VRO_VERB({"info", "info FILE [--json] [--values]", "describe a recording file (--json: its fields as JSON)", Run});
+int VerbInfo(TArgs& args) { return Run(args); }
 
 } // namespace vro::cli

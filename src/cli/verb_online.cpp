@@ -311,16 +311,6 @@ int RunOnline(TArgs& args)
 
 } // namespace
 
-VRO_VERB({"device online",
-          "device online --port PATH (--seconds S | --duration IDX) [--type 0|1|2] [--rate ROW] "
-          "[--mode end|continuous] [--trigger-position 0..10] [--trigger-at S] [--repeat] [--comment TEXT] "
-          "[--width W] [--y-range CH:LO:HI ...] [--x-channel K] [--language de|en|fr] [--json [--columns]] "
-          "[--baud B] OUT.vxrf",
-          "a real-time measurement on the PC (type 0 simple curve, 1 with trigger, 2 event log; sample-interval "
-          "row ROW, default 9 = 100 ms; recording-time index IDX or the last S seconds); --seconds ends it like "
-          "End, Ctrl-C too; --trigger-at releases the hand trigger; --json prints the run's fields and "
-          "HandOverCount, --columns the columns as the real-time frame draws them; saved as OUT.vxrf when "
-          "samples came",
-          RunOnline});
+int VerbDeviceOnline(TArgs& args) { return RunOnline(args); }
 
 } // namespace vro::cli

@@ -293,14 +293,8 @@ int RunStart(TArgs& args)
         rate = std::to_string(run.choices.RateRow());
         seconds = std::to_string(std::max<std::int64_t>(1, TVro8RecordingTimes::Time(run.choices.TimeIndex) / 10000));
     }
-    for (const TVerb& v : Verbs())
-        if (v.name == "device online") {
-            TArgs online(
-                {"--port", *port, "--baud", std::to_string(baud), "--rate", rate, "--seconds", seconds, *wait});
-            return v.run(online);
-        }
-    std::cerr << "vro device record: the online measurement is not available\n";
-    return 1;
+    TArgs online({"--port", *port, "--baud", std::to_string(baud), "--rate", rate, "--seconds", seconds, *wait});
+    return VerbDeviceOnline(online);
 }
 
 int RunState(TArgs& args)
@@ -357,23 +351,13 @@ int RunDownload(TArgs& args)
     }
 }
 
-const char* kChoices = " [--save pc|vro] [--type 0..3] [--rate R] [--time T] [--mode end|continuous]"
-                       " [--trigger-position 0..10] [--automatic] [--name TEXT] [--comment TEXT] [--language de|en|fr]";
 
 } // namespace
 
-VRO_VERB({"device record check", std::string("device record check --port PATH [--baud B] [--json]") + kChoices,
-          "the start-recording checks on what the recorder holds (writes nothing)", RunCheck});
-VRO_VERB({"device record start",
-          std::string("device record start --port PATH [--baud B] [--json]") + kChoices +
-              " [--wait OUT.vxrf] [--series BASE.vxrf --runs N]",
-          "start a recording in the recorder (--save vro) or on the PC; --wait reads it out, --series makes N runs",
-          RunStart});
-VRO_VERB({"device record state", "device record state --port PATH [--baud B] [--json]",
-          "the remote recording's state: 0 running, 1 finished, 2 no answer, 3 idle", RunState});
-VRO_VERB({"device record stop", "device record stop --port PATH [--baud B]", "stop a remote recording (R 210)",
-          RunStop});
-VRO_VERB({"device record download", "device record download --port PATH [--baud B] OUT.vxrf",
-          "read out the recording the recorder has just made", RunDownload});
+int VerbDeviceRecordCheck(TArgs& args) { return RunCheck(args); }
+int VerbDeviceRecordStart(TArgs& args) { return RunStart(args); }
+int VerbDeviceRecordState(TArgs& args) { return RunState(args); }
+int VerbDeviceRecordStop(TArgs& args) { return RunStop(args); }
+int VerbDeviceRecordDownload(TArgs& args) { return RunDownload(args); }
 
 } // namespace vro::cli

@@ -182,12 +182,9 @@ int List(TArgs& a)
 
 } // namespace
 
-VRO_VERB({"setup show", "setup show FILE.vxsf [--json]", "the descriptive texts of a setup file", Show});
-VRO_VERB({"device setup get", "device setup get --port PATH [--baud B] OUT.vxsf",
-          "read the recorder's setup into a setup file", Get});
-VRO_VERB({"device setup put", "device setup put --port PATH [--baud B] IN.vxsf", "write a setup file into the recorder",
-          Put});
-VRO_VERB({"device setups", "device setups --port PATH [--baud B] [--json]",
-          "the setups stored in the recorder's settings directory", List});
+int VerbSetupShow(TArgs& args) { return Show(args); }
+int VerbDeviceSetupGet(TArgs& args) { return Get(args); }
+int VerbDeviceSetupPut(TArgs& args) { return Put(args); }
+int VerbDeviceSetups(TArgs& args) { return List(args); }
 
 } // namespace vro::cli

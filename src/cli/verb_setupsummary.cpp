@@ -154,13 +154,9 @@ int Load(TArgs& a)
 
 } // namespace
 
-VRO_VERB({"setup summary", "setup summary FILE.vxsf [--json] [--language L]",
-          "the setup editor's block summaries of a setup file", FileSummary});
-VRO_VERB({"device setup summary", "device setup summary --port PATH [--baud B] [--json] [--language L]",
-          "the setup editor's block summaries of the recorder's current setup", DeviceSummary});
-VRO_VERB({"device setup save", "device setup save --port PATH --name NAME [--number N] [--overwrite]",
-          "store the recorder's current setup in its settings directory (Save to VRO)", Save});
-VRO_VERB({"device setup load", "device setup load --port PATH --entry I",
-          "make entry I of the settings directory the current setup (Load from VRO)", Load});
+int VerbSetupSummary(TArgs& args) { return FileSummary(args); }
+int VerbDeviceSetupSummary(TArgs& args) { return DeviceSummary(args); }
+int VerbDeviceSetupSave(TArgs& args) { return Save(args); }
+int VerbDeviceSetupLoad(TArgs& args) { return Load(args); }
 
 } // namespace vro::cli

@@ -136,9 +136,6 @@ int Run(TArgs& args)
 
 } // namespace
 
-VRO_VERB({"sevenseg",
-          "sevenseg TEXT... [--field W,H] [--json] | sevenseg --layout --panel W --scroll-height H --channels N "
-          "--columns C [--minmax] [--json]",
-          "the large display's seven-segment masks and geometry of texts, or its cell layout", Run});
+int VerbSevenseg(TArgs& args) { return Run(args); }
 
 } // namespace vro::cli

@@ -1,14 +1,14 @@
 // vro simulate: a simulated recorder on a pseudo-terminal. The first line
 // of standard output is the device path of the far end, which any program
 // (vrowin, vro) can open as a serial port; the simulator serves until it
-// receives SIGINT or SIGTERM. The recorder's command set comes from the
-// setups registered in src/sim (simsetup.h), which may add options.
+// receives SIGINT or SIGTERM. The recorder is made by MakeSimRecorder from
+// the options SimRecorderOptions lists.
 #include "cli/verb.h"
 
 #include "core/util/bytes.h"
 #include "sim/recorderservice.h"
 #include "sim/simpty.h"
-#include "sim/simsetup.h"
+#include "sim/simrecorderfactory.h"
 #include "sim/simulator.h"
 
 #include <pthread.h>
@@ -27,9 +27,8 @@ constexpr std::uint8_t kTestMemoryNumber = 255;
 std::string Usage()
 {
     std::string u = "simulate [--baud B [--pace-requests]] [--memory BYTES]";
-    for (const auto& s : sim::SimSetups())
-        for (const auto& o : s.Options)
-            u += " [" + o.Name + (o.IsFlag ? "" : " VALUE") + "]";
+    for (const auto& o : sim::SimRecorderOptions())
+        u += " [" + o.Name + (o.IsFlag ? "" : " VALUE") + "]";
     return u;
 }
 
@@ -39,15 +38,14 @@ int RunSimulate(TArgs& args)
     const bool paceRequests = args.Flag("--pace-requests");
     const auto memory = args.IntOption("--memory", 0, 0, 1LL << 30);
     sim::TSimOptionValues values;
-    for (const auto& s : sim::SimSetups())
-        for (const auto& o : s.Options) {
-            if (o.IsFlag) {
-                if (args.Flag(o.Name))
-                    values[o.Name] = "1";
-            } else if (auto v = args.Option(o.Name)) {
-                values[o.Name] = *v;
-            }
+    for (const auto& o : sim::SimRecorderOptions()) {
+        if (o.IsFlag) {
+            if (args.Flag(o.Name))
+                values[o.Name] = "1";
+        } else if (auto v = args.Option(o.Name)) {
+            values[o.Name] = *v;
         }
+    }
     args.CheckAllUsed(0);
 
     // Signals are taken by sigwait below; block them before any thread starts.
@@ -61,9 +59,10 @@ int RunSimulate(TArgs& args)
     sim::TSimulator simulator(pty.Master());
     simulator.SetPacing(baud);
     simulator.SetRequestPacing(paceRequests);
-    sim::InstallSimSetups(simulator, values);
+    const auto recorder = sim::MakeSimRecorder(values);
+    sim::ApplySimulatorOptions(simulator, values);
     // The recorder's online stream writes to the port beside the simulator's answers.
-    const auto streamPump = sim::AttachSimRecorderPump(simulator, pty.Master());
+    const sim::TSimRecorderService service(simulator, pty.Master(), recorder);
     if (memory > 0) {
         // A plain memory area for link tests: R 255 reads, S 255 writes by offset.
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(memory));
@@ -87,16 +86,13 @@ int RunSimulate(TArgs& args)
     const auto st = simulator.Stats();
     std::cerr << "served " << st.FramesReceived << " frames (" << st.BadFrames << " bad, " << st.Unhandled
               << " without handler)\n";
-    if (const auto recorder = sim::SimRecorderOf(simulator))
-        std::cerr << recorder->FirmwareSummary() << "\n";
+    std::cerr << recorder->FirmwareSummary() << "\n";
     return 0;
 }
 
 } // namespace
 
-VRO_VERB({"simulate", Usage(),
-          "run a simulated recorder on a pseudo-terminal; prints the device path to open. Its trigger block has "
-          "event 1 active with Source 0 (released by hand), so online runs of types 1 and 2 offer the Trigger",
-          RunSimulate});
+std::string SimulateUsage() { return Usage(); }
+int VerbSimulate(TArgs& args) { return RunSimulate(args); }
 
 } // namespace vro::cli

@@ -70,7 +70,6 @@ int RunTemplate(TArgs& args)
 
 } // namespace
 
-VRO_VERB({"template", "template TEMPLATE [--name NAME] [--number N] [--date YYYY-MM-DDTHH:MM:SS] [--json]",
-          "prints the file name a file-name template gives (placeholders %Name, %Nr:D, %Date, %Time)", RunTemplate});
+int VerbTemplate(TArgs& args) { return RunTemplate(args); }
 
 } // namespace vro::cli

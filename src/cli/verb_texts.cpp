@@ -63,7 +63,6 @@ int RunTexts(TArgs& args)
 
 } // namespace
 
-VRO_VERB({"texts", "texts [--language de|en|fr] [--json] [N...]",
-          "print the numbered texts of a language (all, or the numbers given)", RunTexts});
+int VerbTexts(TArgs& args) { return RunTexts(args); }
 
 } // namespace vro::cli

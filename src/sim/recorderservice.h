@@ -36,12 +36,8 @@ private:
     std::shared_ptr<class TSimStreamPump> pump_;
 };
 
-// For `vro simulate`: the setup "recorder" (options --com-version, --ident,
-// --online-interval-ms) installs a recorder's handlers on the simulator.
-// The online stream needs the simulator's port as well: the caller that
-// owns the port attaches the stream pump with this, after the setups ran.
-// Returns null when no recorder was installed on that simulator. The pump
-// must be destroyed before the port.
+// Writes the records of a running online stream to the simulator's port at
+// the recorder's (scaled) rate. Must be destroyed before the port.
 class TSimStreamPump {
 public:
     TSimStreamPump(TDvxV24Port& port, std::shared_ptr<TSimRecorder> recorder);
@@ -59,9 +55,5 @@ private:
     bool stop_ = false;
     std::thread thread_;
 };
-
-std::unique_ptr<TSimStreamPump> AttachSimRecorderPump(TSimulator& sim, TDvxV24Port& port);
-// The recorder the setup installed on a simulator, if any.
-std::shared_ptr<TSimRecorder> SimRecorderOf(const TSimulator& sim);
 
 } // namespace vro::sim

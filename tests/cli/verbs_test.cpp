@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cctype>
 #include <set>
 
 using namespace vro;
@@ -234,4 +235,50 @@ TEST(VroLegacyFiles, InfoConvertAndImportOpenThem)
         EXPECT_NE(c.Err.find("CorruptedFile"), std::string::npos) << c.Err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir + "/bad.vxrf"));
+}
+
+// `vro help` lists every verb of the table, each once, and every verb it
+// lists is reachable: `vro VERB --help` prints that verb's own usage.
+TEST(VroHelp, ListsEveryVerbAndEachAnswers)
+{
+    auto help = RunVro({"help"});
+    ASSERT_EQ(help.Status, 0);
+    std::vector<std::string> usages;
+    std::size_t from = 0;
+    while ((from = help.Out.find("\n  vro ", from)) != std::string::npos) {
+        from += 7;
+        usages.push_back(help.Out.substr(from, help.Out.find('\n', from) - from));
+    }
+    EXPECT_GE(usages.size(), 42u);
+    std::set<std::string> seen;
+    for (const std::string verb : {"info", "convert", "import", "simulate", "device online", "device record start",
+                                   "device firmware update", "device edit", "texts"}) {
+        bool listed = false;
+        for (const auto& u : usages)
+            listed = listed || u.rfind(verb + " ", 0) == 0 || u == verb;
+        EXPECT_TRUE(listed) << verb;
+    }
+    for (const auto& u : usages) {
+        EXPECT_TRUE(seen.insert(u).second) << u;
+        // The verb's name is the usage's words before the first option or argument.
+        std::vector<std::string> words;
+        std::size_t s = 0;
+        while (s < u.size()) {
+            const std::size_t e = std::min(u.find(' ', s), u.size());
+            const std::string w = u.substr(s, e - s);
+            if (w.empty() || !std::islower(static_cast<unsigned char>(w[0])) ||
+                w.find_first_of("|.") != std::string::npos)
+                break;
+            words.push_back(w);
+            s = e + 1;
+        }
+        ASSERT_FALSE(words.empty()) << u;
+        auto r = RunVro([&] {
+            auto w = words;
+            w.push_back("--help");
+            return w;
+        }());
+        EXPECT_EQ(r.Status, 0) << u;
+        EXPECT_EQ(r.Out.rfind("usage: vro " + u + "\n", 0), 0u) << r.Out;
+    }
 }

@@ -7,6 +7,7 @@
 #include "core/values/vro8utils.h"
 #include "device/vro8online.h"
 #include "link/dvxv24connector.h"
+#include "link/vro8commands.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,8 +17,8 @@ namespace vro {
 
 namespace {
 
-constexpr char kRead = 'R';
-constexpr char kWrite = 'S';
+using vro8::kRead;
+using vro8::kWrite;
 
 std::array<std::uint8_t, 2> U16Data(std::uint16_t v)
 {
@@ -85,7 +86,7 @@ void TVro8Device::ReadIdentification()
 {
     identified_ = false;
     std::array<std::uint8_t, kVro8IdentSize> ans{};
-    connector_.TransferExact(kRead, 40, ans);
+    connector_.TransferExact(kRead, vro8::kIdent, ans);
     TVro8Ident id = DecodeIdent(ans);
     ident_ = id;
     if (!Vro8ComVersionKnown(id.ComVersion))
@@ -107,7 +108,7 @@ void TVro8Measurement::ReadChannels()
 {
     const int v = ComVersion();
     std::array<std::uint8_t, 4> head{};
-    Conn().TransferExact(kRead, 10, head);
+    Conn().TransferExact(kRead, vro8::kChannelCount, head);
     const std::int16_t count = GetI16(head, 0);
     const std::uint16_t minMax = GetU16(head, 2);
     if (count < 0 || count > static_cast<int>(kVro8MaxMeasureChannels))
@@ -119,7 +120,7 @@ void TVro8Measurement::ReadChannels()
     for (int i = 0; i < count; ++i) {
         std::array<std::uint8_t, kVro8ChannelSize> ans{};
         const auto idx = U16Data(static_cast<std::uint16_t>(i));
-        const std::int32_t n = Conn().Transfer(kRead, 11, std::span<std::uint8_t>(ans.data(), size), idx);
+        const std::int32_t n = Conn().Transfer(kRead, vro8::kChannel, std::span<std::uint8_t>(ans.data(), size), idx);
         if (n != static_cast<std::int32_t>(size))
             throw EVro8Device(EVro8Status::UnexpectedMessageLen, "Unexpected Messagelen received");
         records.push_back(ConvertChannelRecord(v, TBytes(ans.data(), size), false));
@@ -136,7 +137,7 @@ void TVro8Measurement::ReadChannels()
 void TVro8Measurement::ReadCurrentValues()
 {
     std::array<std::uint8_t, kVro8ValueAreaSize> ans{};
-    const std::int32_t n = Conn().Transfer(kRead, 12, ans);
+    const std::int32_t n = Conn().Transfer(kRead, vro8::kCurrentValues, ans);
     values_ = DecodeValues(TBytes(ans.data(), static_cast<std::size_t>(std::max(n, 0))), minMax_ != 0);
     if (values_.AnsweredChannels() != count_) {
         // The recorder's sensors have changed: the list is read again; the
@@ -149,7 +150,7 @@ void TVro8Measurement::ReadCurrentValues()
 bool TVro8Measurement::ResetMinMax()
 {
     try {
-        Conn().TransferStatus(kWrite, 13);
+        Conn().TransferStatus(kWrite, vro8::kResetMinMax);
         return true;
     } catch (const std::exception&) {
         return false;
@@ -179,7 +180,7 @@ const TVro8ChannelRecord& TVro8Measurement::ChannelRecord(int index) const
 
 // ---- directory ---------------------------------------------------------------------------
 
-void TVro8Directory::Refresh(std::uint8_t countCommand, bool setups)
+void TVro8Directory::Refresh(vro8::EDirectoryCommand countCommand, bool setups)
 {
     std::array<std::uint8_t, 2> ans{};
     {
@@ -193,7 +194,7 @@ void TVro8Directory::Refresh(std::uint8_t countCommand, bool setups)
     if (count == 0)
         return;
     std::vector<std::uint8_t> bytes(count * kVro8EntrySize);
-    const std::int32_t got = Conn().ReadMultipacket(kRead, 32, 0, bytes);
+    const std::int32_t got = Conn().ReadMultipacket(kRead, vro8::kEntries, 0, bytes);
     const bool failed = Conn().GetTransferState() == ETransferState::tsFailed;
     const std::size_t complete = static_cast<std::size_t>(std::max(got, 0)) / kVro8EntrySize;
     // Only complete entries are kept: a stale or zero handle must never
@@ -205,8 +206,8 @@ void TVro8Directory::Refresh(std::uint8_t countCommand, bool setups)
                               " entries received" + (failed ? " (" + Conn().LastError() + ")" : std::string()));
 }
 
-void TVro8Directory::RefreshRecordings() { Refresh(30, false); }
-void TVro8Directory::RefreshSetups() { Refresh(31, true); }
+void TVro8Directory::RefreshRecordings() { Refresh(vro8::kRecordingCount, false); }
+void TVro8Directory::RefreshSetups() { Refresh(vro8::kSetupCount, true); }
 
 const TVro8Entry& TVro8Directory::Entry(int index) const
 {
@@ -219,7 +220,7 @@ const TVro8Entry& TVro8Directory::Entry(int index) const
 void TVro8Directory::DeleteEntry(int index)
 {
     const TVro8Entry& e = Entry(index);
-    const std::int16_t status = TransferStatus2(Conn(), 33, U16Data(e.Handle));
+    const std::int16_t status = TransferStatus2(Conn(), vro8::kDeleteEntry, U16Data(e.Handle));
     CheckVro8Status(status, EVro8Status::DeleteFile);
 }
 
@@ -250,7 +251,7 @@ void TVro8Recording::LoadHeader()
     const int v = ComVersion();
     const std::size_t size = Vro8HeaderSize(v);
     std::vector<std::uint8_t> raw(size);
-    const std::int32_t got = Conn().ReadMultipacket(kRead, 21, 0, raw);
+    const std::int32_t got = Conn().ReadMultipacket(kRead, vro8::kHeader, 0, raw);
     if (Conn().GetTransferState() == ETransferState::tsFailed)
         throw EDvxV24Error(Conn().LastError().empty() ? "Timeout Error. No byte received." : Conn().LastError());
     if (got != static_cast<std::int32_t>(size))
@@ -270,7 +271,8 @@ void TVro8Recording::ReadHeader(int index)
     if (Conn().IsAsyncActive())
         throw EDvxV24Error("Asynchron Transfer still active!");
     const TVro8Entry entry = Device.Directory.Entry(index);
-    CheckVro8Status(TransferStatus2(Conn(), 20, U16Data(entry.Handle)), EVro8Status::LoadRecordingStruct);
+    CheckVro8Status(TransferStatus2(Conn(), vro8::kSelectHeader, U16Data(entry.Handle)),
+                    EVro8Status::LoadRecordingStruct);
     LoadHeader();
 }
 
@@ -283,12 +285,12 @@ void TVro8Recording::StartLoad(int index)
     bytesRead_.store(0, std::memory_order_release);
     try {
         const auto h = U16Data(entry.Handle);
-        CheckVro8Status(TransferStatus2(Conn(), 20, h), EVro8Status::LoadRecordingStruct);
+        CheckVro8Status(TransferStatus2(Conn(), vro8::kSelectHeader, h), EVro8Status::LoadRecordingStruct);
         LoadHeader();
         std::int16_t status = 0;
         {
             TRestoreTimeout restore{Conn()};
-            status = TransferStatus2(Conn(), 22, h);
+            status = TransferStatus2(Conn(), vro8::kSelectSamples, h);
         }
         CheckVro8Status(status, EVro8Status::LoadRecordingData);
         sampleBytes_.assign(samples_.size() * 2, 0);
@@ -301,7 +303,7 @@ void TVro8Recording::StartLoad(int index)
         // the download ends.
         Conn().SetByteTimeout(DownloadByteTimeout(Conn().GetBaudrate()));
         try {
-            Conn().StartAsyncRead(kRead, 23, 0, sampleBytes_);
+            Conn().StartAsyncRead(kRead, vro8::kSamples, 0, sampleBytes_);
         } catch (...) {
             Conn().RestoreByteTimeout();
             throw;
@@ -347,7 +349,7 @@ void TVro8Recording::LoadSynchronous()
         LoadHeader();
         Conn().SetOnAsyncDone({});
         std::vector<std::uint8_t> bytes(samples_.size() * 2);
-        const std::int32_t n = Conn().ReadMultipacket(kRead, 23, 0, bytes);
+        const std::int32_t n = Conn().ReadMultipacket(kRead, vro8::kSamples, 0, bytes);
         bytesRead_.store(std::max(n, 0), std::memory_order_release);
         if (n != static_cast<std::int32_t>(bytes.size()) || Conn().GetTransferState() == ETransferState::tsFailed)
             throw EVro8Device(EVro8Status::IllegalSizeReceived, "Illegal Size Received");
@@ -424,7 +426,7 @@ std::string TVro8Recording::CombinationText() const
 std::int32_t TVro8RemoteRecording::StartRemoteRecording(bool repeat)
 {
     std::array<std::uint8_t, 2> ans{};
-    return Conn().Transfer(kWrite, 106, ans, U16Data(repeat ? 1 : 0));
+    return Conn().Transfer(kWrite, vro8::kRemoteStart, ans, U16Data(repeat ? 1 : 0));
 }
 
 std::int32_t TVro8RemoteRecording::GetRecorderState()
@@ -441,7 +443,7 @@ std::int32_t TVro8RemoteRecording::GetRecorderState()
 void TVro8RemoteRecording::StopRemoteRecording()
 {
     std::array<std::uint8_t, 1> ans{};
-    Conn().TransferExact(kRead, 210, ans);
+    Conn().TransferExact(kRead, vro8::kRemoteStop, ans);
 }
 
 void TVro8RemoteRecording::LoadSynchronous() { Device.Recording.LoadSynchronous(); }
@@ -504,7 +506,7 @@ void TVro8SetupBlocks::SaveToDirectory(const std::string& name, std::uint32_t nu
     std::copy_n(latin.begin(), std::min<std::size_t>(latin.size(), 32), data.begin());
     if (v != 1)
         PutLE<std::uint32_t>(data, 32, number);
-    CheckVro8Status(TransferStatus2(Conn(), 25, data), EVro8Status::SaveSetup);
+    CheckVro8Status(TransferStatus2(Conn(), vro8::kSaveSetup, data), EVro8Status::SaveSetup);
 }
 
 void TVro8SetupBlocks::LoadFromDirectory(int index)
@@ -512,7 +514,7 @@ void TVro8SetupBlocks::LoadFromDirectory(int index)
     if (!Device.Directory.HoldsSetups())
         throw EVro8Device(EVro8Status::IndexOutOfRange, "The directory does not hold the setup list");
     const TVro8Entry& e = Device.Directory.Entry(index);
-    CheckVro8Status(TransferStatus2(Conn(), 24, U16Data(e.Handle)), EVro8Status::LoadSetup);
+    CheckVro8Status(TransferStatus2(Conn(), vro8::kLoadSetup, U16Data(e.Handle)), EVro8Status::LoadSetup);
 }
 
 std::vector<std::uint8_t> TVro8SetupBlocks::ReadSmartFlags()
@@ -521,7 +523,7 @@ std::vector<std::uint8_t> TVro8SetupBlocks::ReadSmartFlags()
     if (v == 1)
         return {};
     std::vector<std::uint8_t> flags(v == 5 ? 3 : 4);
-    Conn().TransferExact(kRead, 50, flags);
+    Conn().TransferExact(kRead, vro8::kSmartFlags, flags);
     return flags;
 }
 
@@ -529,7 +531,7 @@ std::string TVro8SetupBlocks::SmartSensorText(int input)
 {
     std::array<std::uint8_t, 16> ans{};
     const std::array<std::uint8_t, 1> data{static_cast<std::uint8_t>(input)};
-    const std::int32_t n = Conn().Transfer(kRead, 52, ans, data);
+    const std::int32_t n = Conn().Transfer(kRead, vro8::kSmartSensorText, ans, data);
     return Vro8Text(TBytes(ans.data(), static_cast<std::size_t>(std::max(n, 0))), 14);
 }
 
@@ -537,7 +539,7 @@ std::string TVro8SetupBlocks::SubChannelText(int input, int subChannel)
 {
     std::array<std::uint8_t, 32> ans{};
     const std::array<std::uint8_t, 2> data{static_cast<std::uint8_t>(input), static_cast<std::uint8_t>(subChannel)};
-    const std::int32_t n = Conn().Transfer(kRead, 51, ans, data);
+    const std::int32_t n = Conn().Transfer(kRead, vro8::kSubChannelText, ans, data);
     return Vro8Text(TBytes(ans.data(), static_cast<std::size_t>(std::max(n, 0))), 32);
 }
 
@@ -548,25 +550,25 @@ void TVro8FlashAreas::WriteArea(int area, std::span<const std::uint8_t> image)
     if (image.size() != AreaSize(area))
         throw EVro8Device(EVro8Status::UnexpectedMessageLen, "Firmware image of the wrong size");
     if (area == 0) {
-        Conn().WriteMultipacket(kWrite, 110, 240, image);
+        Conn().WriteMultipacket(kWrite, vro8::kWriteArea0, 240, image);
         return;
     }
     Conn().SetByteTimeout(10000);
     TRestoreTimeout restore{Conn()};
-    Conn().WriteMultipacket(kWrite, 113, 240, image);
+    Conn().WriteMultipacket(kWrite, vro8::kWriteArea1, 240, image);
 }
 
 bool TVro8FlashAreas::ReadArea(int area, std::vector<std::uint8_t>& image)
 {
     image.assign(AreaSize(area), 0xFF);
-    const std::int32_t got = Conn().ReadMultipacket(kRead, area == 0 ? 111 : 114, 0, image);
+    const std::int32_t got = Conn().ReadMultipacket(kRead, area == 0 ? vro8::kReadArea0 : vro8::kReadArea1, 0, image);
     return got == static_cast<std::int32_t>(image.size()) && Conn().GetTransferState() != ETransferState::tsFailed;
 }
 
 std::string TVro8FlashAreas::ReadVersion(int area)
 {
     std::array<std::uint8_t, 14> ans{};
-    Conn().TransferExact(kRead, area == 0 ? 112 : 115, ans);
+    Conn().TransferExact(kRead, area == 0 ? vro8::kArea0Version : vro8::kArea1Version, ans);
     return Vro8Text(ans, 14);
 }
 

@@ -23,6 +23,7 @@
 
 #include "device/vro8error.h"
 #include "device/vro8records.h"
+#include "link/vro8commands.h"
 
 #include <atomic>
 #include <cstdint>
@@ -101,7 +102,7 @@ public:
     std::vector<std::string> ListEntries() const;
 
 private:
-    void Refresh(std::uint8_t countCommand, bool setups);
+    void Refresh(vro8::EDirectoryCommand countCommand, bool setups);
     std::vector<TVro8Entry> entries_;
     bool setups_ = false;
 };
@@ -176,13 +177,14 @@ public:
     void LoadSynchronous();
 };
 
+// The setup blocks by their command numbers (read with R, written with S).
 enum class EVro8Block : std::uint8_t {
-    Sensor = 100,
-    Trigger = 101,
-    Recording = 102,
-    Display = 103,
-    Base = 105,
-    Can = 107
+    Sensor = vro8::kSensorBlock,
+    Trigger = vro8::kTriggerBlock,
+    Recording = vro8::kRecordingBlock,
+    Display = vro8::kDisplayBlock,
+    Base = vro8::kBaseBlock,
+    Can = vro8::kCanBlock
 };
 
 class TVro8SetupBlocks : public TVro8Component {

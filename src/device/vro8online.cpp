@@ -1,6 +1,7 @@
 #include "device/vro8online.h"
 
 #include "link/dvxv24connector.h"
+#include "link/vro8commands.h"
 
 #include <algorithm>
 #include <chrono>
@@ -175,7 +176,7 @@ void TVro8OnlineRecording::Start(bool repeat)
         static_cast<std::uint8_t>(type_),          static_cast<std::uint8_t>(type_ >> 8),
         static_cast<std::uint8_t>(SampleRate),     static_cast<std::uint8_t>(SampleRate >> 8),
         static_cast<std::uint8_t>(repeat ? 1 : 0), 0};
-    Conn().TransferStatus('S', 104, data);
+    Conn().TransferStatus(vro8::kWrite, vro8::kOnlineStart, data);
     linkRun_ = true;
     startTime_.store(Now(), std::memory_order_release);
     running_.store(true, std::memory_order_release);

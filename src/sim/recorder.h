@@ -12,6 +12,15 @@
 // a short, long or empty answer, a cut multi-packet read, failures of the
 // first k pieces) so that the program's error paths can be exercised.
 //
+// One table lists the commands the recorder answers (address, number, the
+// kind of status a refusal answers, and the routine that answers); it is
+// both the dispatcher and the command set the frame layer installs. The
+// answer routines live by command group, as the device layer groups the
+// commands (src/device/vro8device.h): recordermeasurement.cpp,
+// recorderrecording.cpp, recorderdirectory.cpp, recordersetup.cpp,
+// recorderremote.cpp, recorderonline.cpp, recorderflash.cpp; the faults in
+// recorderfaults.cpp.
+//
 // Thread safety: every public operation takes the recorder's mutex, so the
 // frame layer's thread and a test thread may use it together. No operation
 // sleeps while holding the lock.
@@ -111,6 +120,12 @@ public:
     explicit TSimRecorder(TSimProfile profile = {});
 
     // ---- driven by the frame layer ----
+    // The commands the recorder answers, in the order of its table.
+    struct TCommandId {
+        char Address;
+        std::uint8_t Number;
+    };
+    static std::vector<TCommandId> CommandSet();
     // A valid request frame to 'R' or 'S'.
     TRecorderAnswer HandleFrame(char address, std::uint8_t number, std::span<const std::uint8_t> data);
     // A bare ENQ byte: the answer byte, or none (silence).
@@ -178,17 +193,78 @@ private:
         std::map<std::uint8_t, TByteString> Blocks;
     };
     using TLock = std::lock_guard<std::mutex>;
+    using TClock = std::chrono::steady_clock;
 
-    TRecorderAnswer Dispatch(char address, std::uint8_t number, std::span<const std::uint8_t> data);
-    TRecorderAnswer ReadPiece(const TByteString& area, std::span<const std::uint8_t> data, char a, std::uint8_t n);
+    // One request as an answer routine sees it.
+    struct TCall {
+        char Address;
+        std::uint8_t Number;
+        std::span<const std::uint8_t> Data;
+        TClock::time_point Now;
+    };
+    // What a status fault (a refusal) answers in place of the command's answer.
+    enum class EStatusAnswer : std::uint8_t {
+        None,       // the command answers no status: a status fault does nothing
+        OneByte,    // status1
+        TwoBytes,   // status2 (commands that name an entry or a setup)
+        OneWithData // status1 when the request carries data (R 210's ping), else none
+    };
+    struct TCommand {
+        char Address;
+        std::uint8_t Number;
+        EStatusAnswer Status;
+        TRecorderAnswer (TSimRecorder::*Answer)(const TCall&);
+    };
+    static std::span<const TCommand> Commands();
+    static const TCommand* FindCommand(char address, std::uint8_t number);
+    static int Key(char a, std::uint8_t n) { return (static_cast<unsigned char>(a) << 8) | n; }
+
+    // ---- answer routines by command group (the mutex is held) ----
+    TRecorderAnswer AnswerIdent(const TCall& c);
+    // recordermeasurement.cpp
+    TRecorderAnswer AnswerChannelCount(const TCall& c);
+    TRecorderAnswer AnswerChannel(const TCall& c);
+    TRecorderAnswer AnswerCurrentValues(const TCall& c);
+    TRecorderAnswer AnswerResetMinMax(const TCall& c);
+    // recorderrecording.cpp
+    TRecorderAnswer AnswerSelect(const TCall& c);
+    TRecorderAnswer AnswerHeader(const TCall& c);
+    TRecorderAnswer AnswerSamples(const TCall& c);
+    // recorderdirectory.cpp
+    TRecorderAnswer AnswerCount(const TCall& c);
+    TRecorderAnswer AnswerEntries(const TCall& c);
+    TRecorderAnswer AnswerDelete(const TCall& c);
+    // recordersetup.cpp
+    TRecorderAnswer AnswerLoadSetup(const TCall& c);
+    TRecorderAnswer AnswerSaveSetup(const TCall& c);
+    TRecorderAnswer AnswerSmartFlags(const TCall& c);
+    TRecorderAnswer AnswerSubChannelText(const TCall& c);
+    TRecorderAnswer AnswerSmartSensorText(const TCall& c);
+    TRecorderAnswer AnswerReadBlock(const TCall& c);
+    TRecorderAnswer AnswerWriteBlock(const TCall& c);
+    // recorderremote.cpp
+    TRecorderAnswer AnswerRemoteStart(const TCall& c);
+    TRecorderAnswer AnswerRemoteStop(const TCall& c);
+    // recorderonline.cpp
+    TRecorderAnswer AnswerOnlineStart(const TCall& c);
+    // recorderflash.cpp
+    TRecorderAnswer AnswerWriteArea(const TCall& c);
+    TRecorderAnswer AnswerReadArea(const TCall& c);
+    TRecorderAnswer AnswerAreaVersion(const TCall& c);
+
+    // A multi-packet read of `area` at the request's offset (faults CutAt and OverPiece apply).
+    TRecorderAnswer ReadPiece(const TByteString& area, const TCall& c);
     TRecorderAnswer WritePiece(TByteString& area, std::span<const std::uint8_t> data);
-    TRecorderAnswer Status1(std::uint8_t s) const { return {false, {s}, {}}; }
-    TRecorderAnswer Status2(std::int16_t s) const;
+    static TRecorderAnswer Silence() { return {true, {}, {}}; }
+    static TRecorderAnswer Data(TByteString bytes) { return {false, std::move(bytes), {}}; }
+    static TRecorderAnswer Status1(std::uint8_t s) { return {false, {s}, {}}; }
+    static TRecorderAnswer Status2(std::int16_t s);
+    static std::vector<TSimChannel> DefaultChannels();
     TByteString CurrentValues() const;
     TByteString HeaderOf(const TSimRecording& r) const;
     TSimRecording* FindRecording(std::uint16_t handle);
     void InitBlocks();
-    void AdvanceRemote(std::chrono::steady_clock::time_point now);
+    void AdvanceRemote(TClock::time_point now);
     void FinishRemoteRun();
     std::uint16_t NextHandle() { return nextHandle_++; }
     std::uint32_t Now2000() const;
@@ -223,7 +299,7 @@ private:
     std::map<int, int> faultSeen_;
     std::map<int, int> requests_;
     std::vector<TRequest> transcript_;
-    std::chrono::steady_clock::time_point created_ = std::chrono::steady_clock::now();
+    TClock::time_point created_ = TClock::now();
     // remote recording
     ESimRemoteState remote_ = ESimRemoteState::Idle;
     std::chrono::steady_clock::time_point remoteChange_{};

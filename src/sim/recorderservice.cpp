@@ -1,16 +1,10 @@
 #include "sim/recorderservice.h"
 
+#include "link/vro8commands.h"
 
 #include <chrono>
 
 namespace vro::sim {
-
-namespace {
-// Every command the recorder answers, by address.
-constexpr std::uint8_t kReadCommands[] = {10, 11, 12, 20,  21,  22,  23,  24,  25,  30,  31,  32,  33,  40,
-                                          50, 51, 52, 100, 101, 102, 103, 105, 107, 111, 112, 114, 115, 210};
-constexpr std::uint8_t kWriteCommands[] = {13, 100, 101, 102, 103, 104, 105, 106, 107, 110, 113};
-} // namespace
 
 void TSimRecorderService::InstallHandlers(TSimulator& sim, std::shared_ptr<TSimRecorder> recorder,
                                           std::function<void()> streamStarted)
@@ -22,15 +16,14 @@ void TSimRecorderService::InstallHandlers(TSimulator& sim, std::shared_ptr<TSimR
                 std::this_thread::sleep_for(a.Delay); // on the simulator's thread, outside the recorder's lock
             if (a.Silent)
                 return std::nullopt;
-            if (req.Address == 'S' && req.Number == 104 && streamStarted && recorder->Streaming())
+            if (req.Address == vro8::kWrite && req.Number == vro8::kOnlineStart && streamStarted &&
+                recorder->Streaming())
                 streamStarted();
             return a.Data;
         });
     };
-    for (auto n : kReadCommands)
-        install('R', n);
-    for (auto n : kWriteCommands)
-        install('S', n);
+    for (const auto& c : TSimRecorder::CommandSet())
+        install(c.Address, c.Number);
     sim.SetEnqHandler([recorder] { return recorder->HandleEnq(); });
     sim.SetIdleByteHook([recorder](std::uint8_t b) {
         if (b == 0x1B)

@@ -4,6 +4,7 @@
 #include "sim/recorder.h"
 #include "sim/recorderfiles.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -266,6 +267,36 @@ TEST(SimRecorder, FaultsReplaceAnswers)
     Ask(r, 'R', 20, U16(h2));
     EXPECT_EQ(Get32(ReadArea(r, 21), 48), 0u);
     EXPECT_EQ(r.RequestCount('R', 40), 4);
+}
+
+TEST(SimRecorder, CommandTableDecidesWhatIsAnsweredAndWhatARefusalAnswers)
+{
+    TSimRecorder r;
+    const auto set = TSimRecorder::CommandSet();
+    const auto listed = [&](char a, std::uint8_t n) {
+        return std::any_of(set.begin(), set.end(), [&](const auto& c) { return c.Address == a && c.Number == n; });
+    };
+    EXPECT_TRUE(listed('R', 23));
+    EXPECT_TRUE(listed('S', 104));
+    EXPECT_FALSE(listed('S', 23)); // the download commands exist only to read
+    EXPECT_FALSE(listed('R', 104));
+    for (const auto& c : set)
+        EXPECT_EQ(std::count_if(set.begin(), set.end(),
+                                [&](const auto& o) { return o.Address == c.Address && o.Number == c.Number; }),
+                  1)
+            << c.Address << int(c.Number);
+    // A number the recorder does not know stays silent, also with a status fault on it.
+    r.SetFault('S', 23, {ERecorderFault::Status, 7});
+    EXPECT_TRUE(r.HandleFrame('S', 23, Bytes(4, 0)).Silent);
+    EXPECT_TRUE(r.HandleFrame('R', 99, {}).Silent);
+    // A status fault replaces only status answers: R 21 still delivers its piece.
+    r.SetFault('R', 21, {ERecorderFault::Status, 7});
+    Ask(r, 'R', 20, U16(r.Recordings()[0].Handle));
+    EXPECT_EQ(Ask(r, 'R', 21, U32(0)).size(), 240u);
+    // R 210 answers a status only to the ping (with data), not to the stop.
+    r.SetFault('R', 210, {ERecorderFault::Status, 7});
+    EXPECT_EQ(Ask(r, 'R', 210, Bytes(4, 0)), Bytes{7});
+    EXPECT_EQ(Ask(r, 'R', 210), Bytes{0});
 }
 
 TEST(SimRecorder, FirmwareAreasByOffset)

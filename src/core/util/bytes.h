@@ -9,6 +9,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 namespace vro {
@@ -50,6 +51,15 @@ inline std::uint16_t GetU16(std::span<const std::uint8_t> b, std::size_t o) { re
 inline std::int16_t GetI16(std::span<const std::uint8_t> b, std::size_t o) { return GetLE<std::int16_t>(b, o); }
 inline std::uint32_t GetU32(std::span<const std::uint8_t> b, std::size_t o) { return GetLE<std::uint32_t>(b, o); }
 inline std::int32_t GetI32(std::span<const std::uint8_t> b, std::size_t o) { return GetLE<std::int32_t>(b, o); }
+
+// Writes text into a fixed-width field: its bytes, cut at the width, then
+// zero bytes to the end of the field.
+inline void PutText(std::span<std::uint8_t> buf, std::size_t offset, std::size_t width, std::string_view text)
+{
+    CheckRange(buf.size(), offset, width);
+    for (std::size_t i = 0; i < width; ++i)
+        buf[offset + i] = i < text.size() ? static_cast<std::uint8_t>(text[i]) : 0;
+}
 
 double GetF64(std::span<const std::uint8_t> buf, std::size_t offset);
 void PutF64(std::span<std::uint8_t> buf, std::size_t offset, double value);

@@ -7,6 +7,7 @@
 #include "device/vro8online.h"
 #include "link/connection/dvxconnection.h"
 #include "link/dvxv24connector.h"
+#include "link/vro8commands.h"
 
 #include <stdexcept>
 
@@ -187,7 +188,7 @@ bool TVro8Manager::Ping()
     // would stop a remote recording.
     static constexpr std::uint8_t kPingData[4] = {0, 0, 0, 0};
     try {
-        connector_.TransferStatus('R', 210, kPingData);
+        connector_.TransferStatus(vro8::kRead, vro8::kRemoteStop, kPingData);
         return true;
     } catch (...) {
         return false;
@@ -228,7 +229,7 @@ std::unique_ptr<TRecording> Vro8ReadRemoteRecording(TVro8Device& device, std::ui
     TDvxV24Connector& c = device.Connector();
     c.SetByteTimeout(storeWaitMs);
     try {
-        c.TransferStatus('R', 210, kPingData);
+        c.TransferStatus(vro8::kRead, vro8::kRemoteStop, kPingData);
     } catch (...) {
     }
     c.RestoreByteTimeout();

@@ -46,9 +46,9 @@ private slots:
         auto form = StartWithRecording();
         TGraphicFrame* frame = form->GraphicFrame();
         QVERIFY(frame->isVisible());
-        QAction* back = form->Action(QStringLiteral("x44xBackMenuItem"));
-        QAction* forward = form->Action(QStringLiteral("x45xForwardMenuItem"));
-        QAction* list = form->Action(QStringLiteral("x26xSnapshotListMenuItem"));
+        QAction* back = form->MainMenu().back;
+        QAction* forward = form->MainMenu().forward;
+        QAction* list = form->MainMenu().snapshotList;
         const auto step = [&](bool b, bool f) {
             frame->Graph()->repaint(); // the redraw adds the view to the history
             form->IdleTick();
@@ -73,8 +73,8 @@ private slots:
         auto form = StartWithRecording();
         TGraphicFrame* frame = form->GraphicFrame();
         auto& view = frame->View();
-        for (const char* item : {"x51xCalcNewChannelFormelMenuItem", "x52xCalcNewChannelFilterMenuItem",
-                                 "x55xTimeShiftMenuItem", "x53xDeleteChannelMenuItem"}) {
+        const TMainMenu& m = form->MainMenu();
+        for (QAction* item : {m.calcFormula, m.calcFilter, m.timeShift, m.deleteChannel}) {
             view.SetTool(3); // the tracker, with its window
             QCOMPARE(int(view.ActiveTool), 3);
             QVERIFY(dynamic_cast<TTracker*>(frame->Graph()->Tool()));
@@ -88,18 +88,18 @@ private slots:
                 w->close();
             });
             const int before = AnsweredCount();
-            form->Action(QString::fromLatin1(item))->trigger();
+            item->trigger();
             QTRY_VERIFY(AnsweredCount() > before);
             QCOMPARE(seen, 0);
-            QVERIFY2(trackerGone, item);
+            QVERIFY2(trackerGone, qPrintable(item->objectName()));
         }
         // Extract has no dialog: the tool is off afterwards.
         view.SetTool(3);
-        form->Action(QStringLiteral("x28xExtractRecordingMenuItem"))->trigger();
+        form->MainMenu().extract->trigger();
         QCOMPARE(int(frame->View().ActiveTool), 0);
         // A view change too.
         view.SetTool(1);
-        form->Action(QStringLiteral("x16xViewTableMenuItem"))->trigger();
+        form->MainMenu().viewTable->trigger();
         QCOMPARE(int(frame->View().ActiveTool), 0);
     }
 };

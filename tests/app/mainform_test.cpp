@@ -27,6 +27,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
@@ -80,16 +81,15 @@ private slots:
         QCOMPARE(form->windowTitle(), QStringLiteral("VROWIN"));
         QVERIFY(form->IsBlankShown());
         QCOMPARE(form->Documents().Count(), 0);
-        for (const char* m : {"x14xViewMenuItem", "x32xGraphicMenuItem", "x49xEditMenuItem"})
-            QVERIFY2(!form->Menu(QString::fromLatin1(m))->isEnabled(), m);
-        for (const char* a :
-             {"x07xSaveMenuItem", "x08xSaveAsMenuItem", "x09xSaveAllMenuItem", "x10xExportMenuItem",
-              "x24xPrintMenuItem", "x11xCloseMenuItem", "x12xCloseAllMenuItem", "x15xViewGraphicMenuItem",
-              "x16xViewTableMenuItem", "x17xViewPropertiesMenuItem", "x18xViewDescriptionMenuItem"})
-            QVERIFY2(!form->Action(QString::fromLatin1(a))->isEnabled(), a);
-        QVERIFY(form->Action(QStringLiteral("x06xOpenMenuItem"))->isEnabled());
-        QVERIFY(form->Action(QStringLiteral("x13xQuitMenuItem"))->isEnabled());
-        QVERIFY(!form->Action(QStringLiteral("x69xMergeRecordingsItem"))->isVisible());
+        const TMainMenu& m = form->MainMenu();
+        for (QMenu* menu : {m.view, m.graphic, m.edit})
+            QVERIFY2(!menu->isEnabled(), qPrintable(menu->objectName()));
+        for (QAction* a : {m.save, m.saveAs, m.saveAll, m.exportOne, m.print, m.close, m.closeAll, m.viewGraphic,
+                           m.viewTable, m.viewProperties, m.viewDescription})
+            QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+        QVERIFY(form->MainMenu().open->isEnabled());
+        QVERIFY(form->MainMenu().quit->isEnabled());
+        QVERIFY(!form->MainMenu().merge->isVisible());
         QCOMPARE(form->StatusConnectionText(), Txt(621));
         QCOMPARE(form->StatusChangedText(), QString());
         QVERIFY(form->minimumWidth() >= 640 && form->minimumHeight() >= 380);
@@ -105,23 +105,23 @@ private slots:
         // The graph shows the recording; the properties pane comes from the View menu.
         QVERIFY(form->GraphicFrame()->isVisible());
         QVERIFY(!form->PropertiesPane()->isVisible());
-        form->Action(QStringLiteral("x17xViewPropertiesMenuItem"))->trigger();
+        form->MainMenu().viewProperties->trigger();
         QVERIFY(form->PropertiesPane()->isVisible());
         vro::TRecording* r = form->Documents().Active();
         QVERIFY(r);
         QVERIFY(form->PropertiesPane()->toPlainText().contains(QString::fromStdString(r->Channel(0).GetLongName())));
-        QVERIFY(form->Menu(QStringLiteral("x14xViewMenuItem"))->isEnabled());
-        QVERIFY(form->Action(QStringLiteral("x17xViewPropertiesMenuItem"))->isChecked());
-        QVERIFY(form->Action(QStringLiteral("x07xSaveMenuItem"))->isEnabled());
-        QVERIFY(form->Action(QStringLiteral("x12xCloseAllMenuItem"))->isEnabled());
+        QVERIFY(form->MainMenu().view->isEnabled());
+        QVERIFY(form->MainMenu().viewProperties->isChecked());
+        QVERIFY(form->MainMenu().save->isEnabled());
+        QVERIFY(form->MainMenu().closeAll->isEnabled());
         // Graph and Edit follow the graphic pane: enabled while it shows, disabled when hidden.
-        QVERIFY(form->Menu(QStringLiteral("x32xGraphicMenuItem"))->isEnabled());
-        QVERIFY(form->Menu(QStringLiteral("x49xEditMenuItem"))->isEnabled());
-        form->Action(QStringLiteral("x15xViewGraphicMenuItem"))->trigger();
+        QVERIFY(form->MainMenu().graphic->isEnabled());
+        QVERIFY(form->MainMenu().edit->isEnabled());
+        form->MainMenu().viewGraphic->trigger();
         QVERIFY(!form->GraphicFrame()->isVisible());
-        QVERIFY(!form->Menu(QStringLiteral("x32xGraphicMenuItem"))->isEnabled());
-        QVERIFY(!form->Menu(QStringLiteral("x49xEditMenuItem"))->isEnabled());
-        form->Action(QStringLiteral("x15xViewGraphicMenuItem"))->trigger();
+        QVERIFY(!form->MainMenu().graphic->isEnabled());
+        QVERIFY(!form->MainMenu().edit->isEnabled());
+        form->MainMenu().viewGraphic->trigger();
         QVERIFY(form->GraphicFrame()->isVisible());
         // Unsaved changes show the marker on the next idle moment.
         r->Saved = false;
@@ -129,10 +129,10 @@ private slots:
         QCOMPARE(form->StatusChangedText(), Txt(128));
         r->Saved = true;
         // Closing the last recording brings the blank area back.
-        form->Action(QStringLiteral("x11xCloseMenuItem"))->trigger();
+        form->MainMenu().close->trigger();
         QCOMPARE(form->Documents().Count(), 0);
         QVERIFY(form->IsBlankShown());
-        QVERIFY(!form->Action(QStringLiteral("x07xSaveMenuItem"))->isEnabled());
+        QVERIFY(!form->MainMenu().save->isEnabled());
     }
 
     void firstRunAsksForTheLanguage()
@@ -147,8 +147,7 @@ private slots:
         });
         auto form = StartForm(o);
         QCOMPARE(AnsweredCount() > 0, true);
-        QCOMPARE(form->Menu(QStringLiteral("x05xFileMenuItem"))->title(),
-                 QString::fromStdString(vro::text(vro::TTextLanguage::German, 71)));
+        QCOMPARE(form->MainMenu().file->title(), QString::fromStdString(vro::text(vro::TTextLanguage::German, 71)));
         QVERIFY(QFileInfo::exists(o.configFile)); // Save(false) right after the check
         form->close();
         vro::TApplicationConfig written(o.configFile.toStdString());
@@ -275,6 +274,35 @@ private slots:
         }
     }
 
+    void menuTableFillsEveryMemberOnce()
+    {
+        auto form = StartForm({});
+        const TMainMenu& m = form->MainMenu();
+        QSet<QString> names;
+        QSet<const QObject*> objects;
+        for (const TMenuEntry* e = MainMenuEntries(); e->kind != TMenuKind::End; ++e) {
+            const QString name = QString::fromLatin1(e->name);
+            QVERIFY2(!names.contains(name), e->name);
+            names.insert(name);
+            QAction* action = e->action ? m.*(e->action) : nullptr;
+            const QObject* object = e->kind == TMenuKind::Menu ? static_cast<const QObject*>(m.*(e->menu)) : action;
+            if (e->kind == TMenuKind::Menu || e->kind == TMenuKind::Item)
+                QVERIFY2(object, e->name);
+            if (!object)
+                continue;
+            // The caption rule finds the entry by this name.
+            QCOMPARE(object->objectName(), name);
+            QVERIFY2(!objects.contains(object), e->name);
+            objects.insert(object);
+            if (action && !e->built)
+                QVERIFY2(!action->isEnabled(), e->name);
+            if (e->paneCommand)
+                QVERIFY2(form->GraphicFrame()->CommandLabel(QString::fromLatin1(e->paneCommand)), e->paneCommand);
+        }
+        for (QAction* a : m.recentFiles)
+            QVERIFY(a && !objects.contains(a));
+    }
+
     void captionsInAllThreeLanguages()
     {
         for (const auto& [code, lang] :
@@ -289,9 +317,8 @@ private slots:
                 if (!n)
                     continue;
                 const QString expected = QString::fromStdString(vro::text(lang, TMainForm::kTextBase + *n));
-                const QString name = QString::fromLatin1(e->name);
-                const QString shown =
-                    e->kind == TMenuKind::Menu ? form->Menu(name)->title() : form->Action(name)->text();
+                const TMainMenu& m = form->MainMenu();
+                const QString shown = e->kind == TMenuKind::Menu ? (m.*(e->menu))->title() : (m.*(e->action))->text();
                 QCOMPARE(shown, expected);
                 ++checked;
             }
@@ -301,8 +328,7 @@ private slots:
         // Changing the language relabels the running window at once.
         auto form = StartForm({});
         form->SetLanguage(QStringLiteral("fr"));
-        QCOMPARE(form->Action(QStringLiteral("x06xOpenMenuItem"))->text(),
-                 QString::fromStdString(vro::text(vro::TTextLanguage::French, 72)));
+        QCOMPARE(form->MainMenu().open->text(), QString::fromStdString(vro::text(vro::TTextLanguage::French, 72)));
         form->SetLanguage(QStringLiteral("en"));
     }
 
@@ -368,14 +394,14 @@ private slots:
     {
         auto form = StartForm({});
         ClickInNextModal(QStringLiteral("NoLabel"));
-        form->Action(QStringLiteral("x61xResetToStandart"))->trigger();
+        form->MainMenu().resetOptions->trigger();
         QVERIFY(!form->Config().ResetFlag());
         QString shown;
         AnswerNextModal([&](QWidget* w) {
             ClickChild(w, QStringLiteral("YesLabel"));
             NoteNextMessage(shown);
         });
-        form->Action(QStringLiteral("x61xResetToStandart"))->trigger();
+        form->MainMenu().resetOptions->trigger();
         QVERIFY(form->Config().ResetFlag());
         QCOMPARE(shown, Txt(15));
     }
@@ -386,21 +412,21 @@ private slots:
         o.file = SampleRecording(QStringLiteral("recent.vxrf"));
         auto form = StartForm(o);
         QTRY_COMPARE(form->Documents().Count(), 1);
-        QMenu* file = form->Menu(QStringLiteral("x05xFileMenuItem"));
+        QMenu* file = form->MainMenu().file;
         emit file->aboutToShow();
-        QVERIFY(!form->Action(QStringLiteral("RecentFile1Item"))->isVisible());
-        form->Action(QStringLiteral("x12xCloseAllMenuItem"))->trigger();
+        QVERIFY(!form->MainMenu().recentFiles[0]->isVisible());
+        form->MainMenu().closeAll->trigger();
         QCOMPARE(form->Documents().Count(), 0);
         emit file->aboutToShow();
-        QAction* first = form->Action(QStringLiteral("RecentFile1Item"));
+        QAction* first = form->MainMenu().recentFiles[0];
         QVERIFY(first->isVisible());
         QVERIFY(first->text().startsWith(QStringLiteral("1.  ")));
         QVERIFY(first->text().endsWith(QStringLiteral("recent.vxrf")));
-        QVERIFY(!form->Action(QStringLiteral("RecentFile2Item"))->isVisible());
+        QVERIFY(!form->MainMenu().recentFiles[1]->isVisible());
         first->trigger();
         QCOMPARE(form->Documents().Count(), 1);
         emit file->aboutToShow();
-        QVERIFY(!form->Action(QStringLiteral("RecentFile1Item"))->isVisible());
+        QVERIFY(!form->MainMenu().recentFiles[0]->isVisible());
     }
 
     void openImportAndSaveAsThroughTheMenus()
@@ -416,7 +442,7 @@ private slots:
             };
         };
         AnswerNextModal(pickFile(rec));
-        form->Action(QStringLiteral("x06xOpenMenuItem"))->trigger();
+        form->MainMenu().open->trigger();
         QCOMPARE(form->Documents().Count(), 1);
 
         // Import a delimited text file: the file dialog, then the settings dialog.
@@ -430,7 +456,7 @@ private slots:
             pickFile(text)(w);
             ClickInNextModal(QStringLiteral("OkLabel"));
         });
-        form->Action(QStringLiteral("x67xImportItem"))->trigger();
+        form->MainMenu().import->trigger();
         QCOMPARE(form->Documents().Count(), 2);
         vro::TRecording* imported = form->Documents().Active();
         QCOMPARE(imported->ChannelCount, 2);
@@ -441,7 +467,7 @@ private slots:
         // Save as: the save dialog names the file; the recording is saved.
         const QString target = TempDir() + QStringLiteral("/imported");
         AnswerNextModal(pickFile(target));
-        form->Action(QStringLiteral("x08xSaveAsMenuItem"))->trigger();
+        form->MainMenu().saveAs->trigger();
         QVERIFY(imported->Saved);
         QVERIFY(QFileInfo::exists(target + QStringLiteral(".vxrf")));
         form->IdleTick();

@@ -46,46 +46,12 @@
 #include <QSplitter>
 #include <QStackedLayout>
 
-#include <cstring>
 
 namespace vro::app {
 
 namespace {
 
-// Actions that exist in the menu but whose functions come with later work.
-const char* const kNotYetBuilt[] = {
-    "x69xMergeRecordingsItem",   "x24xPrintMenuItem",   "x18xViewDescriptionMenuItem", "x50xScaleSettingsMenuItem",
-    "x43xSettingsMenuItem",      "x46xRemarkMenuItem",  "x47xRemarkListMenuItem",      "x31xTakePictureMenuItem",
-    "x27xCurvesOverlayMenuItem", "x21xOptionsMenuItem", "x23xAboutMenuItem",
-};
-
-// Graph menu entries and the graphic pane's command labels they run.
-const std::pair<const char*, const char*> kGraphCommands[] = {
-    {"x42xFullScaleMenuItem", "FullScaleLabel"},
-    {"x41xScaleMenuItem", "ScaleLabel"},
-    {"x37xMagniffierMenuItem", "MagnifierLabel"},
-    {"x38xInversMagnifierMenuItem", "InversMagnifierLabel"},
-    {"x39xHandMenuItem", "HandLabel"},
-    {"x40xNavigationMenuItem", "NavigationLabel"},
-    {"x44xBackMenuItem", "BackwardsLabel"},
-    {"x45xForwardMenuItem", "ForwardLabel"},
-    {"x25xSnapshotMenuItem", "SnapshotLabel"},
-    {"x26xSnapshotListMenuItem", "SnapshotListLabel"},
-    {"x34xRulerMenuItem", "RulerLabel"},
-    {"x35xCaliperMenuItem", "CaliperLabel"},
-    {"x36xTrackerMenuItem", "TrackerLabel"},
-    {"x66xDeltaTrackerItem", "DeltaTrackerLabel"},
-};
-
 enum TChannelCommand { ccCalc, ccFilter, ccTimeShift, ccDelete };
-
-bool IsNotYetBuilt(const QString& name)
-{
-    for (const char* n : kNotYetBuilt)
-        if (name == QLatin1String(n))
-            return true;
-    return false;
-}
 
 const char* const kDiagnosisNote = "Es gibt noch andere Befehle für verschiedene Diagnosefunktionen:\n\n"
                                    "DIAGNOSE: ein Diagnosefenster, das die Datenübertragung aufzeichnet\n"
@@ -169,7 +135,7 @@ void TMainForm::BuildLayout()
 {
     setMinimumSize(640, 380);
     StyleWindowBackground(this);
-    BuildMainMenu(this);
+    menu_ = BuildMainMenu(this);
 
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("CentralWidget"));
@@ -221,9 +187,6 @@ void TMainForm::BuildLayout()
     paneSplitter_->setStretchFactor(0, 3);
     paneSplitter_->setStretchFactor(1, 2);
     paneSplitter_->setStretchFactor(2, 1);
-    tableFrame_->setProperty("vroWanted", false);
-    propertiesPane_->setProperty("vroWanted", false);
-    graphicFrame_->setProperty("vroWanted", true);
     paneSplitter_->hide();
     stack->addWidget(paneSplitter_);
     splitter_->addWidget(leftPanel_);
@@ -250,10 +213,6 @@ void TMainForm::BuildLayout()
     ConnectMenu();
 }
 
-QAction* TMainForm::Action(const QString& componentName) const { return findChild<QAction*>(componentName); }
-
-QMenu* TMainForm::Menu(const QString& componentName) const { return findChild<QMenu*>(componentName); }
-
 void TMainForm::Run(const std::function<void()>& command)
 {
     // Menu commands end silently when a dialog is cancelled (ESilentAbort);
@@ -268,65 +227,56 @@ void TMainForm::Run(const std::function<void()>& command)
 
 void TMainForm::ConnectMenu()
 {
-    auto on = [this](const char* name, std::function<void()> fn) {
-        QAction* a = Action(QString::fromLatin1(name));
-        Q_ASSERT(a);
+    const TMainMenu& m = menu_;
+    auto on = [this](QAction* a, std::function<void()> fn) {
         connect(a, &QAction::triggered, this, [this, fn] { Run(fn); });
     };
-    on("x06xOpenMenuItem", [this] { documents_->OpenWithDialog(); });
-    on("x67xImportItem", [this] { documents_->ImportWithDialog(); });
-    on("x07xSaveMenuItem", [this] { documents_->Save(); });
-    on("x08xSaveAsMenuItem", [this] { documents_->SaveAs(); });
-    on("x09xSaveAllMenuItem", [this] { documents_->SaveAll(); });
-    on("x11xCloseMenuItem", [this] {
+    on(m.open, [this] { documents_->OpenWithDialog(); });
+    on(m.import, [this] { documents_->ImportWithDialog(); });
+    on(m.save, [this] { documents_->Save(); });
+    on(m.saveAs, [this] { documents_->SaveAs(); });
+    on(m.saveAll, [this] { documents_->SaveAll(); });
+    on(m.close, [this] {
         ToolOff();
         documents_->Close();
     });
-    on("x12xCloseAllMenuItem", [this] {
+    on(m.closeAll, [this] {
         ToolOff();
         documents_->CloseAll();
     });
-    on("x13xQuitMenuItem", [this] { close(); });
-    on("x15xViewGraphicMenuItem", [this] { ShowPane(graphicFrame_, !graphicFrame_->property("vroWanted").toBool()); });
-    on("x16xViewTableMenuItem", [this] { ShowPane(tableFrame_, !tableFrame_->property("vroWanted").toBool()); });
-    on("x17xViewPropertiesMenuItem",
-       [this] { ShowPane(propertiesPane_, !propertiesPane_->property("vroWanted").toBool()); });
-    for (const auto& [item, label] : kGraphCommands) {
-        const QString name = QString::fromLatin1(label);
-        on(item, [this, name] { graphicFrame_->RunCommand(name); });
-    }
-    on("x51xCalcNewChannelFormelMenuItem", [this] { RunChannelCommand(ccCalc); });
-    on("x52xCalcNewChannelFilterMenuItem", [this] { RunChannelCommand(ccFilter); });
-    on("x55xTimeShiftMenuItem", [this] { RunChannelCommand(ccTimeShift); });
-    on("x53xDeleteChannelMenuItem", [this] { RunChannelCommand(ccDelete); });
-    on("x10xExportMenuItem", [this] {
+    on(m.quit, [this] { close(); });
+    on(m.viewGraphic, [this] { ShowPane(&TPanesWanted::graphic, !panes_.graphic); });
+    on(m.viewTable, [this] { ShowPane(&TPanesWanted::table, !panes_.table); });
+    on(m.viewProperties, [this] { ShowPane(&TPanesWanted::properties, !panes_.properties); });
+    for (const TMenuEntry* e = MainMenuEntries(); e->kind != TMenuKind::End; ++e)
+        if (e->paneCommand) {
+            const QString label = QString::fromLatin1(e->paneCommand);
+            on(m.*(e->action), [this, label] { graphicFrame_->RunCommand(label); });
+        }
+    on(m.calcFormula, [this] { RunChannelCommand(ccCalc); });
+    on(m.calcFilter, [this] { RunChannelCommand(ccFilter); });
+    on(m.timeShift, [this] { RunChannelCommand(ccTimeShift); });
+    on(m.deleteChannel, [this] { RunChannelCommand(ccDelete); });
+    on(m.exportOne, [this] {
         if (vro::TRecording* r = documents_->Active())
             RunExport(*r, exportParameter_, this);
     });
-    on("x68xExportAllMenuItem", [this] { RunExportFolder(exportParameter_, this); });
-    on("x59xConnectionMenuItem", [this] { OpenConnection(); });
-    on("x56xQvDeviceMenuItem", [this] { OpenDeviceWindow(); });
+    on(m.exportAll, [this] { RunExportFolder(exportParameter_, this); });
+    on(m.connection, [this] { OpenConnection(); });
+    on(m.deviceWindow, [this] { OpenDeviceWindow(); });
     connect(connectionStateLabel_, &TButtonLabel::clicked, this, [this] { Run([this] { OpenConnection(); }); });
-    on("x58xReferenceMenuItem", [this] { documents_->ReferenceDialog(); });
-    on("x28xExtractRecordingMenuItem", [this] {
+    on(m.reference, [this] { documents_->ReferenceDialog(); });
+    on(m.extract, [this] {
         ToolOff();
         documents_->Extract();
     });
-    on("x61xResetToStandart", [this] { ResetOptions(); });
-    for (int i = 1; i <= 8; ++i) {
-        QAction* a = Action(QStringLiteral("RecentFile%1Item").arg(i));
-        connect(a, &QAction::triggered, this, [this, i] { Run([this, i] { documents_->OpenRecent(i - 1); }); });
-    }
-    connect(Menu(QStringLiteral("x05xFileMenuItem")), &QMenu::aboutToShow, this, &TMainForm::FillRecentFiles);
-    for (QAction* a : findChildren<QAction*>())
-        if (IsNotYetBuilt(a->objectName()))
-            a->setEnabled(false);
-    Action(QStringLiteral("x06xOpenMenuItem"))->setShortcut(QKeySequence::Open);
-    Action(QStringLiteral("x07xSaveMenuItem"))->setShortcut(QKeySequence::Save);
-    Action(QStringLiteral("x13xQuitMenuItem"))->setShortcut(QKeySequence::Quit);
-    for (const char* name : {"x15xViewGraphicMenuItem", "x16xViewTableMenuItem", "x17xViewPropertiesMenuItem",
-                             "x18xViewDescriptionMenuItem"})
-        Action(QString::fromLatin1(name))->setCheckable(true);
+    on(m.resetOptions, [this] { ResetOptions(); });
+    for (int i = 0; i < static_cast<int>(m.recentFiles.size()); ++i)
+        on(m.recentFiles[static_cast<std::size_t>(i)], [this, i] { documents_->OpenRecent(i); });
+    connect(m.file, &QMenu::aboutToShow, this, &TMainForm::FillRecentFiles);
+    m.open->setShortcut(QKeySequence::Open);
+    m.save->setShortcut(QKeySequence::Save);
+    m.quit->setShortcut(QKeySequence::Quit);
 }
 
 void TMainForm::ApplyTexts()
@@ -425,11 +375,9 @@ void TMainForm::dropEvent(QDropEvent* event)
 
 bool TMainForm::IsBlankShown() const { return !blankShape_->isHidden(); }
 
-void TMainForm::ShowPropertiesPane(bool show) { ShowPane(propertiesPane_, show); }
-
-void TMainForm::ShowPane(QWidget* pane, bool show)
+void TMainForm::ShowPane(bool TPanesWanted::*pane, bool show)
 {
-    pane->setProperty("vroWanted", show);
+    panes_.*pane = show;
     RefreshPanes();
     RefreshMenuState();
 }
@@ -440,9 +388,9 @@ void TMainForm::RefreshPanes()
     const bool any = active != nullptr;
     paneSplitter_->setVisible(any);
     blankShape_->setVisible(!any);
-    for (QWidget* pane : {static_cast<QWidget*>(graphicFrame_), static_cast<QWidget*>(tableFrame_),
-                          static_cast<QWidget*>(propertiesPane_)})
-        pane->setVisible(any && pane->property("vroWanted").toBool());
+    graphicFrame_->setVisible(any && panes_.graphic);
+    tableFrame_->setVisible(any && panes_.table);
+    propertiesPane_->setVisible(any && panes_.properties);
     if (any)
         RefreshPropertiesPane();
     if (any && tableFrame_->isVisible())
@@ -553,9 +501,7 @@ TVroForm* TMainForm::OpenDeviceWindow()
         deviceWindow_ = new TVroForm(TVroContext{*config_, *connection_, *deviceManager_, *errorHandler_,
                                                  documents_.get(), [this] { DeviceWindowClosed(); }},
                                      this);
-        deviceWindow_->setWindowTitle(Action(QStringLiteral("x56xQvDeviceMenuItem"))
-                                          ->text()
-                                          .remove(QRegularExpression(QStringLiteral("&(?!&)"))));
+        deviceWindow_->setWindowTitle(menu_.deviceWindow->text().remove(QRegularExpression(QStringLiteral("&(?!&)"))));
         deviceWindow_->Initialise();
     }
     deviceWindow_->setWindowModality(connection_->IsOpen() ? Qt::NonModal : Qt::ApplicationModal);
@@ -609,20 +555,19 @@ void TMainForm::ActiveRecordingChanged()
 void TMainForm::RefreshMenuState()
 {
     ToolOff();
+    const TMainMenu& m = menu_;
     const bool hasActive = documents_ && documents_->Active() != nullptr;
-    for (const char* name : {"x07xSaveMenuItem", "x08xSaveAsMenuItem", "x09xSaveAllMenuItem", "x11xCloseMenuItem",
-                             "x12xCloseAllMenuItem", "x17xViewPropertiesMenuItem"})
-        Action(QString::fromLatin1(name))->setEnabled(hasActive);
+    for (QAction* a :
+         {m.save, m.saveAs, m.saveAll, m.close, m.closeAll, m.exportOne, m.viewGraphic, m.viewTable, m.viewProperties})
+        a->setEnabled(hasActive);
     // The Graph and Edit menus work on the graphic pane: without it they are disabled.
-    const bool graphicVisible = hasActive && graphicFrame_->property("vroWanted").toBool();
-    Menu(QStringLiteral("x14xViewMenuItem"))->setEnabled(hasActive);
-    Menu(QStringLiteral("x32xGraphicMenuItem"))->setEnabled(hasActive && graphicVisible);
-    Menu(QStringLiteral("x49xEditMenuItem"))->setEnabled(hasActive && graphicVisible);
-    Action(QStringLiteral("x17xViewPropertiesMenuItem"))->setChecked(propertiesPane_->property("vroWanted").toBool());
-    Action(QStringLiteral("x16xViewTableMenuItem"))->setChecked(tableFrame_->property("vroWanted").toBool());
-    Action(QStringLiteral("x15xViewGraphicMenuItem"))->setChecked(graphicVisible);
-    for (const char* name : {"x10xExportMenuItem", "x15xViewGraphicMenuItem", "x16xViewTableMenuItem"})
-        Action(QString::fromLatin1(name))->setEnabled(hasActive);
+    const bool graphicVisible = hasActive && panes_.graphic;
+    m.view->setEnabled(hasActive);
+    m.graphic->setEnabled(graphicVisible);
+    m.edit->setEnabled(graphicVisible);
+    m.viewProperties->setChecked(panes_.properties);
+    m.viewTable->setChecked(panes_.table);
+    m.viewGraphic->setChecked(graphicVisible);
     RefreshDocumentList();
 }
 
@@ -630,8 +575,8 @@ void TMainForm::FillRecentFiles()
 {
     const QStringList recent = documents_->RecentFiles();
     const QDir current = QDir::current();
-    for (int i = 0; i < 8; ++i) {
-        QAction* a = Action(QStringLiteral("RecentFile%1Item").arg(i + 1));
+    for (int i = 0; i < static_cast<int>(menu_.recentFiles.size()); ++i) {
+        QAction* a = menu_.recentFiles[static_cast<std::size_t>(i)];
         if (i < recent.size()) {
             a->setText(QStringLiteral("%1.  %2").arg(i + 1).arg(current.relativeFilePath(recent[i])));
             a->setVisible(true);
@@ -640,9 +585,7 @@ void TMainForm::FillRecentFiles()
             a->setVisible(false);
         }
     }
-    const bool any = !recent.isEmpty();
-    if (QAction* sep = findChild<QAction*>(QStringLiteral("RecentSeparator")))
-        sep->setVisible(any);
+    menu_.recentSeparator->setVisible(!recent.isEmpty());
 }
 
 QString TMainForm::StatusConnectionText() const { return connectionStateLabel_->text().trimmed(); }
@@ -665,11 +608,10 @@ void TMainForm::IdleTick()
         graphicFrame_->ProcessChanges();
     // The history and view-list items are enabled as the pane's labels are.
     if (!IsButtonLabelHeld())
-        for (const auto& [item, label] : kGraphCommands)
-            if (!std::strcmp(label, "BackwardsLabel") || !std::strcmp(label, "ForwardLabel") ||
-                !std::strcmp(label, "SnapshotListLabel"))
-                if (TButtonLabel* l = graphicFrame_->CommandLabel(QString::fromLatin1(label)))
-                    Action(QString::fromLatin1(item))->setEnabled(active && l->isEnabled());
+        for (const TMenuEntry* e = MainMenuEntries(); e->kind != TMenuKind::End; ++e)
+            if (e->followsPaneCommand)
+                if (TButtonLabel* l = graphicFrame_->CommandLabel(QString::fromLatin1(e->paneCommand)))
+                    (menu_.*(e->action))->setEnabled(active && l->isEnabled());
     if (!IsButtonLabelHeld())
         RefreshDocumentListMarks();
     if (deviceWindow_ && deviceWindow_->isVisible())

@@ -10,6 +10,7 @@
 
 #include "app/diag/v24logform.h"
 #include "app/main/keywordwatcher.h"
+#include "app/main/mainmenu.h"
 #include "core/export/exportparameter.h"
 
 #include <QMainWindow>
@@ -72,8 +73,7 @@ public:
     void SetLanguage(const QString& code);
     void ApplyTexts();
 
-    QAction* Action(const QString& componentName) const;
-    QMenu* Menu(const QString& componentName) const;
+    const TMainMenu& MainMenu() const { return menu_; }
     TDocuments& Documents() const { return *documents_; }
     vro::TApplicationConfig& Config() const { return *config_; }
     vro::TDvxConnection& Connection() const { return *connection_; }
@@ -120,8 +120,13 @@ private:
     void ToolOff();
     void FirstIdle();
     void FillRecentFiles();
-    void ShowPropertiesPane(bool show);
-    void ShowPane(QWidget* pane, bool show);
+    // The panes the user wants to see; they show while a recording is active.
+    struct TPanesWanted {
+        bool graphic = true;
+        bool table = false;
+        bool properties = false;
+    };
+    void ShowPane(bool TPanesWanted::*pane, bool show);
     void RefreshPanes();
     void RunChannelCommand(int kind);
     void OpenConnection();
@@ -147,6 +152,8 @@ private:
     std::unique_ptr<vro::TVro8Manager> deviceManager_;
     QPointer<TVroForm> deviceWindow_;
 
+    TMainMenu menu_;
+    TPanesWanted panes_;
     QFrame* mainPanel_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QFrame* leftPanel_ = nullptr;

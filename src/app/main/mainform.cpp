@@ -20,6 +20,7 @@
 #include "app/main/placement.h"
 #include "app/main/startup.h"
 #include "app/main/recordingtext.h"
+#include "core/calc/calcchannel.h"
 #include "core/config/applicationconfig.h"
 #include "core/recording/recording.h"
 #include "device/dvxerrorhandler.h"
@@ -454,17 +455,11 @@ void TMainForm::RunChannelCommand(int kind)
         break;
     }
     case ccTimeShift: {
-        if (r->HasTimeStamps) {
-            MessageBox(Txt(467), Txt(463), MB_OK | MB_ICONERROR);
-            return;
-        }
-        if (r->XAxisIndex >= 0) {
-            MessageBox(Txt(468), Txt(463), MB_OK | MB_ICONERROR);
-            return;
-        }
         const std::vector<int> drawn = DrawnChannels();
-        if (drawn.empty()) {
-            MessageBox(Txt(469), Txt(463), MB_OK | MB_ICONWARNING);
+        if (const int refusal = vro::TimeShiftRefusal(*r, drawn.size())) {
+            // 469: nothing drawn to shift, a warning; the others are errors.
+            MessageBox(Txt(refusal), Txt(463) /* Channel time-shifting wizard */,
+                       MB_OK | (refusal == 469 ? MB_ICONWARNING : MB_ICONERROR));
             return;
         }
         TTimeShiftForm form(*r, drawn, graphicFrame_->Graph() ? graphicFrame_->Graph()->width() : 0, this);
@@ -473,8 +468,8 @@ void TMainForm::RunChannelCommand(int kind)
         break;
     }
     case ccDelete: {
-        if (r->HasTimeStamps) {
-            MessageBox(Txt(467), Txt(449), MB_OK | MB_ICONERROR);
+        if (const int refusal = vro::DeleteChannelRefusal(*r)) {
+            MessageBox(Txt(refusal), Txt(449) /* Remove channels */, MB_OK | MB_ICONERROR);
             return;
         }
         TDeleteChannelForm form(*r, this);

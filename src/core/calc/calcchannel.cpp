@@ -54,6 +54,19 @@ int DerivedChannelRefusal(const TRecording& r, bool calculated)
     return 0;
 }
 
+int TimeShiftRefusal(const TRecording& r, std::size_t drawnChannels)
+{
+    if (r.HasTimeStamps)
+        return 467;
+    if (r.XAxisIndex >= 0)
+        return 468;
+    if (drawnChannels == 0)
+        return 469;
+    return 0;
+}
+
+int DeleteChannelRefusal(const TRecording& r) { return r.HasTimeStamps ? 467 : 0; }
+
 std::string NextDerivedName(const TRecording& r, const std::string& word, int except)
 {
     int n = 0;

@@ -9,6 +9,7 @@
 // keeps the source's shift.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -21,6 +22,16 @@ class TRecordingSensorWrapper;
 // `calculated` selects the texts of the formula dialog (406/407) or of the
 // filter dialog (447/448).
 int DerivedChannelRefusal(const TRecording& recording, bool calculated);
+
+// Why the channels cannot be time-shifted now: 467 (time stamps: the
+// recording is an event log), 468 (the X axis shows a channel, not the
+// time), 469 (the graph draws no channel; a warning, the others are errors),
+// or 0. `drawnChannels`: how many channels the graph draws.
+int TimeShiftRefusal(const TRecording& recording, std::size_t drawnChannels);
+
+// Why channels cannot be deleted now: 467 (time stamps: the recording is an
+// event log), or 0.
+int DeleteChannelRefusal(const TRecording& recording);
 
 // The channel name "<word> n+1", n the number of the last channel whose
 // DeviceName carries `word` followed by a blank and a number.

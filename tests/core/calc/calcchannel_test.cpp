@@ -107,6 +107,20 @@ TEST(CalcChannel, NamesAndColours)
     EXPECT_EQ(DerivedChannelRefusal(*r, false), 448);
 }
 
+TEST(ChannelEdits, RefusalsComeInTheDialogsOrder)
+{
+    auto r = MakeRecording(3, 5);
+    EXPECT_EQ(TimeShiftRefusal(*r, 3), 0);
+    EXPECT_EQ(DeleteChannelRefusal(*r), 0);
+    EXPECT_EQ(TimeShiftRefusal(*r, 0), 469); // nothing drawn
+    r->XAxisIndex = 1;
+    EXPECT_EQ(TimeShiftRefusal(*r, 0), 468); // the axis comes before the drawn channels
+    EXPECT_EQ(DeleteChannelRefusal(*r), 0);  // deleting may move the X axis
+    r->HasTimeStamps = true;
+    EXPECT_EQ(TimeShiftRefusal(*r, 3), 467); // an event log first of all
+    EXPECT_EQ(DeleteChannelRefusal(*r), 467);
+}
+
 TEST(FilterChannel, FiltersStoredSamplesAndKeepsTheSourceShift)
 {
     auto r = MakeRecording(2, 10);

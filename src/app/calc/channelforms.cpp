@@ -51,6 +51,7 @@ QString gLastUnit;
 bool CheckDerivedChannelAllowed(const TRecording& recording, bool calculated)
 {
     if (const int refusal = DerivedChannelRefusal(recording, calculated)) {
+        // 394: Adding calculated channels; 442: Add a filtered channel
         MessageBox(Txt(refusal), Txt(calculated ? 394 : 442), MB_OK | MB_ICONERROR);
         return false;
     }
@@ -112,7 +113,7 @@ TCalcChannelForm::TCalcChannelForm(TRecording& recording, QWidget* parent)
     layout->addWidget(help_);
 
     ApplyQtCaptions(this, 394);
-    setWindowTitle(Txt(394));
+    setWindowTitle(Txt(394)); // 394: Adding calculated channels
     // The help text: the rules, with the "@" line replaced by the channels.
     QStringList lines;
     for (int n = 414; n <= 441; ++n) {
@@ -152,6 +153,7 @@ void TCalcChannelForm::ShowFailure(int textNumber, const QString& message)
     status_->setText(message);
     ok_->hide();
     const bool formulaError = textNumber >= 409 && textNumber <= 412;
+    // 408: Error in formula; 394: Adding calculated channels
     MessageBox(message, Txt(formulaError ? 408 : 394), MB_OK | MB_ICONERROR);
 }
 
@@ -253,7 +255,7 @@ TFilterChannelForm::TFilterChannelForm(TRecording& recording, QWidget* parent) :
     layout->addWidget(slider_);
     layout->addLayout(ButtonRow({settings, ok_, cancel}));
     ApplyQtCaptions(this, 442);
-    setWindowTitle(Txt(442));
+    setWindowTitle(Txt(442)); // 442: Add a filtered channel
 
     connect(ok_, &TButtonLabel::clicked, this, &QDialog::accept);
     connect(cancel, &TButtonLabel::clicked, this, &QDialog::reject);
@@ -334,7 +336,7 @@ TTimeShiftForm::TTimeShiftForm(TRecording& recording, const std::vector<int>& vi
     layout->addWidget(bar_);
     layout->addLayout(ButtonRow({del, delAll, close}));
     ApplyQtCaptions(this, 463);
-    setWindowTitle(Txt(463));
+    setWindowTitle(Txt(463)); // 463: Channel time-shifting wizard
     setMinimumWidth(420);
 
     connect(del, &TButtonLabel::clicked, this, &TTimeShiftForm::DeleteShift);
@@ -412,9 +414,10 @@ TDeleteChannelForm::TDeleteChannelForm(TRecording& recording, QWidget* parent) :
     layout->addWidget(list_);
     layout->addLayout(ButtonRow({ok, cancel}));
     ApplyQtCaptions(this, 449);
-    setWindowTitle(Txt(449));
+    setWindowTitle(Txt(449)); // 449: Remove channels
     connect(ok, &TButtonLabel::clicked, this, [this] {
         for (const QString& name : DeleteChecked())
+            // 451: Channel %s couldn't be deleted. At least...; 449: Remove channels
             MessageBox(Txt(451).replace(QLatin1String("%s"), name), Txt(449), MB_OK | MB_ICONERROR);
         accept();
     });

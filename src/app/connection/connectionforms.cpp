@@ -233,7 +233,7 @@ void TDvxV24ExtendedSettingsForm::BuildPortList()
 {
     TWaitCursor wait;
     const std::int32_t mode = CheckedMode();
-    const QString existingCaption = Txt(654);
+    const QString existingCaption = Txt(654); // 654: All existing interfaces
     const vro::TDvxPortList list = connection_.BuildPortList(mode, [&](std::int32_t probed) {
         existing_->setText(existingCaption + QStringLiteral("  ") +
                            Q(vro::FormatDvxText(vro::text(664), {std::to_string(probed)})));
@@ -291,7 +291,7 @@ void TDvxV24ExtendedSettingsForm::Ok()
         return;
     }
     connection_.Close();
-    MessageBox(Txt(659), QString(), MB_OK | MB_ICONERROR);
+    MessageBox(Txt(659), QString(), MB_OK | MB_ICONERROR); // 659: The selected port could not be opened. Check...
 }
 
 void TDvxV24ExtendedSettingsForm::CancelOrStop()
@@ -333,15 +333,16 @@ void TDvxV24ExtendedSettingsForm::Search()
     searching_ = false;
     SetControlsEnabled(true);
     if (out.NoPorts) {
-        MessageBox(Txt(670), QString(), MB_OK | MB_ICONERROR);
+        MessageBox(Txt(670), QString(), MB_OK | MB_ICONERROR); // 670: No interfaces were found at which devices cou...
         return;
     }
     bar_->setValue(100);
-    progressLabel_->setText(Txt(669));
+    progressLabel_->setText(Txt(669)); // 669: Device search ended.
     int result = mrCancel;
     const QPoint at = BelowTopLeft(search_);
     if (out.Results.empty()) {
         if (!out.Cancelled)
+            // 665: No VRO device found.
             ShowMessageDialog(QString(), Txt(665), miInformation, {}, mbOK, at.x(), at.y());
     } else {
         const std::int32_t oldPort = connection_.PortIndex();
@@ -466,6 +467,7 @@ void TDvxConnectionForm::Refresh()
     QPalette text = sensorState_->palette();
     text.setColor(QPalette::WindowText, connected ? FromBgr(0x009000) : QColor(Qt::black));
     sensorState_->setPalette(text);
+    // 622: Connected with; 621: No connection exists
     sensorState_->setText(connected ? Txt(622) + QLatin1Char(' ') + Q(manager_.GetDescription()) : Txt(621));
 }
 
@@ -480,6 +482,7 @@ void TDvxConnectionForm::Connect()
     if (!opened) {
         manager_.ForgetIdentity();
         connection_.Close();
+        // 675: The interface could not be opened. Please c...; 693: Interface error
         MessageBox(Txt(675), Txt(693), MB_OK | MB_ICONERROR);
     } else {
         {
@@ -487,6 +490,7 @@ void TDvxConnectionForm::Connect()
             manager_.Connect();
         }
         if (!manager_.IsConnected())
+            // 676: No connection to the device could be set...; 694: Communication error
             MessageBox(Txt(676), Txt(694), MB_OK | MB_ICONERROR);
     }
     activateWindow();

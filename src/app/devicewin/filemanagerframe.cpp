@@ -259,6 +259,7 @@ void TDvxFileManagerFrame::Fill(int which)
     const QSignalBlocker block(list);
     list->clear();
     if (st.lines.empty()) {
+        // 531: No valid files available!
         auto* item = new QTreeWidgetItem(list, QStringList{Txt(531) + QLatin1Char('\t')});
         item->setFlags(Qt::ItemIsEnabled);
     }
@@ -345,9 +346,9 @@ void TDvxFileManagerFrame::DeleteSelectedFiles()
         ok = QFile::remove(f) && ok;
     RefreshFolder();
     if (ok)
-        MessageBox(Txt(538), {}, MB_OK | MB_ICONINFORMATION);
+        MessageBox(Txt(538), {}, MB_OK | MB_ICONINFORMATION); // 538: The selected file(s) was/were deleted success...
     else
-        MessageBox(Txt(539), {}, MB_OK | MB_ICONERROR);
+        MessageBox(Txt(539), {}, MB_OK | MB_ICONERROR); // 539: The selected file(s) could not be deleted.
 }
 
 void TDvxFileManagerFrame::DeviceError() { Form().ReportDeviceError(); }
@@ -373,6 +374,7 @@ TVroSetupFileManagerFrame::TVroSetupFileManagerFrame(TVroForm& form, QWidget* pa
     : TDvxFileManagerFrame(form, parent, QStringLiteral("TVroSetupFileManagerFrame"))
 {
     setup_ = std::make_unique<vro::TVro8Setup>(form.Manager().Device());
+    // 1288: Manage settings
     title_->setText(QString::fromStdString(form.Manager().GetDescription()) + QStringLiteral(" - ") + Txt(1288));
     Open();
 }
@@ -411,7 +413,7 @@ vro::TVroTransferProgress ProgressHooks(TDvxProgressForm& p)
         return p.IsAborted();
     };
     hooks.onRestore = [&p] {
-        p.SetTotal(1, 1, Txt(1294));
+        p.SetTotal(1, 1, Txt(1294)); // 1294: The current settings of the device are being...
         QApplication::processEvents();
     };
     return hooks;
@@ -429,7 +431,7 @@ void TVroSetupFileManagerFrame::SensorToFolder()
     if (!vro::AskNaming(*ui, naming))
         return;
     const vro::TVroPingHold hold = Form().HoldPing();
-    TDvxProgressForm& p = StartProgress(Txt(1287));
+    TDvxProgressForm& p = StartProgress(Txt(1287)); // 1287: Transferring settings...
     vro::TVroTransferReport report;
     bool deviceError = false;
     try {
@@ -460,7 +462,7 @@ void TVroSetupFileManagerFrame::FolderToSensor()
     for (const QString& f : files)
         paths.emplace_back(f.toStdString());
     const vro::TVroPingHold hold = Form().HoldPing();
-    TDvxProgressForm& p = StartProgress(Txt(1287));
+    TDvxProgressForm& p = StartProgress(Txt(1287)); // 1287: Transferring settings...
     vro::TVroTransferReport report;
     bool deviceError = false;
     try {
@@ -500,6 +502,7 @@ TVroRecordFileManagerFrame::TVroRecordFileManagerFrame(TVroForm& form, QWidget* 
     : TDvxFileManagerFrame(form, parent, QStringLiteral("TVroRecordFileManagerFrame"))
 {
     ToSensorButton()->hide(); // recordings are not written into the recorder
+    // 549: Recordings
     title_->setText(QString::fromStdString(form.Manager().GetDescription()) + QStringLiteral(" - ") + Txt(549));
     Open();
 }
@@ -558,7 +561,7 @@ void TVroRecordFileManagerFrame::Transfer(bool openMode)
     if (!openMode && !vro::AskNaming(*ui, naming))
         return;
     const vro::TVroPingHold hold = Form().HoldPing();
-    TDvxProgressForm& p = StartProgress(Txt(550));
+    TDvxProgressForm& p = StartProgress(Txt(550)); // 550: Transferring recording...
     TTransferUi transferUi(*ui, p);
     vro::TVroRecordingHooks hooks;
     QString line;

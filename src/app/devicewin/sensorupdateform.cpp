@@ -217,6 +217,7 @@ bool TDvxSensorUpdateForm::ChooseFile(std::string& fileName)
     QString file = chosenFile_;
     chosenFile_.clear();
     if (file.isEmpty())
+        // 572: Select firmware file.
         file = QFileDialog::getOpenFileName(this, Txt(572), QString::fromStdString(fileName),
                                             QStringLiteral("vxupd (*.vxupd)"));
     if (file.isEmpty())

@@ -55,11 +55,11 @@ TVroSettingsListForm::TVroSettingsListForm(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("TVroSettingsListForm"));
     setModal(true);
-    setWindowTitle(Txt(1299));
+    setWindowTitle(Txt(1299)); // 1299: Settings in the Vro
     StyleWindowBackground(this);
     resize(340, 300);
     auto* layout = new QVBoxLayout(this);
-    auto* caption = new QLabel(Txt(1300), this);
+    auto* caption = new QLabel(Txt(1300), this); // 1300: Please choose your settings
     caption->setObjectName(QStringLiteral("CaptionLabel"));
     layout->addWidget(caption);
     list_ = new QListWidget(this);
@@ -77,7 +77,7 @@ void TVroSettingsListForm::Fill(const std::vector<std::string>& lines)
     list_->clear();
     empty_ = lines.empty();
     if (empty_) {
-        auto* item = new QListWidgetItem(Txt(531), list_);
+        auto* item = new QListWidgetItem(Txt(531), list_); // 531: No valid files available!
         item->setFlags(Qt::ItemIsEnabled);
         return;
     }

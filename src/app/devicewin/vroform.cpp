@@ -288,6 +288,7 @@ void TVroForm::CancelRemoteRecording()
 
 void TVroForm::ReportDeviceError()
 {
+    // 684: The action selected cannot be carried out due...; 696: Device error
     MessageBox(Txt(684), Txt(696), MB_OK | MB_ICONERROR);
     ctx_.latch.Set();
 }

@@ -164,7 +164,7 @@ void TTextFileSettingsForm::Renew()
     for (int r = 0; r < static_cast<int>(cells.size()); ++r)
         for (int k = 0; k < static_cast<int>(cells[r].size()); ++k)
             grid_->setItem(r, k, new QTableWidgetItem(QString::fromStdString(cells[r][k])));
-    help_->setText(Txt(714) + QLatin1Char(' ') + Txt(c.HelpText()));
+    help_->setText(Txt(714) + QLatin1Char(' ') + Txt(c.HelpText())); // 714: Help:
     interval_->setEnabled(c.Time == TTimeInterpretation::AddTime);
     other_->setEnabled(c.Separation == TColumnSeparation::Other);
 }

@@ -65,7 +65,7 @@ QWidget* FolderRow(QLineEdit*& edit, const QString& name, QWidget* parent)
     h->addWidget(browse);
     QLineEdit* target = edit;
     QObject::connect(browse, &QPushButton::clicked, row, [target, row] {
-        const QString d = QFileDialog::getExistingDirectory(row, Txt(164), target->text());
+        const QString d = QFileDialog::getExistingDirectory(row, Txt(164), target->text()); // 164: Export folder
         if (!d.isEmpty())
             target->setText(d);
     });
@@ -117,7 +117,7 @@ TExportDataSettingsForm::TExportDataSettingsForm(TExportParameter& parameter, bo
     if (folderMode) {
         auto* inputLabel = Caption(QStringLiteral("x34xInputFolderLabel"), this);
         form->addRow(inputLabel, FolderRow(inputFolder_, QStringLiteral("InputFolderEdit"), this));
-        auto* outputLabel = new QLabel(Txt(38), this);
+        auto* outputLabel = new QLabel(Txt(38), this); // 38: Output folder
         form->addRow(outputLabel, FolderRow(folder_, QStringLiteral("FolderEdit"), this));
         extension_->hide();
         name_->hide();
@@ -142,7 +142,7 @@ TExportDataSettingsForm::TExportDataSettingsForm(TExportParameter& parameter, bo
     layout->addLayout(form);
     layout->addLayout(buttons);
     ApplyQtCaptions(this, kBase);
-    setWindowTitle(Txt(155));
+    setWindowTitle(Txt(155)); // 155: Export of measured values
 
     // The stored settings.
     const TExportParameter& p = parameter_;
@@ -207,7 +207,7 @@ bool TExportDataSettingsForm::TryAccept()
         CheckExportSettings(delimiter_->currentIndex(), otherDelimiter_->text().toStdString(), width_->currentIndex(),
                             widthEdit_->text().trimmed().toStdString(), quote_->currentIndex());
     if (failure) {
-        MessageBox(Txt(*failure), Txt(155), MB_OK | MB_ICONERROR);
+        MessageBox(Txt(*failure), Txt(155), MB_OK | MB_ICONERROR); // 155: Export of measured values
         return false;
     }
     TExportParameter& p = parameter_;
@@ -269,10 +269,11 @@ void RunExport(TRecording& recording, TExportParameter& parameter, QWidget* pare
     QString name = QString::fromStdString(ExportFileName(folder.toStdString(), recording.GetName(), ext).string());
     if (parameter.KeepName == 1) {
         const QString filter = ext.empty() ? QStringLiteral("*") : QStringLiteral("*.%1").arg(Q(ext));
-        name = QFileDialog::getSaveFileName(parent, Txt(175), name, filter);
+        name = QFileDialog::getSaveFileName(parent, Txt(175), name, filter); // 175: Export measured values as ...
         if (name.isEmpty())
             return;
     } else if (QFileInfo::exists(name)) {
+        // 65: The file "%s" may already exist Overwrite f...; 155: Export of measured values
         if (MessageBox(Txt(65).replace(QLatin1String("%s"), name), Txt(155), MB_YESNO | MB_ICONWARNING) != mrYes)
             return;
     }
@@ -285,7 +286,7 @@ void RunExport(TRecording& recording, TExportParameter& parameter, QWidget* pare
         QApplication::restoreOverrideCursor();
     } catch (const std::exception& e) {
         QApplication::restoreOverrideCursor();
-        MessageBox(QString::fromStdString(e.what()), Txt(155), MB_OK | MB_ICONERROR);
+        MessageBox(QString::fromStdString(e.what()), Txt(155), MB_OK | MB_ICONERROR); // 155: Export of measured values
     }
 }
 
@@ -314,7 +315,7 @@ void RunExportFolder(TExportParameter& parameter, QWidget* parent)
     TEscapeWatcher escape;
     qApp->installEventFilter(&escape);
     progress.SetAbortHandler([&escape] { escape.pressed = true; });
-    progress.Begin(Txt(134), false, true);
+    progress.Begin(Txt(134), false, true); // 134: Export folder...
     progress.ShowEscHint();
     progress.show();
     const auto result = ExportFolder(
@@ -330,7 +331,7 @@ void RunExportFolder(TExportParameter& parameter, QWidget* parent)
         QStringList lines;
         for (const auto& f : result.Failures)
             lines << Q(f);
-        ShowMessageDialog(Txt(134), Txt(134), miWarning, lines, mbOK);
+        ShowMessageDialog(Txt(134), Txt(134), miWarning, lines, mbOK); // 134: Export folder...
     }
 }
 

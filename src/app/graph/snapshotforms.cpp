@@ -35,13 +35,13 @@ TButtonLabel* MakeLabel(const QString& name, const QString& caption, QWidget* pa
 TSnapshotForm::TSnapshotForm(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("TSnapshotForm"));
-    setWindowTitle(Txt(353));
+    setWindowTitle(Txt(353)); // 353: Save view
     auto* g = new QGridLayout(this);
-    g->addWidget(new QLabel(Txt(354), this), 0, 0);
+    g->addWidget(new QLabel(Txt(354), this), 0, 0); // 354: Name
     NameEdit = new QLineEdit(this);
     NameEdit->setObjectName(QStringLiteral("NameEdit"));
     g->addWidget(NameEdit, 0, 1);
-    g->addWidget(new QLabel(Txt(355), this), 1, 0, Qt::AlignTop);
+    g->addWidget(new QLabel(Txt(355), this), 1, 0, Qt::AlignTop); // 355: Description
     DescriptionMemo = new QPlainTextEdit(this);
     DescriptionMemo->setObjectName(QStringLiteral("DescriptionMemo"));
     g->addWidget(DescriptionMemo, 1, 1);
@@ -81,7 +81,7 @@ TSnapshotListForm::TSnapshotListForm(TRecording& recording, graph::TGraphicView*
     : QDialog(parent), recording_(recording), logic_(recording, view)
 {
     setObjectName(QStringLiteral("TSnapshotListForm"));
-    setWindowTitle(Txt(357));
+    setWindowTitle(Txt(357)); // 357: List views
     auto* g = new QGridLayout(this);
     List = new QListWidget(this);
     List->setObjectName(QStringLiteral("List"));
@@ -91,13 +91,13 @@ TSnapshotListForm::TSnapshotListForm(TRecording& recording, graph::TGraphicView*
     Memo = new QPlainTextEdit(this);
     Memo->setObjectName(QStringLiteral("Memo"));
     g->addWidget(Memo, 0, 1, 1, 2);
-    CreatedLabel = new QLabel(Txt(360), this);
+    CreatedLabel = new QLabel(Txt(360), this); // 360: Created:
     DateLabel = new QLabel(this);
     DateLabel->setObjectName(QStringLiteral("DateLabel"));
     g->addWidget(CreatedLabel, 1, 1);
     g->addWidget(DateLabel, 1, 2);
-    DeleteLabel = MakeLabel(QStringLiteral("DeleteLabel"), Txt(358), this);
-    RenameLabel = MakeLabel(QStringLiteral("RenameLabel"), Txt(362), this);
+    DeleteLabel = MakeLabel(QStringLiteral("DeleteLabel"), Txt(358), this); // 358: Delete
+    RenameLabel = MakeLabel(QStringLiteral("RenameLabel"), Txt(362), this); // 362: Rename
     auto* ok = MakeLabel(QStringLiteral("OkLabel"), QStringLiteral("OK"), this);
     auto* row = new QHBoxLayout;
     row->addWidget(DeleteLabel);
@@ -129,7 +129,7 @@ void TSnapshotListForm::Fill(int select)
     const auto& cam = recording_.SnapshotCamera;
     const bool any = cam.Count() > 0;
     if (!any)
-        List->addItem(Txt(363));
+        List->addItem(Txt(363)); // 363: No views available
     for (int i = 0; i < cam.Count(); ++i)
         List->addItem(QString::fromStdString(cam.Items(i).Name));
     List->setEnabled(any);
@@ -174,7 +174,7 @@ void TSnapshotListForm::RenameCurrent()
     if (row < 0 || row >= recording_.SnapshotCamera.Count())
         return;
     QString value = QString::fromStdString(recording_.SnapshotCamera.Items(row).Name);
-    if (!Prompt(Txt(362), QString(), Txt(362), false, value))
+    if (!Prompt(Txt(362), QString(), Txt(362), false, value)) // 362: Rename
         return;
     logic_.Rename(row, value.toStdString());
     List->item(row)->setText(QString::fromStdString(recording_.SnapshotCamera.Items(row).Name));

@@ -52,12 +52,12 @@ TTrackerForm::TTrackerForm(bool twoCursors, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), twoCursors_(twoCursors)
 {
     setObjectName(QStringLiteral("TTrackerForm"));
-    setWindowTitle(Txt(twoCursors ? 231 : 227));
+    setWindowTitle(Txt(twoCursors ? 231 : 227)); // 231: Track difference; 227: Track
     setMinimumSize(240, 88);
     setMaximumSize(420, 280);
     auto* g = new QGridLayout(this);
     g->setContentsMargins(4, 4, 4, 4);
-    auto* stepLabel = new QLabel(Txt(228), this);
+    auto* stepLabel = new QLabel(Txt(228), this); // 228: Step
     stepLabel->setObjectName(QStringLiteral("x1xStepLabel"));
     StepSizeCombo = new QComboBox(this);
     StepSizeCombo->setObjectName(QStringLiteral("StepSizeCombo"));
@@ -66,6 +66,7 @@ TTrackerForm::TTrackerForm(bool twoCursors, QWidget* parent)
     g->addWidget(stepLabel, 0, 0);
     g->addWidget(StepSizeCombo, 0, 1, 1, 3);
 
+    // 230: Measured values index A:; 229: Measured value index:
     auto* valueLabel = new QLabel(Txt(twoCursors ? 230 : 229), this);
     valueLabel->setObjectName(QStringLiteral("x2xValueLabel"));
     auto* minus = ArrowLabel(QStringLiteral("MinusLabel"), QStringLiteral("<"), this);
@@ -81,7 +82,7 @@ TTrackerForm::TTrackerForm(bool twoCursors, QWidget* parent)
     g->addWidget(TimeLabel, 1, 4);
     QList<QLabel*> arrows{minus, plus};
     if (twoCursors) {
-        auto* valueLabel2 = new QLabel(Txt(233), this);
+        auto* valueLabel2 = new QLabel(Txt(233), this); // 233: Measured values index B:
         valueLabel2->setObjectName(QStringLiteral("x6xValueLabel"));
         auto* minus2 = ArrowLabel(QStringLiteral("MinusLabel2"), QStringLiteral("<"), this);
         auto* plus2 = ArrowLabel(QStringLiteral("PlusLabel2"), QStringLiteral(">"), this);
@@ -89,7 +90,7 @@ TTrackerForm::TTrackerForm(bool twoCursors, QWidget* parent)
         Edit1->setObjectName(QStringLiteral("Edit1"));
         TimeLabel2 = new QLabel(this);
         TimeLabel2->setObjectName(QStringLiteral("TimeLabel2"));
-        auto* diffCaption = new QLabel(Txt(232), this);
+        auto* diffCaption = new QLabel(Txt(232), this); // 232: Difference:
         diffCaption->setObjectName(QStringLiteral("x5xDiffTimeCaptionLabel"));
         DiffTimeLabel = new QLabel(this);
         DiffTimeLabel->setObjectName(QStringLiteral("DiffTimeLabel"));
@@ -267,13 +268,13 @@ void TTrackerForm::PlaceAt(QPoint anchor) { PlaceWindow(this, anchor, 20); }
 TNavigatorForm::TNavigatorForm(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("TNavigatorForm"));
-    setWindowTitle(Txt(234));
+    setWindowTitle(Txt(234)); // 234: Keyboard navigation
     setMinimumSize(80, 80);
     setMaximumSize(400, 280);
     setFocusPolicy(Qt::StrongFocus);
     auto* v = new QVBoxLayout(this);
-    auto* l1 = new QLabel(Txt(235), this);
-    auto* l2 = new QLabel(Txt(236), this);
+    auto* l1 = new QLabel(Txt(235), this); // 235: The display detail can be moved around with t...
+    auto* l2 = new QLabel(Txt(236), this); // 236: you can zoom in and out with the Shift key +...
     l1->setWordWrap(true);
     l2->setWordWrap(true);
     v->addWidget(l1);

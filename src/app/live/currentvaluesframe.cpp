@@ -23,6 +23,7 @@
 
 namespace vro::app {
 
+// 684: The action selected cannot be carried out due t...; 696: Device error
 void ReportDeviceError() { MessageBox(Txt(684), Txt(696), MB_OK | MB_ICONERROR); }
 
 namespace {
@@ -86,7 +87,7 @@ TVroCurrentValuesFrame::TVroCurrentValuesFrame(vro::TVro8Manager& manager, vro::
 
     MarkCaptionFrame(this);
     ApplyQtCaptions(this, kTextBase);
-    big_->setText(Txt(510));
+    big_->setText(Txt(510)); // 510: Large display
     for (TButtonLabel* l : {reset_, refresh_, big_})
         StyleButtonLabel(l);
     reset_->setVisible(false);
@@ -251,7 +252,7 @@ void TSevenSegmentPanel::paintEvent(QPaintEvent*)
     const auto& channels = form_.channels_;
     if (channels.empty()) {
         p.drawText(QRect(10, 30, width() - 20, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                   Txt(form_.reloading_ ? 508 : 513));
+                   Txt(form_.reloading_ ? 508 : 513)); // 508: The channel list is b...; 513: No measurement channe...
         return;
     }
     const auto l = form_.Layout();

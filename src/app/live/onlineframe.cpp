@@ -430,7 +430,7 @@ void TVro8OnlineRecordingFrame::RunEnded()
     } else {
         const std::int32_t count = run_->Online().HandOverCount();
         if (count > 0 && manager_) {
-            status_->setText(Txt(1246));
+            status_->setText(Txt(1246)); // 1246: Please wait, the measurement is being saved...
             QApplication::setOverrideCursor(Qt::WaitCursor);
             run_->StoreSettingsInRecording();
             try {
@@ -439,15 +439,17 @@ void TVro8OnlineRecordingFrame::RunEnded()
                 QApplication::restoreOverrideCursor();
             } catch (const vro::EVro8SaveFailed& e) {
                 QApplication::restoreOverrideCursor();
+                // 758: The file %s could not be saved.
                 MessageBox(Txt(758).replace(QStringLiteral("%s"), Q(e.FileName)), {}, MB_OK | MB_ICONERROR);
                 seriesEnded = true;
             } catch (const std::exception&) {
                 QApplication::restoreOverrideCursor();
-                MessageBox(Txt(482), {}, MB_OK | MB_ICONERROR);
+                MessageBox(Txt(482), {}, MB_OK | MB_ICONERROR); // 482: Error while reading the recordings
                 seriesEnded = true;
             }
         }
         if (reason == vro::EOnlineEnd::LinkBroken) {
+            // 1250: The transfer of the measured values was i...; 696: Device error
             MessageBox(Txt(1250), Txt(696), MB_OK | MB_ICONERROR);
             if (OnDeviceError)
                 OnDeviceError();
@@ -567,12 +569,14 @@ void TVro8OnlineRecordingFrame::UpdateStatus()
     const auto& o = run_->Online();
     const double seconds = run_->Live() ? (o.Now() - o.StartTime()) * 86400.0 : 0.0;
     const auto s = static_cast<long long>(std::max(0.0, seconds));
+    // 1252: Measurement is running; 1244: Measuring time:
     status_->setText(Txt(1252) + QStringLiteral("\n") + Txt(1244) + QLatin1Char(' ') +
                      QStringLiteral("%1:%2:%3")
                          .arg(s / 3600)
                          .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
                          .arg(s % 60, 2, 10, QLatin1Char('0')) +
-                     QStringLiteral("\n") + Txt(1245) + QLatin1Char(' ') + QString::number(o.RecordCount()));
+                     QStringLiteral("\n") + Txt(1245) + QLatin1Char(' ') +
+                     QString::number(o.RecordCount())); // 1245: Measured values recei...
     if (trigger_->isVisible())
         trigger_->setEnabled(run_->CanTrigger());
 }
@@ -601,7 +605,7 @@ TVro8OnlineSettingsForm::TVro8OnlineSettingsForm(TVro8OnlineRecordingFrame& fram
     label("x1xXAxisLabel", 0, 0);
     xAxis_ = new QComboBox(f.main);
     xAxis_->setObjectName(QStringLiteral("XAxisComboBox"));
-    xAxis_->addItem(Txt(1265));
+    xAxis_->addItem(Txt(1265)); // 1265: Time
     if (count > 1)
         for (int c = 0; c < count; ++c)
             xAxis_->addItem(Q(channels[static_cast<std::size_t>(c)].Name));
@@ -651,11 +655,11 @@ TVro8OnlineSettingsForm::TVro8OnlineSettingsForm(TVro8OnlineRecordingFrame& fram
         hi->setObjectName(QStringLiteral("HiEdit%1").arg(c));
         for (QLineEdit* e : {lo, hi})
             e->setFixedSize(80, 20);
-        auto* range =
-            new QLabel(Txt(1272) + QLatin1Char(' ') + Q(RawToText(ch.LoRange, ch.Decimals)) + QStringLiteral("  ") +
-                           Txt(1273) + QLatin1Char(' ') + Q(RawToText(ch.HiRange, ch.Decimals)) +
-                           QStringLiteral("   [") + Q(ch.Unit) + QLatin1Char(']'),
-                       f.main);
+        auto* range = new QLabel(
+            Txt(1272) + QLatin1Char(' ') + Q(RawToText(ch.LoRange, ch.Decimals)) + QStringLiteral("  ") + // 1272: Min:
+                Txt(1273) + QLatin1Char(' ') + Q(RawToText(ch.HiRange, ch.Decimals)) +                    // 1273: Max:
+                QStringLiteral("   [") + Q(ch.Unit) + QLatin1Char(']'),
+            f.main);
         range->setMinimumWidth(145);
         grid->addWidget(box, c + 1, 0);
         grid->addWidget(lo, c + 1, 1);

@@ -75,22 +75,24 @@ vro::TMsgAnswer TQtManagerUi::Ask(const std::string& text, vro::TMsgButtons butt
 
 std::vector<std::string> TQtManagerUi::AskOpenFiles(const std::string& folder)
 {
+    // 313: Open recording ...
     return ToStd(QFileDialog::getOpenFileNames(QApplication::activeWindow(), Txt(313), QString::fromStdString(folder),
-                                               FileDialogFilter(Txt(314))));
+                                               FileDialogFilter(Txt(314)))); // 314: VX Recording(*.vxrf;...
 }
 
 std::vector<std::string> TQtManagerUi::AskImportFiles(const std::string& folder)
 {
+    // 316: Importing recording...
     return ToStd(QFileDialog::getOpenFileNames(QApplication::activeWindow(), Txt(316), QString::fromStdString(folder),
-                                               FileDialogFilter(Txt(315))));
+                                               FileDialogFilter(Txt(315)))); // 315: Text file(*.*)|*.*
 }
 
 std::optional<std::string> TQtManagerUi::AskSaveFile(const std::string& proposal)
 {
-    QFileDialog dialog(QApplication::activeWindow(), Txt(310));
+    QFileDialog dialog(QApplication::activeWindow(), Txt(310)); // 310: Save recording as ...
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(FileDialogFilter(Txt(311)));
-    dialog.setDefaultSuffix(Txt(312));
+    dialog.setNameFilter(FileDialogFilter(Txt(311))); // 311: VX Recording(*.vxrf)|*.vxrf
+    dialog.setDefaultSuffix(Txt(312));                // 312: vxrf
     if (!proposal.empty())
         dialog.selectFile(QString::fromStdString(proposal));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

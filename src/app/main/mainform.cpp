@@ -330,11 +330,12 @@ void TMainForm::OpenFileByName(const QString& path)
     const QString ext = QFileInfo(path).suffix().toLower();
     Run([&] {
         if (ext == QStringLiteral("vxupd")) {
+            // 129: Note; 130: The file is a firmware file. You can acce...
             ShowMessageDialog(Txt(129), Txt(130), miInformation, {}, mbOK);
         } else if (ext == QStringLiteral("vxrf") || ext == QStringLiteral("vrf")) {
             documents_->OpenFile(path);
         } else {
-            ShowMessageDialog({}, Txt(131), miError, {}, mbOK);
+            ShowMessageDialog({}, Txt(131), miError, {}, mbOK); // 131: File cannot be opened with VroWin.
         }
     });
 }
@@ -429,7 +430,7 @@ void TMainForm::RunChannelCommand(int kind)
     };
     const bool adds = kind == ccCalc || kind == ccFilter;
     if (adds && r->ChannelCount >= vro::TRecording::MaxChannels) {
-        MessageBox(Txt(136), {}, MB_OK | MB_ICONERROR);
+        MessageBox(Txt(136), {}, MB_OK | MB_ICONERROR); // 136: No further channels can be added. A recording...
         return;
     }
     if (adds && !CheckDerivedChannelAllowed(*r, kind == ccCalc))
@@ -594,11 +595,12 @@ void TMainForm::IdleTick()
         StoreWindowPlacement(*config_, QStringLiteral("MainForm"), this);
     if (deviceManager_ && deviceManager_->IsConnected())
         connectionStateLabel_->setText(
-            FrameButtonCaption(Txt(622) + QLatin1Char(' ') + QString::fromStdString(deviceManager_->GetDescription())));
+            FrameButtonCaption(Txt(622) + QLatin1Char(' ') +
+                               QString::fromStdString(deviceManager_->GetDescription()))); // 622: Connected with
     else
-        connectionStateLabel_->setText(FrameButtonCaption(Txt(621)));
+        connectionStateLabel_->setText(FrameButtonCaption(Txt(621))); // 621: No connection exists
     vro::TRecording* active = documents_->Active();
-    recordingChangedLabel_->setText(active && !active->Saved ? Txt(128) : QString());
+    recordingChangedLabel_->setText(active && !active->Saved ? Txt(128) : QString()); // 128: changed
     if (graphicFrame_->isVisible())
         graphicFrame_->ProcessChanges();
     // The history and view-list items are enabled as the pane's labels are.
@@ -685,10 +687,11 @@ void TMainForm::OpenMemMonitor()
 
 void TMainForm::ResetOptions()
 {
+    // 14: This causes all of the options and program settings that you have modified to be reset to the default...
     if (MessageBox(Txt(14), {}, MB_YESNO | MB_ICONWARNING) != mrYes)
         return;
     config_->SetResetFlag(true);
-    MessageBox(Txt(15), {}, MB_OK | MB_ICONINFORMATION);
+    MessageBox(Txt(15), {}, MB_OK | MB_ICONINFORMATION); // 15: All options have been reset. The modification...
 }
 
 void TMainForm::SaveSettings()

@@ -25,7 +25,7 @@ TVro8BaseSetupFrame::TVro8BaseSetupFrame(vro::TVro8Setup& setup, QWidget* parent
     MainLayout()->addWidget(refresh_, 0, Qt::AlignLeft);
     MainLayout()->addStretch(1);
     ApplyCaptions();
-    refresh_->setText(FrameButtonCaption(Txt(887)));
+    refresh_->setText(FrameButtonCaption(Txt(887))); // 887: Update
     connect(refresh_, &TButtonLabel::clicked, this, [this] { Open(); });
 }
 
@@ -67,7 +67,7 @@ TVro8DisplaySetupFrame::TVro8DisplaySetupFrame(vro::TVro8Setup& setup, QWidget* 
     MainLayout()->addWidget(refresh_, 0, Qt::AlignLeft);
     MainLayout()->addStretch(1);
     ApplyCaptions();
-    refresh_->setText(FrameButtonCaption(Txt(887)));
+    refresh_->setText(FrameButtonCaption(Txt(887))); // 887: Update
     connect(refresh_, &TButtonLabel::clicked, this, [this] { Open(); });
 }
 

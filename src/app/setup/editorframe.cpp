@@ -58,6 +58,7 @@ TVroEditorFrame::TVroEditorFrame(const QString& objectName, int textBase, vro::T
     outer->addWidget(bottom);
     connect(ok_, &TButtonLabel::clicked, this, [this] { OnOk(); });
     connect(cancel_, &TButtonLabel::clicked, this, [this] { OnCancel(); });
+    // 684: The action selected cannot be carried out due...; 696: Device error
     ReportDeviceError = [this](const std::string&) { MessageBox(Txt(684), Txt(696), MB_ICONERROR); };
 }
 
@@ -124,7 +125,7 @@ bool TVroEditorFrame::Mark(const vro::TVro8EditResult& result)
     if (f)
         CheckField(f, QString::fromStdString(result->Message));
     else
-        MessageBox(QString::fromStdString(result->Message), Txt(696), MB_ICONERROR);
+        MessageBox(QString::fromStdString(result->Message), Txt(696), MB_ICONERROR); // 696: Device error
     return false;
 }
 

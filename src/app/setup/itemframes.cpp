@@ -365,7 +365,7 @@ TVro8TriggerSetupFrame::TVro8TriggerSetupFrame(vro::TVro8Setup& setup, bool read
     startTime_ = AddEdit(QStringLiteral("x70xStartTimeLabel"), QStringLiteral("StartTimeEdit"));
     MainLayout()->addStretch(1);
     ApplyCaptions();
-    CancelLabel()->setText(FrameButtonCaption(Txt(910)));
+    CancelLabel()->setText(FrameButtonCaption(Txt(910))); // 910: Discard
     auto rerow = [this](int) {
         if (filling_)
             return;

@@ -78,7 +78,7 @@ TVro8StartRecordingFrame::TVro8StartRecordingFrame(vro::TVro8Setup& setup, vro::
     MainLayout()->addStretch(1);
     ApplyCaptions();
     OkLabel()->setObjectName(QStringLiteral("x1xOkLabel"));
-    OkLabel()->setText(FrameButtonCaption(Txt(1175)));
+    OkLabel()->setText(FrameButtonCaption(Txt(1175))); // 1175: Start
     CancelLabel()->hide();
 
     auto changed = [this] {
@@ -130,17 +130,18 @@ void TVro8StartRecordingFrame::ShowChoices()
 {
     filling_ = true;
     const vro::TVro8StartChoices& c = page_->Choices();
-    SetItems(save_, {Txt(1221), Txt(1222)}, c.SaveToVro ? 1 : 0);
+    SetItems(save_, {Txt(1221), Txt(1222)}, c.SaveToVro ? 1 : 0); // 1221: Save to PC; 1222: Save to VRO
     SetItems(type_, Items(page_->TypeEntries()), c.RecordingType);
     SetItems(rate_, Items(page_->RateEntries()), c.SaveToVro ? c.VroRateIndex : c.PcRateIndex);
     rate_->setProperty("vroToVro", c.SaveToVro);
     SetItems(time_, Items(page_->TimeEntries()), c.TimeIndex);
+    // 1228: End when time has elapsed; 1229: Record continuously until terminated
     SetItems(option_, {Txt(1228), Txt(1229)}, c.RecordingOption);
     QStringList pre;
     for (int n = 1207; n <= 1217; ++n)
         pre << Txt(n);
     SetItems(preTrigger_, pre, c.PreTrigger);
-    SetItems(automatic_, {Txt(1218), Txt(1219)}, c.Automatic ? 1 : 0);
+    SetItems(automatic_, {Txt(1218), Txt(1219)}, c.Automatic ? 1 : 0); // 1218: Deactivated; 1219: Activated
     if (name_->text().toStdString() != c.Name)
         name_->setText(QString::fromStdString(c.Name));
     if (comment_->toPlainText().toStdString() != c.Comment)
@@ -153,7 +154,7 @@ void TVro8StartRecordingFrame::ShowChoices()
     // "Save to PC" needs the real-time frame.
     const bool canStart = c.SaveToVro || page_->CanStartOnline();
     OkLabel()->setEnabled(canStart);
-    OkLabel()->setToolTip(canStart ? QString() : Txt(1240));
+    OkLabel()->setToolTip(canStart ? QString() : Txt(1240)); // 1240: Real-time measurement
     state_->setVisible(running);
     ShowRows(page_->Controls());
 }
@@ -176,7 +177,7 @@ void TVro8StartRecordingFrame::Notice(const std::optional<vro::TVro8StartRecordi
         if (ReportDeviceError)
             ReportDeviceError(n->Message);
     } else {
-        MessageBox(QString::fromStdString(n->Message), Txt(696), MB_ICONERROR);
+        MessageBox(QString::fromStdString(n->Message), Txt(696), MB_ICONERROR); // 696: Device error
     }
 }
 

@@ -47,11 +47,19 @@ function(vro_library name srcs deps)
   endif()
 endfunction()
 
-# vro_test(NAME DEPS target... [QT]): one GoogleTest program from the
-# *_test.cpp of the current folder, registered with CTest test by test.
-# With QT the program is a QtTest program instead (one *_test.cpp each).
-function(vro_test name)
+# vro_test(DEPS target... [QT]): one GoogleTest program from the *_test.cpp
+# of the current folder, registered with CTest test by test. The folder names
+# the program: tests/LAYER/FOLDER gives LAYER_FOLDER_test (tests/LAYER gives
+# LAYER_test), so the tree of tests mirrors src/ by construction.
+# With QT each *_test.cpp is a QtTest program of its own, LAYER_FOLDER_BASE
+# (the CTest name LAYER_FOLDER.BASE), linked with the app tests' helpers.
+function(vro_test)
   cmake_parse_arguments(T "QT" "" "DEPS" ${ARGN})
+  if(T_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "vro_test() takes its name from the folder; drop '${T_UNPARSED_ARGUMENTS}'")
+  endif()
+  file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}/tests" "${CMAKE_CURRENT_SOURCE_DIR}")
+  string(REPLACE "/" "_" name "${rel}")
   file(GLOB srcs CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
   file(GLOB helpers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_support.cpp")
   if(NOT srcs)
@@ -65,7 +73,7 @@ function(vro_test name)
       get_filename_component(base "${s}" NAME_WE)
       add_executable(${name}_${base} ${s} ${helpers})
       set_target_properties(${name}_${base} PROPERTIES AUTOMOC ON)
-      target_link_libraries(${name}_${base} PRIVATE ${T_DEPS} Qt6::Test)
+      target_link_libraries(${name}_${base} PRIVATE ${T_DEPS} vro_app_test_support Qt6::Test)
       target_include_directories(${name}_${base} PRIVATE "${PROJECT_SOURCE_DIR}/tests")
       add_test(NAME ${name}.${base} COMMAND ${name}_${base})
       set_tests_properties(${name}.${base} PROPERTIES
@@ -73,6 +81,7 @@ function(vro_test name)
         TIMEOUT 300)
     endforeach()
   else()
+    set(name ${name}_test)
     add_executable(${name} ${srcs} ${helpers})
     # libcrypto last: static core libraries that need it may come late in the link line.
     target_link_libraries(${name} PRIVATE ${T_DEPS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads OpenSSL::Crypto)

@@ -2,7 +2,7 @@
 // connector, frame line details, saving, and the manual message checks.
 #include "app/diag/v24logform.h"
 #include "app/main/memmonitor.h"
-#include "app_support.h"
+#include "support/app_support.h"
 #include "link/dvxv24connector.h"
 #include "link/dvxv24memoryport.h"
 

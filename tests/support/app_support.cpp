@@ -1,4 +1,4 @@
-#include "app_support.h"
+#include "support/app_support.h"
 
 #include "core/config/applicationconfig.h"
 

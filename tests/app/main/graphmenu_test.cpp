@@ -7,7 +7,7 @@
 #include "app/look/buttonlabel.h"
 #include "app/main/documents.h"
 #include "app/main/mainform.h"
-#include "app_support.h"
+#include "support/app_support.h"
 #include "core/recording/recording.h"
 
 #include <QAction>

@@ -9,7 +9,7 @@
 #include "app/look/colors.h"
 #include "app/look/fieldcheck.h"
 #include "app/look/windowlayout.h"
-#include "app_support.h"
+#include "support/app_support.h"
 #include "core/text/texts.h"
 
 #include <QComboBox>

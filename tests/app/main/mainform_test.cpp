@@ -11,7 +11,7 @@
 #include "app/main/mainform.h"
 #include "app/main/mainmenu.h"
 #include "app/main/placement.h"
-#include "app_support.h"
+#include "support/app_support.h"
 #include "core/config/applicationconfig.h"
 #include "core/recording/recording.h"
 #include "core/text/texts.h"

@@ -7,7 +7,7 @@
 #include "app/look/apptext.h"
 #include "app/look/buttonlabel.h"
 #include "app/main/documents.h"
-#include "app_support.h"
+#include "support/app_support.h"
 #include "core/config/applicationconfig.h"
 #include "core/values/dvxdatetime.h"
 

@@ -4,7 +4,7 @@
 #include "app/main/mainform.h"
 #include "app/main/documents.h"
 #include "app/main/singleinstance.h"
-#include "app_support.h"
+#include "support/app_support.h"
 
 #include <QDir>
 #include <QFileInfo>

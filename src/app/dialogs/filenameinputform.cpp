@@ -28,7 +28,7 @@ TFilenameInputForm::TFilenameInputForm(const std::string& sampleName, std::int32
     auto* pl = new QVBoxLayout(presetGroup);
     presets_ = new QComboBox(presetGroup);
     presets_->setObjectName(QStringLiteral("PresetComboBox"));
-    for (const std::string& t : vro::TFilenameInputForm::PresetTexts())
+    for (const std::string& t : vro::TFilenameInputLogic::PresetTexts())
         presets_->addItem(QString::fromStdString(t));
     pl->addWidget(presets_);
     auto* digitsLabel = new QLabel(presetGroup);
@@ -37,7 +37,7 @@ TFilenameInputForm::TFilenameInputForm(const std::string& sampleName, std::int32
     pl->addWidget(digitsLabel);
     digits_ = new QComboBox(presetGroup);
     digits_->setObjectName(QStringLiteral("DigitComboBox"));
-    for (const std::string& t : vro::TFilenameInputForm::DigitTexts())
+    for (const std::string& t : vro::TFilenameInputLogic::DigitTexts())
         digits_->addItem(QString::fromStdString(t));
     pl->addWidget(digits_);
     layout->addWidget(presetGroup);
@@ -105,17 +105,17 @@ TFilenameInputForm::TFilenameInputForm(const std::string& sampleName, std::int32
         logic_.SetTemplateText(t.toStdString());
         FromLogic();
     });
-    auto act = [this](void (vro::TFilenameInputForm::*fn)()) {
+    auto act = [this](void (vro::TFilenameInputLogic::*fn)()) {
         return [this, fn] {
             (logic_.*fn)();
             FromLogic();
         };
     };
-    connect(clear, &TButtonLabel::clicked, this, act(&vro::TFilenameInputForm::Clear));
-    connect(date, &TButtonLabel::clicked, this, act(&vro::TFilenameInputForm::AppendDate));
-    connect(time, &TButtonLabel::clicked, this, act(&vro::TFilenameInputForm::AppendTime));
-    connect(number, &TButtonLabel::clicked, this, act(&vro::TFilenameInputForm::AppendNumber));
-    connect(name, &TButtonLabel::clicked, this, act(&vro::TFilenameInputForm::AppendName));
+    connect(clear, &TButtonLabel::clicked, this, act(&vro::TFilenameInputLogic::Clear));
+    connect(date, &TButtonLabel::clicked, this, act(&vro::TFilenameInputLogic::AppendDate));
+    connect(time, &TButtonLabel::clicked, this, act(&vro::TFilenameInputLogic::AppendTime));
+    connect(number, &TButtonLabel::clicked, this, act(&vro::TFilenameInputLogic::AppendNumber));
+    connect(name, &TButtonLabel::clicked, this, act(&vro::TFilenameInputLogic::AppendName));
     connect(ok, &TButtonLabel::clicked, this, &QDialog::accept);
     connect(cancel, &TButtonLabel::clicked, this, &QDialog::reject);
     FromLogic();
@@ -140,7 +140,7 @@ int TFilenameInputForm::Run(std::string& result, const std::string& sampleName, 
 {
     TFilenameInputForm form(sampleName, sampleNumber, sampleDateTime, QApplication::activeWindow());
     if (form.exec() != QDialog::Accepted)
-        return vro::TFilenameInputForm::Cancel(result);
+        return vro::TFilenameInputLogic::Cancel(result);
     return form.Logic().Accept(result);
 }
 

@@ -1,10 +1,10 @@
 // TFilenameInputForm: composes the file-name template for files copied out of
 // the recorder: a preset list with the digit count of "Nr", a free input with
 // four links that append placeholders, and a preview for a sample name, number
-// and date-time. The logic is the core's TFilenameInputForm. Texts from base 1301.
+// and date-time. The logic is the core's TFilenameInputLogic. Texts from base 1301.
 #pragma once
 
-#include "core/template/filenameinputform.h"
+#include "core/template/filenameinputlogic.h"
 
 #include <QDialog>
 
@@ -27,7 +27,7 @@ public:
     TFilenameInputForm(const std::string& sampleName, std::int32_t sampleNumber, double sampleDateTime,
                        QWidget* parent = nullptr);
 
-    const vro::TFilenameInputForm& Logic() const { return logic_; }
+    const vro::TFilenameInputLogic& Logic() const { return logic_; }
     QComboBox* PresetBox() const { return presets_; }
     QComboBox* DigitBox() const { return digits_; }
     QLineEdit* TemplateEdit() const { return template_; }
@@ -42,7 +42,7 @@ public:
 private:
     void FromLogic();
 
-    vro::TFilenameInputForm logic_;
+    vro::TFilenameInputLogic logic_;
     QComboBox* presets_ = nullptr;
     QComboBox* digits_ = nullptr;
     QGroupBox* free_ = nullptr;

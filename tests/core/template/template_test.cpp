@@ -1,4 +1,4 @@
-#include "core/template/filenameinputform.h"
+#include "core/template/filenameinputlogic.h"
 #include "core/template/filenameparser.h"
 #include "core/template/safefilename.h"
 
@@ -96,7 +96,7 @@ TEST(SafeFileNames, HostileNames)
 class InputForm : public ::testing::Test {
 protected:
     void SetUp() override { SelectTextLanguage("en"); }
-    TFilenameInputForm form{"SomeName", 2, At(2024, 3, 5, 14, 30, 5)};
+    TFilenameInputLogic form{"SomeName", 2, At(2024, 3, 5, 14, 30, 5)};
 };
 
 TEST_F(InputForm, StartsWithPresetZeroAndDigitOne)
@@ -105,11 +105,11 @@ TEST_F(InputForm, StartsWithPresetZeroAndDigitOne)
     EXPECT_EQ(form.TemplateText(), "%Name_%Nr:1_%Date_%Time");
     EXPECT_EQ(form.Preview(), "SomeName_2_2024-03-5_143005");
     EXPECT_FALSE(form.FreeInputVisible());
-    const auto texts = TFilenameInputForm::PresetTexts();
+    const auto texts = TFilenameInputLogic::PresetTexts();
     ASSERT_EQ(texts.size(), 5u);
     EXPECT_EQ(texts[0], "name_nr_date_time");
     EXPECT_EQ(texts[4], "free input");
-    EXPECT_EQ(TFilenameInputForm::DigitTexts().back(), "9");
+    EXPECT_EQ(TFilenameInputLogic::DigitTexts().back(), "9");
 }
 
 TEST_F(InputForm, DigitsAndPresets)
@@ -123,13 +123,13 @@ TEST_F(InputForm, DigitsAndPresets)
     std::string result = "old";
     EXPECT_EQ(form.Accept(result), 0);
     EXPECT_EQ(result, "%#:3_%n_%YYYY:2-%MM:2-%DD_%hh:2%mm:2%ss:2");
-    EXPECT_EQ(TFilenameInputForm::Cancel(result), 1);
+    EXPECT_EQ(TFilenameInputLogic::Cancel(result), 1);
     EXPECT_EQ(result, "");
 }
 
 TEST_F(InputForm, FreeInputComposition)
 {
-    form.ChoosePreset(TFilenameInputForm::FreeInputIndex);
+    form.ChoosePreset(TFilenameInputLogic::FreeInputIndex);
     EXPECT_TRUE(form.FreeInputVisible());
     EXPECT_EQ(form.TemplateText(), "%Name_%Nr:1_%Date_%Time"); // kept for editing
     form.Clear();

@@ -17,11 +17,11 @@
 
 namespace vro {
 
-class TFilenameInputForm {
+class TFilenameInputLogic {
 public:
     static constexpr int FreeInputIndex = 4;
 
-    TFilenameInputForm(std::string sampleName, std::int32_t sampleNumber, double sampleDateTime);
+    TFilenameInputLogic(std::string sampleName, std::int32_t sampleNumber, double sampleDateTime);
 
     // The five entries of the preset list (texts 1302..1306) and the digit
     // list "1".."9".

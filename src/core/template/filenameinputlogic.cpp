@@ -1,4 +1,4 @@
-#include "core/template/filenameinputform.h"
+#include "core/template/filenameinputlogic.h"
 
 #include "core/text/texts.h"
 #include "core/values/dvxdatautils.h"
@@ -23,13 +23,13 @@ void RemoveWithUnderscore(std::string& s, const std::string& what)
 
 } // namespace
 
-TFilenameInputForm::TFilenameInputForm(std::string sampleName, std::int32_t sampleNumber, double sampleDateTime)
+TFilenameInputLogic::TFilenameInputLogic(std::string sampleName, std::int32_t sampleNumber, double sampleDateTime)
     : sampleName_(std::move(sampleName)), sampleNumber_(sampleNumber), sampleDateTime_(sampleDateTime)
 {
     ChoosePreset(0);
 }
 
-std::vector<std::string> TFilenameInputForm::PresetTexts()
+std::vector<std::string> TFilenameInputLogic::PresetTexts()
 {
     std::vector<std::string> list;
     for (int i = 0; i <= FreeInputIndex; ++i)
@@ -37,7 +37,7 @@ std::vector<std::string> TFilenameInputForm::PresetTexts()
     return list;
 }
 
-std::vector<std::string> TFilenameInputForm::DigitTexts()
+std::vector<std::string> TFilenameInputLogic::DigitTexts()
 {
     std::vector<std::string> list;
     for (int i = 1; i <= 9; ++i)
@@ -45,7 +45,7 @@ std::vector<std::string> TFilenameInputForm::DigitTexts()
     return list;
 }
 
-void TFilenameInputForm::ChoosePreset(int index)
+void TFilenameInputLogic::ChoosePreset(int index)
 {
     if (index == FreeInputIndex) {
         preset_ = index;
@@ -63,7 +63,7 @@ void TFilenameInputForm::ChoosePreset(int index)
     Renew();
 }
 
-void TFilenameInputForm::ChooseDigits(int digits)
+void TFilenameInputLogic::ChooseDigits(int digits)
 {
     if (digits < 1 || digits > 9)
         return;
@@ -72,13 +72,13 @@ void TFilenameInputForm::ChooseDigits(int digits)
         ChoosePreset(preset_);
 }
 
-void TFilenameInputForm::SetTemplateText(std::string text)
+void TFilenameInputLogic::SetTemplateText(std::string text)
 {
     template_ = std::move(text);
     Renew();
 }
 
-void TFilenameInputForm::AppendPart(const std::string& part)
+void TFilenameInputLogic::AppendPart(const std::string& part)
 {
     template_ += part;
     if (!template_.empty() && template_[0] == '_')
@@ -86,19 +86,19 @@ void TFilenameInputForm::AppendPart(const std::string& part)
     Renew();
 }
 
-void TFilenameInputForm::AppendDate()
+void TFilenameInputLogic::AppendDate()
 {
     RemoveWithUnderscore(template_, "%Date");
     AppendPart("_%Date");
 }
 
-void TFilenameInputForm::AppendTime()
+void TFilenameInputLogic::AppendTime()
 {
     RemoveWithUnderscore(template_, "%Time");
     AppendPart("_%Time");
 }
 
-void TFilenameInputForm::AppendNumber()
+void TFilenameInputLogic::AppendNumber()
 {
     // "%Nr:" with its digit (a ":" at the end has none).
     std::size_t pos;
@@ -115,19 +115,19 @@ void TFilenameInputForm::AppendNumber()
     AppendPart("_%Nr:" + std::to_string(digits_));
 }
 
-void TFilenameInputForm::AppendName()
+void TFilenameInputLogic::AppendName()
 {
     RemoveWithUnderscore(template_, "%Name");
     AppendPart("_%Name");
 }
 
-void TFilenameInputForm::Clear()
+void TFilenameInputLogic::Clear()
 {
     template_.clear();
     Renew();
 }
 
-void TFilenameInputForm::Renew()
+void TFilenameInputLogic::Renew()
 {
     parser_.SetTemplate(template_);
     parser_.SetName(sampleName_);
@@ -136,13 +136,13 @@ void TFilenameInputForm::Renew()
     preview_ = parser_.Generate();
 }
 
-int TFilenameInputForm::Accept(std::string& result) const
+int TFilenameInputLogic::Accept(std::string& result) const
 {
     result = DvxTrim(parser_.GetPattern());
     return result.empty() ? 2 : 0;
 }
 
-int TFilenameInputForm::Cancel(std::string& result)
+int TFilenameInputLogic::Cancel(std::string& result)
 {
     result.clear();
     return 1;

@@ -3,13 +3,23 @@
 # with vro_test(). Sources are globbed from the folder itself, so adding a
 # file needs no edit of any CMakeLists.txt.
 
-# Adds every folder below DIR that holds a CMakeLists.txt (any depth).
+# vro_add_subfolders(DIR [ONLY name...]): adds every folder below DIR that
+# holds a CMakeLists.txt (any depth); with ONLY, just those below the named
+# top folders of DIR (the folders themselves included).
 function(vro_add_subfolders dir)
+  cmake_parse_arguments(A "" "" "ONLY" ${ARGN})
   file(GLOB_RECURSE lists CONFIGURE_DEPENDS "${dir}/*/CMakeLists.txt")
   list(SORT lists)
   foreach(l IN LISTS lists)
     get_filename_component(d "${l}" DIRECTORY)
     file(RELATIVE_PATH rel "${CMAKE_CURRENT_SOURCE_DIR}" "${d}")
+    if(A_ONLY)
+      file(RELATIVE_PATH below "${dir}" "${d}")
+      string(REGEX REPLACE "/.*" "" top "${below}")
+      if(NOT top IN_LIST A_ONLY)
+        continue()
+      endif()
+    endif()
     add_subdirectory("${d}" "${CMAKE_CURRENT_BINARY_DIR}/${rel}")
   endforeach()
 endfunction()

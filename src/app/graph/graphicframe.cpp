@@ -450,7 +450,7 @@ void TGraphicFrame::LayoutContainer()
         return wanted <= room ? a->WantedWidth()
                               : static_cast<int>(static_cast<long long>(a->WantedWidth()) * room / wanted);
     };
-    const auto place = [&](const std::vector<TYAxis*>& axes, QWidget* panel) {
+    const auto place = [&](const std::vector<TYAxis*>& axes) {
         int x = 0;
         for (TYAxis* a : axes) {
             const int aw = stripWidth(a);
@@ -459,8 +459,8 @@ void TGraphicFrame::LayoutContainer()
         }
         return x;
     };
-    const int lw = place(leftAxes_, leftPanel_);
-    const int rw = place(rightAxes_, rightPanel_);
+    const int lw = place(leftAxes_);
+    const int rw = place(rightAxes_);
     const int pw = std::max(w - lw - rw, 1);
     leftPanel_->setGeometry(0, top, lw, plotH);
     graph_->setGeometry(lw, top, pw, plotH);

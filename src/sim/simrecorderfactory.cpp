@@ -32,13 +32,13 @@ int IntOption(const TSimOptionValues& values, const std::string& name, int def, 
 
 // NAME:NUMBER[:STAMP],... of --recording-entries and --setup-entries; a
 // name holds any character but ":" and ",".
-struct TSimEntrySpec {
+struct TSimEntryArg {
     std::string Name;
     std::uint32_t Number = 0;
     std::optional<std::uint32_t> Stamp;
 };
 
-std::vector<TSimEntrySpec> ParseEntrySpecs(const std::string& option, const std::string& text)
+std::vector<TSimEntryArg> ParseEntryList(const std::string& option, const std::string& text)
 {
     auto number = [&](const std::string& item, const std::string& s) {
         std::size_t used = 0;
@@ -52,7 +52,7 @@ std::vector<TSimEntrySpec> ParseEntrySpecs(const std::string& option, const std:
             throw std::invalid_argument(option + ": \"" + item + "\": \"" + s + "\" is not a number 0..4294967295");
         return static_cast<std::uint32_t>(v);
     };
-    std::vector<TSimEntrySpec> out;
+    std::vector<TSimEntryArg> out;
     std::size_t from = 0;
     while (from <= text.size()) {
         const std::size_t comma = std::min(text.find(',', from), text.size());
@@ -64,7 +64,7 @@ std::vector<TSimEntrySpec> ParseEntrySpecs(const std::string& option, const std:
         if (c1 == std::string::npos || c1 == 0)
             throw std::invalid_argument(option + ": \"" + item + "\": expected NAME:NUMBER[:STAMP]");
         const std::size_t c2 = item.find(':', c1 + 1);
-        TSimEntrySpec e;
+        TSimEntryArg e;
         e.Name = item.substr(0, c1);
         e.Number = number(item, item.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1));
         if (c2 != std::string::npos)
@@ -178,7 +178,7 @@ std::shared_ptr<TSimRecorder> MakeSimRecorder(const TSimOptionValues& values)
             recordings.clear();
             std::uint32_t stamp = 820000000;
             int k = 0;
-            for (const TSimEntrySpec& e : ParseEntrySpecs("--recording-entries", it->second)) {
+            for (const TSimEntryArg& e : ParseEntryList("--recording-entries", it->second)) {
                 TSimRecording r;
                 r.Name = e.Name;
                 r.Number = e.Number;
@@ -195,16 +195,16 @@ std::shared_ptr<TSimRecorder> MakeSimRecorder(const TSimOptionValues& values)
                 ++k;
             }
         }
-        std::vector<TSimEntrySpec> setups = {{"Default setup", 1, {}}, {"Leak test", 2, {}}};
+        std::vector<TSimEntryArg> setups = {{"Default setup", 1, {}}, {"Leak test", 2, {}}};
         if (auto it = values.find("--setup-entries"); it != values.end())
-            setups = ParseEntrySpecs("--setup-entries", it->second);
+            setups = ParseEntryList("--setup-entries", it->second);
         recorder->ClearMemory();
         for (auto& r : recordings) {
             r.Handle = 0;
             r.Words.clear();
             recorder->AddRecording(std::move(r));
         }
-        for (const TSimEntrySpec& e : setups)
+        for (const TSimEntryArg& e : setups)
             recorder->AddSetup(e.Name, e.Number, e.Stamp);
     }
     if (values.count("--channels") || values.count("--minmax"))

@@ -60,7 +60,7 @@ struct TWindowPlacement {
 // height and top. Correct for work areas that do not start at 0.
 TPlacementRect ClampPlacement(TPlacementRect rect, const TPlacementRect& workArea, int minWidth = 0, int minHeight = 0);
 
-// The file name the Part prescribes, placed in the user's configuration folder.
+// PROGRAM-USER.vxacf (the program's name and the user's), in the user's configuration folder.
 std::filesystem::path DefaultConfigFileName(std::string_view programName = "vrowin");
 // The value of "--config FILE" or "--config=FILE" among the arguments, else
 // DefaultConfigFileName(programName).

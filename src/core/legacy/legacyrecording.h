@@ -116,7 +116,7 @@ private:
     friend class TLegacyParser;
 };
 
-// The spec's entry point: nothing when the file is no legacy file or is
+// The reader for a legacy file of any kind: nothing when the file is no legacy file or is
 // damaged; `error` (when given) then receives the reason.
 std::unique_ptr<TLegacyRecording> CreateLegacyReader(std::span<const std::uint8_t> file, std::string* error = nullptr,
                                                      TCodePage oemPage = TCodePage::Oem850);

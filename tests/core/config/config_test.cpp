@@ -159,7 +159,7 @@ TEST(IniList, FileShapeIsChecked)
 TEST(ConfigKeys, RegistryDefaultsAndRecentFiles)
 {
     TIniList empty;
-    // The Part's 54 fixed keys and the serial port's device path, each once.
+    // The 54 fixed keys and the serial port's device path, each once.
     std::set<std::pair<std::string_view, std::string_view>> keys;
     for (const cfg::TKeyInfo& k : cfg::Registry())
         EXPECT_TRUE(keys.emplace(k.section, k.key).second) << k.section << "/" << k.key;

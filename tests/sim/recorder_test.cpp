@@ -3,6 +3,7 @@
 // state machine, the online stream and the switchable faults.
 #include "sim/recorder.h"
 #include "sim/recorderfiles.h"
+#include "support/waituntil.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -116,8 +117,9 @@ TEST(SimRecorder, RecordingsHeadersAndSamplesAgree)
         EXPECT_EQ(pieces, (s.size() + 239) / 240 + 1);
         for (std::size_t i = 0; i < rec.Words.size(); i += 97)
             ASSERT_EQ(Get16(s, 2 * i), rec.Words[i]);
-        if (rec.TimeStamps()) // the first record starts with its time stamp
+        if (rec.TimeStamps()) { // the first record starts with its time stamp
             EXPECT_EQ(Get32(s, 0), rec.StartTime);
+        }
     }
     EXPECT_EQ(Ask(r, 'R', 20, U16(0x7FFF)), U16(3));
     EXPECT_EQ(Ask(r, 'R', 20, Bytes{1}), U16(2));
@@ -179,8 +181,8 @@ TEST(SimRecorder, RemoteRunStatesAndTheRecordingJustMade)
     auto ping = r.HandleFrame('R', 210, Bytes(4, 0));
     EXPECT_EQ(ping.Data, Bytes{0});
     EXPECT_GT(ping.Delay.count(), 0); // the ping waits while the recorder stores
-    std::this_thread::sleep_for(ping.Delay);
-    EXPECT_EQ(r.RemoteState(), ESimRemoteState::Finished);
+    // Stored once the announced delay has passed.
+    EXPECT_TRUE(vro::test::WaitUntil([&] { return r.RemoteState() == ESimRemoteState::Finished; }));
     EXPECT_EQ(r.HandleFrame('R', 210, Bytes(4, 0)).Delay.count(), 0);
     ASSERT_EQ(r.Recordings().size(), before + 1);
     // Readable without R 20 / R 22.
@@ -219,8 +221,9 @@ TEST(SimRecorder, OnlineStreamRecordsUntilEsc)
             sum = static_cast<std::uint8_t>(sum + s[pos + 2 + i]);
         const bool ok = s[pos + 3 + 2 * cc] == sum;
         EXPECT_EQ(ok, k % 5 != 4) << k;
-        if (ok)
+        if (ok) {
             EXPECT_EQ(static_cast<std::int16_t>(Get16(s, pos + 2)), r.StreamedRecords()[good++][0]);
+        }
         pos += 4 + 2 * cc;
     }
     r.HandleCancel();

@@ -302,7 +302,9 @@ TRecorderAnswer TSimRecorder::HandleFrame(char address, std::uint8_t number, std
 
 TRecorderAnswer TSimRecorder::Status2(std::int16_t s)
 {
-    return {false, {static_cast<std::uint8_t>(s), static_cast<std::uint8_t>(static_cast<std::uint16_t>(s) >> 8)}, {}};
+    TRecorderAnswer ans;
+    AppendLE(ans.Data, s);
+    return ans;
 }
 
 TRecorderAnswer TSimRecorder::ReadPiece(const TByteString& area, const TCall& c)

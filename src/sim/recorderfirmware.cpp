@@ -1,5 +1,7 @@
 #include "sim/recorderfirmware.h"
 
+#include "core/util/bytes.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -114,9 +116,7 @@ TSimFirmware::TWriteAnswer TSimFirmware::Write(int area, std::span<const std::ui
     std::vector<std::uint8_t>& flash = stored_[s];
     if (packet.size() < 4)
         return {false, 1, {}};
-    const std::uint32_t offset = static_cast<std::uint32_t>(packet[0]) | (static_cast<std::uint32_t>(packet[1]) << 8) |
-                                 (static_cast<std::uint32_t>(packet[2]) << 16) |
-                                 (static_cast<std::uint32_t>(packet[3]) << 24);
+    const std::uint32_t offset = GetU32(packet, 0);
     const std::size_t n = packet.size() - 4;
     if (offset > flash.size() || n > flash.size() - offset)
         return {false, 2, {}};

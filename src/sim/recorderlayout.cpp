@@ -1,5 +1,7 @@
 #include "sim/recorderlayout.h"
 
+#include "core/util/bytes.h"
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -7,24 +9,6 @@
 namespace vro::sim {
 
 namespace {
-
-// Little-endian writes into a byte string at a fixed position.
-void W8(TByteString& b, std::size_t at, std::uint8_t v) { b.at(at) = v; }
-void W16(TByteString& b, std::size_t at, std::uint16_t v)
-{
-    b.at(at) = static_cast<std::uint8_t>(v);
-    b.at(at + 1) = static_cast<std::uint8_t>(v >> 8);
-}
-void W32(TByteString& b, std::size_t at, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b.at(at + i) = static_cast<std::uint8_t>(v >> (8 * i));
-}
-void WText(TByteString& b, std::size_t at, std::size_t width, const std::string& s)
-{
-    for (std::size_t i = 0; i < width; ++i)
-        b.at(at + i) = i < s.size() ? static_cast<std::uint8_t>(s[i]) : 0;
-}
 
 // Field positions of the recorder's header for one layout.
 struct THeaderMap {
@@ -101,12 +85,12 @@ void GenerateSamples(TSimRecording& rec)
 TByteString WriteIdent(const std::string& text, std::uint16_t comVersion, std::int16_t hardwareVariant)
 {
     TByteString b(80, 0);
-    WText(b, 0, 14, text);
+    PutText(b, 0, 14, text);
     // Filler the system does not read: a serial-number-like pattern.
     for (std::size_t i = 14; i < 26; ++i)
         b[i] = static_cast<std::uint8_t>('0' + (i % 10));
-    W16(b, 26, comVersion);
-    W16(b, 28, static_cast<std::uint16_t>(hardwareVariant));
+    PutLE<std::uint16_t>(b, 26, comVersion);
+    PutLE<std::uint16_t>(b, 28, static_cast<std::uint16_t>(hardwareVariant));
     for (std::size_t i = 30; i < 80; ++i)
         b[i] = static_cast<std::uint8_t>(0xA0 + (i % 16));
     return b;
@@ -117,33 +101,33 @@ TByteString WriteChannel(int comVersion, const TSimChannel& c)
     TByteString b(ChannelBytes(comVersion), 0);
     switch (comVersion) {
     case 1: // 16-bit ranges, 8-bit decimals, no sub-channel
-        W16(b, 0, static_cast<std::uint16_t>(c.LoRange));
-        W16(b, 2, static_cast<std::uint16_t>(c.HiRange));
-        W8(b, 4, static_cast<std::uint8_t>(c.Decimals));
-        W8(b, 5, c.Input);
-        W16(b, 6, static_cast<std::uint16_t>(c.DataType));
-        WText(b, 8, 32, c.Name);
-        WText(b, 40, 8, c.Unit);
+        PutLE<std::uint16_t>(b, 0, static_cast<std::uint16_t>(c.LoRange));
+        PutLE<std::uint16_t>(b, 2, static_cast<std::uint16_t>(c.HiRange));
+        b.at(4) = static_cast<std::uint8_t>(c.Decimals);
+        b.at(5) = c.Input;
+        PutLE<std::uint16_t>(b, 6, static_cast<std::uint16_t>(c.DataType));
+        PutText(b, 8, 32, c.Name);
+        PutText(b, 40, 8, c.Unit);
         break;
     case 2:
-        W16(b, 0, static_cast<std::uint16_t>(c.LoRange));
-        W16(b, 2, static_cast<std::uint16_t>(c.HiRange));
-        W16(b, 4, c.Decimals);
-        W8(b, 6, c.Input);
-        W8(b, 7, c.SubChannel);
-        W16(b, 8, static_cast<std::uint16_t>(c.DataType));
-        WText(b, 10, 32, c.Name);
-        WText(b, 42, 8, c.Unit);
+        PutLE<std::uint16_t>(b, 0, static_cast<std::uint16_t>(c.LoRange));
+        PutLE<std::uint16_t>(b, 2, static_cast<std::uint16_t>(c.HiRange));
+        PutLE<std::uint16_t>(b, 4, c.Decimals);
+        b.at(6) = c.Input;
+        b.at(7) = c.SubChannel;
+        PutLE<std::uint16_t>(b, 8, static_cast<std::uint16_t>(c.DataType));
+        PutText(b, 10, 32, c.Name);
+        PutText(b, 42, 8, c.Unit);
         break;
     default:
-        W32(b, 0, static_cast<std::uint32_t>(c.LoRange));
-        W32(b, 4, static_cast<std::uint32_t>(c.HiRange));
-        W16(b, 8, c.Decimals);
-        W8(b, 10, c.Input);
-        W8(b, 11, c.SubChannel);
-        W16(b, 12, static_cast<std::uint16_t>(c.DataType));
-        WText(b, 14, 32, c.Name);
-        WText(b, 46, 8, c.Unit);
+        PutLE<std::uint32_t>(b, 0, static_cast<std::uint32_t>(c.LoRange));
+        PutLE<std::uint32_t>(b, 4, static_cast<std::uint32_t>(c.HiRange));
+        PutLE<std::uint16_t>(b, 8, c.Decimals);
+        b.at(10) = c.Input;
+        b.at(11) = c.SubChannel;
+        PutLE<std::uint16_t>(b, 12, static_cast<std::uint16_t>(c.DataType));
+        PutText(b, 14, 32, c.Name);
+        PutText(b, 46, 8, c.Unit);
         b[54] = 0x5A; // spare bytes: not read by the PC
         b[55] = 0xA5;
         break;
@@ -154,21 +138,21 @@ TByteString WriteChannel(int comVersion, const TSimChannel& c)
 TByteString WriteTriggerEvent(const TSimTriggerEvent& e)
 {
     TByteString b(32, 0);
-    W32(b, 0, e.StartDate);
-    W32(b, 4, e.StartTime);
-    W16(b, 8, e.ActiveState);
-    W16(b, 10, e.Source);
-    W16(b, 12, e.Input);
-    W16(b, 14, e.Edge);
-    W8(b, 16, e.Sensor);
-    W8(b, 17, e.SubChannel);
-    W16(b, 18, static_cast<std::uint16_t>(e.Value));
-    W16(b, 20, e.Direction);
-    W16(b, 22, static_cast<std::uint16_t>(e.LoLimet));
-    W16(b, 24, static_cast<std::uint16_t>(e.HiLimit));
-    W16(b, 26, e.Count);
-    W16(b, 28, e.Distance);
-    W16(b, 30, e.StartMode);
+    PutLE<std::uint32_t>(b, 0, e.StartDate);
+    PutLE<std::uint32_t>(b, 4, e.StartTime);
+    PutLE<std::uint16_t>(b, 8, e.ActiveState);
+    PutLE<std::uint16_t>(b, 10, e.Source);
+    PutLE<std::uint16_t>(b, 12, e.Input);
+    PutLE<std::uint16_t>(b, 14, e.Edge);
+    b.at(16) = e.Sensor;
+    b.at(17) = e.SubChannel;
+    PutLE<std::uint16_t>(b, 18, static_cast<std::uint16_t>(e.Value));
+    PutLE<std::uint16_t>(b, 20, e.Direction);
+    PutLE<std::uint16_t>(b, 22, static_cast<std::uint16_t>(e.LoLimet));
+    PutLE<std::uint16_t>(b, 24, static_cast<std::uint16_t>(e.HiLimit));
+    PutLE<std::uint16_t>(b, 26, e.Count);
+    PutLE<std::uint16_t>(b, 28, e.Distance);
+    PutLE<std::uint16_t>(b, 30, e.StartMode);
     return b;
 }
 
@@ -176,20 +160,20 @@ TByteString WriteHeader(int comVersion, const TSimRecording& r)
 {
     const THeaderMap& m = MapOf(comVersion);
     TByteString b(m.size, 0);
-    W32(b, 0, 0x00C0FFEE); // not used by the PC
-    WText(b, 4, 32, r.Name);
-    W32(b, 36, r.Number);
-    W32(b, 40, r.StartTime);
+    PutLE<std::uint32_t>(b, 0, 0x00C0FFEE); // not used by the PC
+    PutText(b, 4, 32, r.Name);
+    PutLE<std::uint32_t>(b, 36, r.Number);
+    PutLE<std::uint32_t>(b, 40, r.StartTime);
     const std::int32_t recordSize = r.WordsPerRecord();
-    W32(b, 44, static_cast<std::uint32_t>(recordSize * static_cast<std::int32_t>(r.RecordCount)));
-    W32(b, 48, r.RecordCount);
-    W32(b, 56, r.Type);
-    W32(b, 60, static_cast<std::uint32_t>(r.SimpleCurveMode));
-    W32(b, 64, static_cast<std::uint32_t>(r.SampleRate));
-    W32(b, 68, static_cast<std::uint32_t>(r.Channels.size()));
-    W32(b, 72, static_cast<std::uint32_t>(r.Channels.size() * (r.MinMax() ? 3 : 1)));
-    W32(b, 76, static_cast<std::uint32_t>(recordSize));
-    W32(b, 80, r.StopTime);
+    PutLE<std::uint32_t>(b, 44, static_cast<std::uint32_t>(recordSize * static_cast<std::int32_t>(r.RecordCount)));
+    PutLE<std::uint32_t>(b, 48, r.RecordCount);
+    PutLE<std::uint32_t>(b, 56, r.Type);
+    PutLE<std::uint32_t>(b, 60, static_cast<std::uint32_t>(r.SimpleCurveMode));
+    PutLE<std::uint32_t>(b, 64, static_cast<std::uint32_t>(r.SampleRate));
+    PutLE<std::uint32_t>(b, 68, static_cast<std::uint32_t>(r.Channels.size()));
+    PutLE<std::uint32_t>(b, 72, static_cast<std::uint32_t>(r.Channels.size() * (r.MinMax() ? 3 : 1)));
+    PutLE<std::uint32_t>(b, 76, static_cast<std::uint32_t>(recordSize));
+    PutLE<std::uint32_t>(b, 80, r.StopTime);
     for (std::size_t i = 0; i < r.Channels.size() && i < m.channelCount; ++i) {
         TSimChannel c = r.Channels[i];
         if (comVersion <= 2)
@@ -202,26 +186,26 @@ TByteString WriteHeader(int comVersion, const TSimRecording& r)
         auto rec = WriteTriggerEvent(e);
         std::copy(rec.begin(), rec.end(), b.begin() + static_cast<long>(m.triggers + t * 32));
     }
-    W32(b, m.combination, static_cast<std::uint32_t>(r.Combination));
-    W32(b, m.trigTime, r.TriggerTime);
-    W32(b, m.trigState, static_cast<std::uint32_t>(r.TriggerState));
-    W32(b, m.preTrig, static_cast<std::uint32_t>(r.PreTriggerCount));
+    PutLE<std::uint32_t>(b, m.combination, static_cast<std::uint32_t>(r.Combination));
+    PutLE<std::uint32_t>(b, m.trigTime, r.TriggerTime);
+    PutLE<std::uint32_t>(b, m.trigState, static_cast<std::uint32_t>(r.TriggerState));
+    PutLE<std::uint32_t>(b, m.preTrig, static_cast<std::uint32_t>(r.PreTriggerCount));
     if (m.reserved)
-        W32(b, m.reserved, 0x11223344);
-    WText(b, m.comment, 512, r.Comment);
-    W16(b, m.display, 7);
-    W16(b, m.display + 2, 9);
+        PutLE<std::uint32_t>(b, m.reserved, 0x11223344);
+    PutText(b, m.comment, 512, r.Comment);
+    PutLE<std::uint16_t>(b, m.display, 7);
+    PutLE<std::uint16_t>(b, m.display + 2, 9);
     return b;
 }
 
 TByteString WriteEntry(std::uint16_t handle, const std::string& name, std::uint32_t number, std::uint32_t date)
 {
     TByteString b(44, 0);
-    W16(b, 0, handle);
+    PutLE<std::uint16_t>(b, 0, handle);
     b[2] = 0x77; // not used
-    WText(b, 4, 32, name);
-    W32(b, 36, number);
-    W32(b, 40, date);
+    PutText(b, 4, 32, name);
+    PutLE<std::uint32_t>(b, 36, number);
+    PutLE<std::uint32_t>(b, 40, date);
     return b;
 }
 
@@ -230,8 +214,7 @@ TByteString WriteSampleBytes(const std::vector<std::uint16_t>& words)
     TByteString b;
     b.reserve(words.size() * 2);
     for (auto w : words) {
-        b.push_back(static_cast<std::uint8_t>(w));
-        b.push_back(static_cast<std::uint8_t>(w >> 8));
+        AppendLE(b, w);
     }
     return b;
 }
@@ -242,8 +225,7 @@ TByteString WriteOnlineRecord(const std::vector<std::int16_t>& values, std::uint
     std::uint8_t sum = 0;
     for (auto v : values) {
         const auto u = static_cast<std::uint16_t>(v);
-        b.push_back(static_cast<std::uint8_t>(u));
-        b.push_back(static_cast<std::uint8_t>(u >> 8));
+        AppendLE(b, u);
         sum = static_cast<std::uint8_t>(sum + static_cast<std::uint8_t>(u) + static_cast<std::uint8_t>(u >> 8));
     }
     b.push_back(status);
@@ -257,9 +239,7 @@ TByteString WriteOnlineEvent(const std::vector<std::array<std::int16_t, 3>>& tri
     TByteString b{0x88, 0x88};
     for (const auto& t : triples)
         for (auto v : t) {
-            const auto u = static_cast<std::uint16_t>(v);
-            b.push_back(static_cast<std::uint8_t>(u));
-            b.push_back(static_cast<std::uint8_t>(u >> 8));
+            AppendLE(b, v);
         }
     b.push_back(status);
     b.push_back(freeByte);

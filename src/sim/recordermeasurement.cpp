@@ -56,10 +56,8 @@ TByteString TSimRecorder::CurrentValues() const
             words.push_back(e.Min);
             words.push_back(e.Max);
         }
-        for (auto w : words) {
-            out.push_back(static_cast<std::uint8_t>(w));
-            out.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(w) >> 8));
-        }
+        for (auto w : words)
+            AppendLE(out, w);
     }
     if (out.size() > 192)
         out.resize(192);

@@ -1,18 +1,12 @@
 #include "sim/setupstore.h"
 
+#include "core/util/bytes.h"
+
 namespace vro::sim {
 
 namespace {
 
 using TBlock = std::vector<std::uint8_t>;
-
-std::uint16_t W16(const TBlock& b, std::size_t o) { return static_cast<std::uint16_t>(b[o] | (b[o + 1] << 8)); }
-
-std::uint32_t W32(const TBlock& b, std::size_t o)
-{
-    return static_cast<std::uint32_t>(b[o]) | (static_cast<std::uint32_t>(b[o + 1]) << 8) |
-           (static_cast<std::uint32_t>(b[o + 2]) << 16) | (static_cast<std::uint32_t>(b[o + 3]) << 24);
-}
 
 // A 0-padded character field (the recorder's texts are plain ASCII here).
 std::string Chars(const TBlock& b, std::size_t o, std::size_t width)
@@ -33,24 +27,24 @@ std::optional<TSimSensorFields> TSimSetupStore::DecodeSensor(int v, const TBlock
     if (o + 60 > b.size())
         return std::nullopt;
     TSimSensorFields f;
-    f.Factor = W32(b, o);
+    f.Factor = GetU32(b, o);
     if (v == 1) {
-        f.ActiveState = W16(b, o + 4);
-        f.Mode = W16(b, o + 6);
-        f.Signal = W16(b, o + 8);
-        f.Spare1 = W16(b, o + 10);
-        f.LoRange = static_cast<std::int16_t>(W16(b, o + 12));
-        f.HiRange = static_cast<std::int16_t>(W16(b, o + 14));
-        f.Decimals = W16(b, o + 16);
-        f.Spare2 = W16(b, o + 18);
+        f.ActiveState = GetU16(b, o + 4);
+        f.Mode = GetU16(b, o + 6);
+        f.Signal = GetU16(b, o + 8);
+        f.Spare1 = GetU16(b, o + 10);
+        f.LoRange = static_cast<std::int16_t>(GetU16(b, o + 12));
+        f.HiRange = static_cast<std::int16_t>(GetU16(b, o + 14));
+        f.Decimals = GetU16(b, o + 16);
+        f.Spare2 = GetU16(b, o + 18);
     } else {
-        f.SubChannelMask = static_cast<std::int32_t>(W32(b, o + 4));
-        f.ActiveState = W16(b, o + 8);
-        f.Mode = W16(b, o + 10);
-        f.Signal = W16(b, o + 12);
-        f.LoRange = static_cast<std::int16_t>(W16(b, o + 14));
-        f.HiRange = static_cast<std::int16_t>(W16(b, o + 16));
-        f.Decimals = W16(b, o + 18);
+        f.SubChannelMask = static_cast<std::int32_t>(GetU32(b, o + 4));
+        f.ActiveState = GetU16(b, o + 8);
+        f.Mode = GetU16(b, o + 10);
+        f.Signal = GetU16(b, o + 12);
+        f.LoRange = static_cast<std::int16_t>(GetU16(b, o + 14));
+        f.HiRange = static_cast<std::int16_t>(GetU16(b, o + 16));
+        f.Decimals = GetU16(b, o + 18);
     }
     f.Name = Chars(b, o + 20, 32);
     f.MUnit = Chars(b, o + 52, 8);
@@ -66,21 +60,21 @@ std::optional<TSimTriggerFields> TSimSetupStore::DecodeTrigger(const TBlock& b, 
     if (o + 32 + 4 > b.size())
         return std::nullopt;
     TSimTriggerFields t;
-    t.StartDate = W32(b, o);
-    t.StartTime = W32(b, o + 4);
-    t.ActiveState = W16(b, o + 8);
-    t.Source = W16(b, o + 10);
-    t.Input = W16(b, o + 12);
-    t.Edge = W16(b, o + 14);
+    t.StartDate = GetU32(b, o);
+    t.StartTime = GetU32(b, o + 4);
+    t.ActiveState = GetU16(b, o + 8);
+    t.Source = GetU16(b, o + 10);
+    t.Input = GetU16(b, o + 12);
+    t.Edge = GetU16(b, o + 14);
     t.Sensor = b[o + 16];
     t.SubChannel = b[o + 17];
-    t.Value = static_cast<std::int16_t>(W16(b, o + 18));
-    t.Direction = W16(b, o + 20);
-    t.LoLimet = static_cast<std::int16_t>(W16(b, o + 22));
-    t.HiLimit = static_cast<std::int16_t>(W16(b, o + 24));
-    t.Count = W16(b, o + 26);
-    t.Distance = W16(b, o + 28);
-    t.StartMode = W16(b, o + 30);
+    t.Value = static_cast<std::int16_t>(GetU16(b, o + 18));
+    t.Direction = GetU16(b, o + 20);
+    t.LoLimet = static_cast<std::int16_t>(GetU16(b, o + 22));
+    t.HiLimit = static_cast<std::int16_t>(GetU16(b, o + 24));
+    t.Count = GetU16(b, o + 26);
+    t.Distance = GetU16(b, o + 28);
+    t.StartMode = GetU16(b, o + 30);
     return t;
 }
 
@@ -107,7 +101,7 @@ std::optional<std::uint32_t> TSimSetupStore::Combination() const
     const TBlock b = recorder_.Block(101);
     if (b.size() < 4)
         return std::nullopt;
-    return W32(b, b.size() - 4);
+    return GetU32(b, b.size() - 4);
 }
 
 std::optional<std::string> TSimSetupStore::RecordingName() const

@@ -2,6 +2,7 @@
 // A recording file loaded and saved without changes comes out byte for byte
 // as it went in.
 #include "cli/verb.h"
+#include "core/util/text.h"
 #include "core/construct/loadrecordingfile.h"
 
 #include "core/recording/recording.h"
@@ -12,14 +13,6 @@
 namespace vro::cli {
 
 namespace {
-
-bool HasExtension(const std::string& name, const std::string& ext)
-{
-    std::string e = std::filesystem::path(name).extension().string();
-    for (auto& ch : e)
-        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return e == ext;
-}
 
 int Run(TArgs& args)
 {

@@ -7,6 +7,7 @@
 //   --all DIR [--template T]     every recording into a folder; file names from
 //                                the template, else "name-00012.vxrf"
 #include "cli/devicesession.h"
+#include "core/util/text.h"
 #include "cli/verb.h"
 #include "device/manager/vro8manager.h"
 
@@ -96,7 +97,7 @@ int Run(TArgs& args)
     s.Device().Directory.RefreshRecordings();
     if (index >= 0) {
         const std::string out = args.Positional(0, "OUT.vxrf");
-        if (std::filesystem::path(out).extension() != ".vxrf")
+        if (!HasExtension(out, ".vxrf"))
             throw EUsage("unsupported output format \"" + out + "\" (only .vxrf)");
         if (index >= s.Device().Directory.Count())
             throw std::runtime_error("the recorder holds " + std::to_string(s.Device().Directory.Count()) +

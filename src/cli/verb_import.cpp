@@ -5,6 +5,8 @@
 // dialog's place. --show-guess prints what the analysis found.
 #include "cli/verb.h"
 
+#include "core/util/text.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -114,7 +116,7 @@ int Run(TArgs& args)
     if (positionals.size() < 2 && !showGuess)
         throw EUsage("missing OUT.vxrf");
     const std::string out = positionals.size() >= 2 ? positionals[1] : "";
-    if (!out.empty() && std::filesystem::path(out).extension() != ".vxrf")
+    if (!out.empty() && !HasExtension(out, ".vxrf"))
         throw EUsage("unsupported output format \"" + out + "\" (only .vxrf)");
 
     std::string content;

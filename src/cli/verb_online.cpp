@@ -8,6 +8,7 @@
 // type 1, a full event log, or a stream that stops (a broken run: what came
 // is written, text 1250, exit 1).
 #include "cli/devicesession.h"
+#include "core/util/text.h"
 #include "cli/verb.h"
 
 #include "core/construct/construct.h"
@@ -212,7 +213,7 @@ int RunOnline(TArgs& args)
     if (columns && !asJson)
         throw EUsage("--columns goes with --json");
     const std::string out = args.Positional(0, "OUT.vxrf");
-    if (std::filesystem::path(out).extension() != ".vxrf")
+    if (!HasExtension(out, ".vxrf"))
         throw EUsage("unsupported output format \"" + out + "\" (only .vxrf)");
 
     TDeviceSession s(*port, baud);

@@ -11,6 +11,7 @@
 //   download OUT.vxrf   the recording the recorder has just made
 // Ctrl-C during the supervision stops the recorder (R 210) and exits 130.
 #include "cli/devicesession.h"
+#include "core/util/text.h"
 #include "cli/verb.h"
 
 #include "core/manager/recordingmanager.h"
@@ -215,7 +216,7 @@ int RunStart(TArgs& args)
     if (series && !c.AutomaticInEffect())
         throw EUsage("--series needs --automatic with a type that offers it (1, 3, or 2 with --save vro)");
     for (const auto* p : {&wait, &series})
-        if (*p && std::filesystem::path(**p).extension() != ".vxrf")
+        if (*p && !HasExtension(**p, ".vxrf"))
             throw EUsage("unsupported output format \"" + **p + "\" (only .vxrf)");
     if (!c.SaveToVro && !wait)
         throw EUsage("--save pc takes --wait OUT.vxrf");
@@ -336,7 +337,7 @@ int RunDownload(TArgs& args)
     TDeviceSession s(args);
     args.CheckAllUsed(1);
     const std::string out = args.Positional(0, "OUT.vxrf");
-    if (std::filesystem::path(out).extension() != ".vxrf")
+    if (!HasExtension(out, ".vxrf"))
         throw EUsage("unsupported output format \"" + out + "\" (only .vxrf)");
     try {
         s.Connect();

@@ -1,5 +1,7 @@
 #include "link/dvxv24logtext.h"
 
+#include "core/util/text.h"
+
 #include "core/util/charset.h"
 #include "core/values/dvxdatautils.h"
 
@@ -34,14 +36,6 @@ int HexDigit(char c)
     return -1;
 }
 
-std::string Trim(const std::string& s)
-{
-    const auto b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos)
-        return {};
-    const auto e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
-}
 } // namespace
 
 std::string DecodeHeaderLine()
@@ -127,11 +121,11 @@ std::vector<std::uint8_t> ParseManualData(const std::vector<std::string>& lines)
 {
     std::vector<std::uint8_t> out;
     for (const auto& raw : lines) {
-        const std::string line = Trim(raw);
+        const std::string line(Trim(raw));
         if (line.empty())
             continue;
         const auto colon = line.find(':');
-        const std::string valueText = Trim(line.substr(0, colon));
+        const std::string valueText(Trim(line.substr(0, colon)));
         int size = 1;
         if (colon != std::string::npos) {
             try {

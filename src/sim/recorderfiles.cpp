@@ -1,4 +1,5 @@
 #include "sim/recorderfiles.h"
+#include "core/util/text.h"
 #include "core/construct/loadrecordingfile.h"
 
 #include "core/recording/recording.h"
@@ -102,7 +103,7 @@ std::vector<TSimRecording> LoadSimRecordings(const std::filesystem::path& folder
         throw std::runtime_error("--recordings: \"" + folder.string() + "\" is not a folder");
     std::vector<std::filesystem::path> files;
     for (const auto& e : std::filesystem::directory_iterator(folder, ec))
-        if (e.is_regular_file() && e.path().extension() == ".vxrf")
+        if (e.is_regular_file() && HasExtension(e.path().string(), ".vxrf"))
             files.push_back(e.path());
     if (ec)
         throw std::runtime_error("--recordings: " + folder.string() + ": " + ec.message());

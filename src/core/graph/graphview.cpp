@@ -1,5 +1,7 @@
 #include "core/graph/graphview.h"
 
+#include "core/util/text.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -17,15 +19,6 @@ constexpr TRgb kColors[10] = {{255, 0, 0},   {0, 0, 160},   {0, 128, 0},   {255,
                               {96, 96, 255}, {0, 255, 255}, {224, 224, 0}, {176, 176, 176}, {0, 0, 0}};
 
 std::int64_t Round64(double x) { return static_cast<std::int64_t>(RoundHalfEven(x)); }
-
-std::string Trim(const std::string& s)
-{
-    const auto a = s.find_first_not_of(" \t\r\n");
-    if (a == std::string::npos)
-        return {};
-    const auto b = s.find_last_not_of(" \t\r\n");
-    return s.substr(a, b - a + 1);
-}
 
 std::string Key8(int a, int b, int c, std::int64_t d, std::int64_t e, int f, const std::string& g, const std::string& h)
 {
@@ -546,7 +539,7 @@ void TPrinterView::Layout(int pageWidth, int pageHeight, const TCanvasMetrics& c
 
 TSnapshot& SaveSnapshot(TRecording& recording, const std::string& name, const std::string& description)
 {
-    std::string n = Trim(name);
+    std::string n(Trim(name));
     if (n.empty())
         n = text(356);
     TSnapshot& s = recording.SnapshotCamera.Add(recording.GetViewState(), n);
@@ -610,7 +603,7 @@ int TSnapshotListLogic::DeleteSelected(std::vector<int> selected, const std::str
 
 void TSnapshotListLogic::Rename(int i, const std::string& name)
 {
-    const std::string n = Trim(name);
+    const std::string n(Trim(name));
     if (n.empty() || i < 0 || i >= recording_->SnapshotCamera.Count())
         return;
     recording_->SnapshotCamera.Items(i).Name = n;

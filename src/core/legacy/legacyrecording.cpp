@@ -1,5 +1,7 @@
 #include "core/legacy/legacyrecording.h"
 
+#include "core/util/text.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -36,17 +38,6 @@ constexpr std::array<int, 16> kRateCodeToRow = {3, 4, 5, 6, 7, 8, 9, 10, 11, 12,
 bool Matches(std::span<const std::uint8_t> header, std::string_view text)
 {
     return header.size() >= text.size() && std::memcmp(header.data(), text.data(), text.size()) == 0;
-}
-
-std::string Trim(std::string s)
-{
-    const auto blank = [](unsigned char c) { return c <= ' '; };
-    while (!s.empty() && blank(static_cast<unsigned char>(s.back())))
-        s.pop_back();
-    std::size_t i = 0;
-    while (i < s.size() && blank(static_cast<unsigned char>(s[i])))
-        ++i;
-    return s.substr(i);
 }
 
 int ColorFromClass(long long colorClass, int channelIndex)

@@ -1,5 +1,7 @@
 #include "core/live/sevenseg.h"
 
+#include "core/util/text.h"
+
 #include "core/util/numeric.h"
 
 #include <algorithm>
@@ -60,16 +62,6 @@ constexpr std::array<std::uint8_t, 0x5B - 0x20> kMasks = [] {
 }();
 
 bool IsSeparator(char c) { return c == ',' || c == '.' || c == ':' || c == ';'; }
-
-std::string_view Trim(std::string_view s)
-{
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; };
-    while (!s.empty() && blank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && blank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 std::array<TSegPoint, 6> Horizontal(int x1, int x2, int y, int t)
 {

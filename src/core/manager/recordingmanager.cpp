@@ -1,4 +1,5 @@
 #include "core/manager/recordingmanager.h"
+#include "core/util/text.h"
 #include "core/construct/loadrecordingfile.h"
 
 #include <algorithm>
@@ -24,14 +25,6 @@ std::string Format1(const std::string& pattern, const std::string& arg)
     if (p == std::string::npos)
         return pattern;
     return pattern.substr(0, p) + arg + pattern.substr(p + 2);
-}
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
 // An absolute, normalised form of a file name typed or chosen by the user,

@@ -1,5 +1,7 @@
 #include "core/textimport/textfilehandler.h"
 
+#include "core/util/text.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>

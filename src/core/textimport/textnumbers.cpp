@@ -1,5 +1,7 @@
 #include "core/textimport/textnumbers.h"
 
+#include "core/util/text.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -14,10 +16,7 @@ namespace {
 
 constexpr std::size_t kMaxNumberText = 80;
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
 // Optional sign, then digits of `base` up to the end. Values up to 2^64-1
 // before the sign; the caller checks its own range.
 std::optional<long double> ReadDigits(std::string_view s, int base, bool allowSign)
@@ -53,7 +52,7 @@ std::optional<TSmallText> Prepare(std::string_view text, bool dropBlanks)
     for (char c : text) {
         if (dropBlanks && IsBlank(c))
             continue;
-        t.buf[t.len++] = Lower(c);
+        t.buf[t.len++] = LowerAscii(c);
     }
     if (t.len == 0)
         return std::nullopt;
@@ -99,15 +98,6 @@ std::optional<long double> ReadIntegerNotation(std::string_view s, bool binary)
 
 } // namespace
 
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::optional<double> ReadNumber(std::string_view text)
 {
     text = Trim(text);
@@ -119,7 +109,7 @@ std::optional<double> ReadNumber(std::string_view text)
     if (text.empty() || text.size() > kMaxNumberText)
         return std::nullopt;
     const char first = text.front();
-    const char last = Lower(text.back());
+    const char last = LowerAscii(text.back());
     const bool hexPrefix = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     if (first == '$' || last == 'd' || last == 'h' || hexPrefix || last == 'b') {
         auto t = Prepare(text, last == 'b');
@@ -335,8 +325,8 @@ std::optional<double> ReadTime(TCursor& c, const TTextLocale& locale)
     int hour = *h;
     c.SkipBlanks();
     if (c.s.size() - c.pos >= 2) {
-        const char a = Lower(c.s[c.pos]);
-        const char b = Lower(c.s[c.pos + 1]);
+        const char a = LowerAscii(c.s[c.pos]);
+        const char b = LowerAscii(c.s[c.pos + 1]);
         if ((a == 'a' || a == 'p') && b == 'm') {
             if (hour < 1 || hour > 12)
                 return std::nullopt;

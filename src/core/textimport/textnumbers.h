@@ -26,8 +26,6 @@ struct TTextLocale {
     int TwoDigitYearPivot = 50;
 };
 
-std::string_view Trim(std::string_view s);
-
 // A number as the program reads typed or imported numbers: decimal with "."
 // or "," as separator and an optional exponent; "$1f", "0x1f", "1fh"
 // hexadecimal, "12d" decimal, "101b" binary. Empty when the text is none.

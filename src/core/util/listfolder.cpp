@@ -1,5 +1,7 @@
 #include "core/util/listfolder.h"
 
+#include "core/util/text.h"
+
 #include "core/values/dvxdatetime.h"
 
 #include <algorithm>
@@ -10,12 +12,6 @@
 namespace vro {
 
 namespace {
-
-std::string Lower(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
 
 // The extension patterns as lower-case suffixes (".x"); an empty one for "all files".
 std::vector<std::string> Suffixes(std::string_view list)
@@ -28,7 +24,7 @@ std::vector<std::string> Suffixes(std::string_view list)
         if (e.empty())
             out.emplace_back();
         else
-            out.push_back(Lower(e[0] == '.' ? e : "." + e));
+            out.push_back(LowerAscii(e[0] == '.' ? e : "." + e));
         if (end == std::string_view::npos)
             break;
         start = end + 1;
@@ -69,7 +65,7 @@ bool ListFolder(const std::filesystem::path& folder, std::string_view extensions
         std::error_code fe;
         if (name.empty() || name[0] == '.' || !entry.is_regular_file(fe))
             continue;
-        const std::string lower = Lower(name);
+        const std::string lower = LowerAscii(name);
         const bool wanted = std::any_of(suffixes.begin(), suffixes.end(), [&](const std::string& s) {
             return s.empty() || (lower.size() > s.size() && lower.compare(lower.size() - s.size(), s.size(), s) == 0);
         });

@@ -1,5 +1,7 @@
 #include "core/values/dvxdatetime.h"
 
+#include "core/util/text.h"
+
 #include <chrono>
 #include <ctime>
 #include <cmath>
@@ -48,29 +50,6 @@ int DaysInMonth(int y, int m)
 {
     static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return m == 2 && IsLeap(y) ? 29 : days[m - 1];
-}
-
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view TrimView(std::string_view s)
-{
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EndsWithNoCase(std::string_view s, std::string_view suffix)
-{
-    if (suffix.empty() || suffix.size() > s.size())
-        return false;
-    for (std::size_t i = 0; i < suffix.size(); ++i)
-        if (Lower(s[s.size() - suffix.size() + i]) != Lower(suffix[i]))
-            return false;
-    return true;
 }
 
 // Splits s at any of the separator characters into groups of digits; empty
@@ -184,13 +163,13 @@ std::optional<double> ParseDate(std::string_view text, const TDvxFormatSettings&
 
 std::optional<double> ParseTime(std::string_view text, const TDvxFormatSettings& fs)
 {
-    text = TrimView(text);
+    text = Trim(text);
     int ampm = 0; // 1 am, 2 pm
     for (int i = 0; i < 2 && ampm == 0; ++i) {
         for (std::string_view marker :
              {std::string_view(i == 0 ? fs.AmText : fs.PmText), std::string_view(i == 0 ? "AM" : "PM")}) {
-            if (EndsWithNoCase(text, marker)) {
-                text = TrimView(text.substr(0, text.size() - marker.size()));
+            if (!marker.empty() && EndsWithNoCase(text, marker)) {
+                text = Trim(text.substr(0, text.size() - marker.size()));
                 ampm = i + 1;
                 break;
             }
@@ -335,17 +314,17 @@ std::string DvxDateTimeToText(double dateTime, const TDvxFormatSettings& fs)
 
 std::optional<double> DvxTextToDate(std::string_view text, const TDvxFormatSettings& fs)
 {
-    return ParseDate(TrimView(text), fs);
+    return ParseDate(Trim(text), fs);
 }
 
 std::optional<double> DvxTextToTime(std::string_view text, const TDvxFormatSettings& fs)
 {
-    return ParseTime(TrimView(text), fs);
+    return ParseTime(Trim(text), fs);
 }
 
 std::optional<double> DvxTextToDateTime(std::string_view text, const TDvxFormatSettings& fs)
 {
-    text = TrimView(text);
+    text = Trim(text);
     if (text.empty())
         return std::nullopt;
     std::size_t cut = text.find_first_of(" \t");

@@ -1,5 +1,7 @@
 #include "core/xml/xmlstream.h"
 
+#include "core/util/text.h"
+
 #include "core/util/atomicfile.h"
 #include "core/util/md5.h"
 #include "core/xml/ezcrypt.h"
@@ -19,45 +21,12 @@ constexpr const char* kNotQuotedError = "XML Error: Attribute not quoted";
 constexpr const char* kChecksumError = "Checksum not valid!";
 constexpr std::size_t kStreamBlock = 64 * 1024;
 
-// Blanks in the platform's sense: every control character and the space.
-inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view TrimLeft(std::string_view s)
-{
-    std::size_t i = 0;
-    while (i < s.size() && IsBlank(s[i]))
-        ++i;
-    return s.substr(i);
-}
-
-std::string_view TrimRight(std::string_view s)
-{
-    std::size_t n = s.size();
-    while (n > 0 && IsBlank(s[n - 1]))
-        --n;
-    return s.substr(0, n);
-}
-
-std::string_view Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
-
-inline char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
-}
-
 bool ContainsNoCase(std::string_view hay, std::string_view needle)
 {
     if (needle.size() > hay.size())
         return false;
     for (std::size_t i = 0; i + needle.size() <= hay.size(); ++i)
-        if (EqualsNoCase(hay.substr(i, needle.size()), needle))
+        if (EqualNoCase(hay.substr(i, needle.size()), needle))
             return true;
     return false;
 }
@@ -86,7 +55,7 @@ bool DecipherIfEnciphered(std::string& content)
         return false;
     // The check line must be exactly the prefix and the 32 digits, and a
     // cipher line must follow it.
-    if (line0.size() != 40 || !EqualsNoCase(line0.substr(0, 8), "VxCrypt:") || end0 == std::string::npos)
+    if (line0.size() != 40 || !EqualNoCase(line0.substr(0, 8), "VxCrypt:") || end0 == std::string::npos)
         throw EXmlError(kChecksumError);
     for (char c : line0.substr(8))
         if (!IsHexDigit(c))
@@ -486,7 +455,7 @@ void TXmlReader::ReadNext()
 std::string_view TXmlReader::GetAttribute(std::string_view name) const
 {
     for (const auto& [k, v] : attributes_)
-        if (EqualsNoCase(k, name))
+        if (EqualNoCase(k, name))
             return v;
     return {};
 }
@@ -494,7 +463,7 @@ std::string_view TXmlReader::GetAttribute(std::string_view name) const
 bool TXmlReader::HasAttribute(std::string_view name) const
 {
     for (const auto& a : attributes_)
-        if (EqualsNoCase(a.first, name))
+        if (EqualNoCase(a.first, name))
             return true;
     return false;
 }

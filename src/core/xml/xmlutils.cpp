@@ -1,5 +1,7 @@
 #include "core/xml/xmlutils.h"
 
+#include "core/util/text.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -34,18 +36,6 @@ inline std::string_view EntityFor(std::string_view s, std::size_t i, std::size_t
 inline bool NeedsEscape(unsigned char c)
 {
     return c == '&' || c == '<' || c == '>' || c == '"' || c == '\'' || c == '\r';
-}
-
-inline char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
 }
 
 void AppendUtf8(std::string& out, std::uint32_t cp)
@@ -287,9 +277,9 @@ std::string BoolToXml(bool b) { return b ? "1" : "0"; }
 
 bool XmlToBool(std::string_view text, bool def)
 {
-    if (text == "0" || EqualsNoCase(text, "false") || EqualsNoCase(text, "no"))
+    if (text == "0" || EqualNoCase(text, "false") || EqualNoCase(text, "no"))
         return false;
-    if (text == "1" || EqualsNoCase(text, "true") || EqualsNoCase(text, "yes"))
+    if (text == "1" || EqualNoCase(text, "true") || EqualNoCase(text, "yes"))
         return true;
     return def;
 }

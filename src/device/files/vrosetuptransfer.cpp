@@ -1,5 +1,7 @@
 #include "device/files/vrosetuptransfer.h"
 
+#include "core/util/text.h"
+
 #include "core/text/textformat.h"
 #include "core/text/texts.h"
 #include "device/files/vrofilesui.h"
@@ -13,15 +15,6 @@
 namespace vro {
 
 namespace {
-
-std::string Trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return std::string(s);
-}
 
 // Reads the live setup and writes the backup; false (text 1293 shown) when
 // the file cannot be written. Device errors pass on.

@@ -13,6 +13,7 @@ namespace {
 
 std::atomic<bool> gInterrupted{false};
 std::atomic<TDvxV24Connector*> gConnector{nullptr};
+std::atomic<bool> gCancelsExchange{true};
 static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<TDvxV24Connector*>::is_always_lock_free);
 
 extern "C" void OnInterrupt(int)
@@ -20,6 +21,8 @@ extern "C" void OnInterrupt(int)
     // Only lock-free atomic stores: safe in a signal handler. The connector
     // tests its cancel flag between exchanges.
     gInterrupted.store(true);
+    if (!gCancelsExchange.load())
+        return;
     if (TDvxV24Connector* c = gConnector.load())
         c->Cancel();
 }
@@ -55,6 +58,7 @@ TDeviceSession::TDeviceSession(TArgs& args)
 TDeviceSession::~TDeviceSession()
 {
     gConnector.store(nullptr);
+    gCancelsExchange.store(true);
     std::signal(SIGINT, SIG_DFL);
 }
 
@@ -70,6 +74,8 @@ void TDeviceSession::Connect()
 }
 
 bool TDeviceSession::Interrupted() { return gInterrupted.load(); }
+
+void TDeviceSession::SetInterruptCancelsExchange(bool cancels) { gCancelsExchange.store(cancels); }
 
 void TDeviceSession::CheckInterrupted()
 {

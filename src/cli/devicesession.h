@@ -41,6 +41,10 @@ public:
     // raises EInterrupted then.
     static bool Interrupted();
     static void CheckInterrupted();
+    // Whether Ctrl-C also cancels the exchange under way (the default), or
+    // only marks the session interrupted for a loop that stops between
+    // items and then tidies up over the link.
+    void SetInterruptCancelsExchange(bool cancels);
 
 private:
     std::unique_ptr<TDvxV24Connector> connector_;

@@ -1,6 +1,7 @@
 // vro: the command-line companion of the desktop program. Readable text by
 // default, one JSON document with --json; errors go to standard error with
 // the system's own message and a non-zero exit status.
+#include "cli/devicesession.h"
 #include "cli/verb.h"
 
 #include <algorithm>
@@ -278,6 +279,12 @@ int main(int argc, char** argv)
         std::cerr << "vro " << best->name << ": " << e.what() << "\nusage: vro " << best->usage << "\n";
         return 2;
     } catch (const std::exception& e) {
+        // Ctrl-C cancels the exchange under way, which then fails: that is
+        // the user's cancel, not a failure.
+        if (vro::cli::TDeviceSession::Interrupted()) {
+            std::cerr << "vro " << best->name << ": cancelled\n";
+            return 130;
+        }
         std::cerr << e.what() << "\n";
         return 1;
     }

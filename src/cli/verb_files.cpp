@@ -6,9 +6,12 @@
 //   vro device delete --port P [--setups] --entries I,J,...     (the recorder half of Delete)
 // --name answers the new-name question (text 540), --template the template
 // dialog (a template as `vro template` takes it, e.g. "%Name-%Nr:3").
-// Messages are the numbered texts (--language en|de|fr); a failure prints
-// its message on standard error and exits 1; Ctrl-C aborts a transfer
-// (exit 130, no failure message).
+// Messages are the numbered texts (--language en|de|fr). A failure prints
+// the files written before it, then its message on standard error, and
+// exits 1; Ctrl-C aborts a transfer (the files written so far, "cancelled",
+// exit 130), between entries as inside an exchange. A setup transfer stops
+// after the entry under way and puts the user's setup back, as the page's
+// abort does.
 #include "cli/devicesession.h"
 #include "cli/verb.h"
 
@@ -42,10 +45,12 @@ void TakeLanguage(TArgs& a)
     SelectTextLanguage(code);
 }
 
-// The questions answered from the options; messages become the failure.
+// The questions answered from the options; the first message shown is the
+// failure the verb reports once the loop has ended.
 struct TOptionUi : IVroFilesUi {
     std::optional<std::string> name;
     std::optional<std::string> templ;
+    std::optional<std::string> error;
     std::optional<std::string> AskText(const std::string&, const std::string&) override
     {
         if (!name)
@@ -53,7 +58,11 @@ struct TOptionUi : IVroFilesUi {
         return name;
     }
     bool AskYesNo(const std::string&) override { return true; }
-    void ShowError(const std::string& t) override { throw std::runtime_error(t); }
+    void ShowError(const std::string& t) override
+    {
+        if (!error)
+            error = t;
+    }
     void ShowInformation(const std::string& t) override { std::cout << t << "\n"; }
     int AskTemplate(std::string& pattern) override
     {
@@ -83,7 +92,7 @@ std::vector<int> Entries(const std::string& text)
 
 int Option(TArgs& a) { return static_cast<int>(a.IntOption("--option", 0, 0, 3)); }
 
-void PrintFiles(const TVroTransferReport& r, bool asJson, const std::vector<std::string>& extra = {})
+void PrintFiles(const TVroTransferReport& r, bool asJson)
 {
     if (asJson) {
         json list = json::array();
@@ -104,7 +113,35 @@ void PrintFiles(const TVroTransferReport& r, bool asJson, const std::vector<std:
             std::cout << "\t" << r.Stored[i].first << ", Nr." << r.Stored[i].second;
         std::cout << "\n";
     }
-    (void)extra;
+}
+
+// How a transfer ended: the files it wrote first, then a cancel, the
+// failure's message or the device error of a setup that was not put back.
+int Finish(const std::string& verb, const TVroTransferReport& r, const TOptionUi& ui, bool asJson)
+{
+    PrintFiles(r, asJson);
+    std::cout.flush();
+    if (r.Result == TVroTransferResult::Aborted || TDeviceSession::Interrupted()) {
+        std::cerr << "vro " << verb << ": cancelled\n";
+        return 130;
+    }
+    if (r.Result == TVroTransferResult::RestoreFailed) {
+        std::cerr << text(684) << "\n";
+        return 1;
+    }
+    if (r.Result != TVroTransferResult::Done) {
+        std::cerr << ui.error.value_or(text(684)) << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+// The naming question refused (text 541) or cancelled.
+int NamingRefused(const TOptionUi& ui)
+{
+    if (ui.error)
+        std::cerr << *ui.error << "\n";
+    return 1;
 }
 
 int FolderList(TArgs& a)
@@ -153,7 +190,7 @@ int Copy(TArgs& a)
     const bool asJson = a.Flag("--json");
     a.CheckAllUsed(0);
     if (!AskNaming(ui, naming))
-        return 1;
+        return NamingRefused(ui);
     session.Connect();
     TVro8Device& d = session.Device();
     if (setups)
@@ -176,16 +213,16 @@ int Copy(TArgs& a)
         TVro8Setup setup(d);
         TVroTransferProgress p;
         p.aborted = [] { return TDeviceSession::Interrupted(); };
+        // Ctrl-C lets the entry under way finish, so that the loop can put
+        // the user's setup back.
+        session.SetInterruptCancelsExchange(false);
         r = SetupsToFolder(setup, d.Directory, indexes, *to, naming, ui, p);
     } else {
         TVroRecordingHooks h;
         h.aborted = [] { return TDeviceSession::Interrupted(); };
         r = RecordingsToFolder(d, indexes, *to, naming, ui, h);
     }
-    PrintFiles(r, asJson);
-    if (r.Result == TVroTransferResult::RestoreFailed)
-        throw std::runtime_error(text(684));
-    return r.Result == TVroTransferResult::Aborted ? 130 : 0;
+    return Finish("device copy", r, ui, asJson);
 }
 
 int Store(TArgs& a)
@@ -202,7 +239,7 @@ int Store(TArgs& a)
     if (files.empty())
         throw EUsage("FILE.vxsf... is required");
     if (naming.Option == noNewName && !AskNewName(ui, naming.NewName))
-        return 1;
+        return NamingRefused(ui);
     session.Connect();
     std::vector<std::filesystem::path> paths(files.begin(), files.end());
     for (auto& p : paths)
@@ -210,11 +247,9 @@ int Store(TArgs& a)
     TVro8Setup setup(session.Device());
     TVroTransferProgress p;
     p.aborted = [] { return TDeviceSession::Interrupted(); };
+    session.SetInterruptCancelsExchange(false);
     const TVroTransferReport r = FilesToSetups(setup, session.Device().Directory, paths, naming, ui, p);
-    PrintFiles(r, asJson);
-    if (r.Result == TVroTransferResult::RestoreFailed)
-        throw std::runtime_error(text(684));
-    return r.Result == TVroTransferResult::Aborted ? 130 : 0;
+    return Finish("device store", r, ui, asJson);
 }
 
 int Delete(TArgs& a)
@@ -238,7 +273,11 @@ int Delete(TArgs& a)
             throw std::runtime_error("no entry " + std::to_string(i) + " (" + std::to_string(dir.Count()) + " stored)");
     TOptionUi ui;
     const int deleted = DeleteEntries(dir, session.Connector(), indexes, setups ? 1295 : 556, ui);
-    std::cout << deleted << " deleted\n";
+    std::cout << deleted << " deleted\n" << std::flush;
+    if (ui.error) {
+        std::cerr << *ui.error << "\n";
+        return 1;
+    }
     return 0;
 }
 

@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
 
 using namespace vro;
 using namespace vro::test;
@@ -25,6 +29,42 @@ fs::path Folder(const std::string& name)
 }
 
 std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
+
+std::string ReadAll(const fs::path& p)
+{
+    std::ifstream in(p);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// `vro ARGS` as a child with its output in files; `whenThere` is awaited
+// (bounded) before Ctrl-C is pressed.
+struct TInterrupted {
+    int Status = -1;
+    std::string Out, Err;
+};
+TInterrupted RunAndInterrupt(const std::string& args, const fs::path& work, const fs::path& whenThere)
+{
+    TInterrupted r;
+    const fs::path out = work / "stdout.txt", err = work / "stderr.txt";
+    const std::string command = "exec " + kVro + " " + args + " >" + Q(out) + " 2>" + Q(err);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+        ::_exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!fs::exists(whenThere) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.Out = ReadAll(out);
+    r.Err = ReadAll(err);
+    return r;
+}
 
 } // namespace
 
@@ -91,4 +131,61 @@ TEST(FileVerbs, SetupSummaryAndSaveToVro)
     std::tie(out, rc) = RunVro("device setup save --port " + sim.port + " --name ' ' --language de", true);
     EXPECT_EQ(rc, 1);
     EXPECT_NE(out.find(text(TTextLanguage::German, 746)), std::string::npos) << out;
+}
+
+// A failing transfer names the files it wrote before the failure, then the
+// failure; Ctrl-C ends with status 130 and the files written so far, also
+// when it comes inside an exchange.
+TEST(FileVerbs, FailureAndCtrlCListTheFilesWrittenBefore)
+{
+    SelectTextLanguage("en");
+    {
+        TSimulateProcess sim({"--recording-entries", "First:1,Second:2,Third:3", "--faults", "R20:status:3@1"});
+        ASSERT_FALSE(sim.port.empty());
+        const fs::path dir = Folder("fail-rec");
+        auto [out, rc] = RunVro("device copy --port " + sim.port + " --to " + Q(dir), true);
+        EXPECT_EQ(rc, 1);
+        EXPECT_NE(out.find("First-00001.vxrf"), std::string::npos) << out;
+        ASSERT_NE(out.find(FormatMessage(text(553), {"Second"})), std::string::npos) << out;
+        EXPECT_LT(out.find("First-00001.vxrf"), out.find(FormatMessage(text(553), {"Second"}))) << out;
+        EXPECT_FALSE(fs::exists(dir / "Second-00002.vxrf"));
+    }
+    {
+        TSimulateProcess sim({"--setup-entries", "Pump:1,Leak:2", "--faults", "R24:status:3@1"});
+        ASSERT_FALSE(sim.port.empty());
+        const fs::path dir = Folder("fail-setups");
+        auto [out, rc] = RunVro("device copy --port " + sim.port + " --setups --json --to " + Q(dir), true);
+        EXPECT_EQ(rc, 1);
+        EXPECT_NE(out.find("\"FileName\": \"" + (dir / "Pump-00001.vxsf").string()), std::string::npos) << out;
+        EXPECT_NE(out.find(FormatMessage(text(1293), {"Leak"})), std::string::npos) << out;
+        EXPECT_TRUE(fs::exists(dir / "CurrentConfig.backup")) << "a failed transfer keeps the backup";
+    }
+    {
+        // The second recording's header request is slow: Ctrl-C lands in it
+        // (or just before it, between the entries).
+        TSimulateProcess sim({"--recording-entries", "First:1,Second:2", "--faults", "R20:delay:1500@1"});
+        ASSERT_FALSE(sim.port.empty());
+        const fs::path dir = Folder("ctrlc-rec");
+        const fs::path work = Folder("ctrlc-rec-out");
+        const TInterrupted r =
+            RunAndInterrupt("device copy --port " + sim.port + " --to " + Q(dir), work, dir / "First-00001.vxrf");
+        EXPECT_EQ(r.Status, 130) << r.Err;
+        EXPECT_NE(r.Out.find("First-00001.vxrf"), std::string::npos) << r.Out;
+        EXPECT_NE(r.Err.find("cancelled"), std::string::npos) << r.Err;
+        EXPECT_EQ(r.Err.find(FormatMessage(text(553), {"Second"})), std::string::npos) << r.Err;
+        EXPECT_EQ(RunVro("device list --port " + sim.port).second, 0) << "the recorder stays usable";
+    }
+    {
+        // A setup transfer finishes the entry under way and puts the user's
+        // setup back.
+        TSimulateProcess sim({"--setup-entries", "Pump:1,Leak:2", "--faults", "R24:delay:1500@1"});
+        ASSERT_FALSE(sim.port.empty());
+        const fs::path dir = Folder("ctrlc-setups");
+        const fs::path work = Folder("ctrlc-setups-out");
+        const TInterrupted r = RunAndInterrupt("device copy --setups --port " + sim.port + " --to " + Q(dir), work,
+                                               dir / "Pump-00001.vxsf");
+        EXPECT_EQ(r.Status, 130) << r.Err;
+        EXPECT_NE(r.Out.find("Pump-00001.vxsf"), std::string::npos) << r.Out;
+        EXPECT_FALSE(fs::exists(dir / "CurrentConfig.backup")) << "the backup went back into the recorder";
+    }
 }

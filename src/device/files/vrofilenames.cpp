@@ -36,8 +36,9 @@ std::string NumberedFileName(std::string_view name, std::uint32_t number, std::s
 {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%5.5u", number);
-    const std::string safe = SafeFileName(name);
-    return safe + "-" + digits + "." + std::string(extension);
+    // The number makes the component neither "." nor "..": a recorder entry
+    // named ".." still gets a file.
+    return SafeFileName(std::string(name) + "-" + digits) + "." + std::string(extension);
 }
 
 std::uint32_t LowestFreeNumber(const std::filesystem::path& folder, std::string_view name, std::string_view extension)
@@ -62,13 +63,13 @@ bool IsValidNewName(std::string_view name)
 std::filesystem::path UniqueFilePath(const std::filesystem::path& folder, const std::string& fileName)
 {
     std::error_code ec;
-    std::filesystem::path p = folder / fileName;
+    std::filesystem::path p = FileInFolder(folder, fileName);
     if (!std::filesystem::exists(p, ec))
         return p;
     const std::string stem = std::filesystem::path(fileName).stem().string();
     const std::string ext = std::filesystem::path(fileName).extension().string();
     for (int i = 1;; ++i) {
-        p = folder / (stem + "-" + std::to_string(i) + ext);
+        p = FileInFolder(folder, stem + "-" + std::to_string(i) + ext);
         if (!std::filesystem::exists(p, ec))
             return p;
     }
@@ -79,15 +80,16 @@ std::filesystem::path EntryFilePath(const std::filesystem::path& folder, const T
                                     std::string_view extension)
 {
     switch (naming.Option) {
-    case noFreeNumber: return folder / NumberedFileName(name, LowestFreeNumber(folder, name, extension), extension);
+    case noFreeNumber:
+        return FileInFolder(folder, NumberedFileName(name, LowestFreeNumber(folder, name, extension), extension));
     case noNewName: {
         const std::string n(Trimmed(naming.NewName));
-        return folder / NumberedFileName(n, LowestFreeNumber(folder, n, extension), extension);
+        return FileInFolder(folder, NumberedFileName(n, LowestFreeNumber(folder, n, extension), extension));
     }
     case noTemplate:
         return UniqueFilePath(folder, MakeTemplateFileName(naming.Pattern, name, static_cast<std::int32_t>(number),
                                                            DvxDate2000 + date / 86400.0, extension));
-    default: return folder / NumberedFileName(name, number, extension);
+    default: return FileInFolder(folder, NumberedFileName(name, number, extension));
     }
 }
 

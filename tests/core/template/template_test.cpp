@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/text/texts.h"
 #include "core/values/dvxdatetime.h"
 
 namespace vro {
 namespace {
+
+namespace fs = std::filesystem;
 
 double At(int y, int mo, int d, int h, int mi, int s) { return *EncodeDvxDateTime({y, mo, d, h, mi, s, 0}); }
 
@@ -91,6 +95,35 @@ TEST(SafeFileNames, HostileNames)
     EXPECT_EQ(MakeTemplateFileName("%n_%#:3", "a/b", 2, At(2024, 1, 1, 0, 0, 0), "vxrf"), "a_b_002.vxrf");
     EXPECT_THROW(MakeTemplateFileName("%n", "..", 2, 0, "vxrf"), EUnsafeFileName);
     EXPECT_THROW(MakeTemplateFileName("%n", "", 2, 0, "vxsf"), EUnsafeFileName);
+    EXPECT_EQ(MakeTemplateFileName("/", "x", 2, 0, "vxrf"), "_.vxrf");
+    EXPECT_EQ(MakeTemplateFileName("%n", "C:\\x", 2, 0, "vxrf"), "C__x.vxrf");
+    EXPECT_EQ(MakeTemplateFileName("%n", "\x01\x1f", 2, 0, "vxrf"), "__.vxrf");
+}
+
+TEST(SafeFileNames, PathsStayInTheFolder)
+{
+    const fs::path dir = fs::temp_directory_path() / "vro-names";
+    EXPECT_EQ(FileInFolder(dir, "a.vxrf"), dir / "a.vxrf");
+    EXPECT_EQ(FileInFolder(dir, "..-00001.vxrf"), dir / "..-00001.vxrf");
+    for (const char* bad : {"../x", "a/b", "..", ".", "", "/etc/passwd"})
+        EXPECT_THROW(FileInFolder(dir, bad), EUnsafeFileName) << bad;
+    // Everything SafeFileName lets through lies in the folder.
+    for (const char* name : {"../x", "a/b", "C:\\x", "\x01\x7f", "...", "/"})
+        EXPECT_TRUE(IsInFolder(dir, FileInFolder(dir, SafeFileName(name)))) << name;
+    try {
+        FileInFolder(dir, "../x");
+        ADD_FAILURE();
+    } catch (const EUnsafeFileName& e) {
+        EXPECT_NE(std::string(e.what()).find("../x"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find(dir.string()), std::string::npos);
+    }
+
+    EXPECT_TRUE(IsInFolder(dir, dir / "x"));
+    EXPECT_TRUE(IsInFolder(dir.string() + "/", dir / "sub" / "x"));
+    EXPECT_FALSE(IsInFolder(dir, dir));
+    EXPECT_FALSE(IsInFolder(dir, dir / "sub" / ".." / ".."));
+    EXPECT_FALSE(IsInFolder(dir, dir.parent_path() / "vro-names-other" / "x"));
+    EXPECT_TRUE(IsInFolder("", "x.vxrf")); // the empty folder is the current one
 }
 
 class InputForm : public ::testing::Test {

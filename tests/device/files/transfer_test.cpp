@@ -231,7 +231,9 @@ TEST(FileNames, SafeNamesSixDigitNumbersAndGaps)
     EXPECT_EQ(NumberedFileName("Pump test", 3, "vxsf"), "Pump test-00003.vxsf");
     EXPECT_EQ(NumberedFileName("Pump", 123456, "vxrf"), "Pump-123456.vxrf");
     EXPECT_EQ(NumberedFileName("a/b", 1, "vxrf"), "a_b-00001.vxrf");
-    EXPECT_THROW(NumberedFileName("..", 1, "vxrf"), EUnsafeFileName);
+    // The number is part of the component: an entry named ".." gets a file.
+    EXPECT_EQ(NumberedFileName("..", 1, "vxrf"), "..-00001.vxrf");
+    EXPECT_EQ(NumberedFileName("C:\\x", 1, "vxrf"), "C__x-00001.vxrf");
     dir.Touch("a_b-00000.vxrf");
     dir.Touch("a_b-00002.vxrf");
     EXPECT_EQ(LowestFreeNumber(dir.path, "a/b", "vxrf"), 1u);
@@ -241,6 +243,22 @@ TEST(FileNames, SafeNamesSixDigitNumbersAndGaps)
     EXPECT_TRUE(IsValidNewName(" Leak "));
     const fs::path p = EntryFilePath(dir.path, TVroNaming{}, "../evil", 4, 0, "vxsf");
     EXPECT_EQ(p.parent_path(), dir.path);
+    // Every option keeps a hostile name in the folder; a template that
+    // leaves nothing of a name is refused.
+    for (const char* name : {"../x", "a/b", "..", ".", "C:\\x", "\x01\x02"}) {
+        for (int option : {noKeepName, noFreeNumber, noTemplate}) {
+            const fs::path q = EntryFilePath(dir.path, TVroNaming{option, "", "%n-%#"}, name, 4, 0, "vxrf");
+            EXPECT_EQ(q.parent_path(), dir.path) << name << " " << option;
+        }
+        if (std::string_view(name) == "." || std::string_view(name) == "..") {
+            EXPECT_THROW(EntryFilePath(dir.path, TVroNaming{noTemplate, "", "%n"}, name, 4, 0, "vxrf"),
+                         EUnsafeFileName);
+        }
+        const fs::path q = EntryFilePath(dir.path, TVroNaming{noNewName, name, ""}, "x", 4, 0, "vxrf");
+        EXPECT_EQ(q.parent_path(), dir.path) << name;
+    }
+    EXPECT_EQ(EntryFilePath(dir.path, TVroNaming{noTemplate, "", "/"}, "x", 4, 0, "vxrf").filename(), "_.vxrf");
+    EXPECT_THROW(EntryFilePath(dir.path, TVroNaming{noTemplate, "", "%n"}, "", 4, 0, "vxrf"), EUnsafeFileName);
 }
 
 TEST(ListFolder, ExtensionsHiddenFilesAndFolders)

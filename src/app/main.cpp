@@ -16,12 +16,16 @@
 #include "app/main/showforms.h"
 #include "app/main/singleinstance.h"
 
+#include "core/values/localeformat.h"
+
 #include <QApplication>
+#include <QLocale>
 #include <QImage>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 
@@ -137,6 +141,30 @@ int Screenshot(QApplication& app, const TArguments& a)
 
 } // namespace
 
+namespace {
+
+// Numbers and dates in the forms of the user's locale, mapped as vro maps
+// the C library's; the texts keep the language setting.
+void UseSystemLocaleForms()
+{
+    const QLocale l = QLocale::system();
+    if (l.language() == QLocale::C) {
+        // The toolkit's C locale writes month names; the C library's form
+        // keeps the two programs alike.
+        vro::SetDvxFormatSettings(vro::FormatSettingsFromLocale(vro::TLocaleFacts::C()));
+        return;
+    }
+    vro::TLocaleFacts f;
+    f.DecimalPoint = l.decimalPoint().toStdString();
+    f.DateFormat = l.dateFormat(QLocale::ShortFormat).toStdString();
+    f.TimeFormat = l.timeFormat(QLocale::LongFormat).toStdString();
+    f.AmText = l.amText().toStdString();
+    f.PmText = l.pmText().toStdString();
+    vro::SetDvxFormatSettings(vro::FormatSettingsFromLocale(f));
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     const TArguments args = ParseArguments(argc, argv);
@@ -166,6 +194,11 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("VROWIN"));
     QApplication::setApplicationDisplayName(QStringLiteral("VROWIN"));
     QApplication::setDesktopFileName(QStringLiteral("vrowin"));
+    // The toolkit set the C library to the user's locale; numbers written by
+    // the C library (files, the TDM export) keep the decimal point, the user's
+    // forms come from the format settings.
+    std::setlocale(LC_NUMERIC, "C");
+    UseSystemLocaleForms();
     if (!args.screenshot.isEmpty())
         return Screenshot(app, args);
 

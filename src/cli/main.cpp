@@ -3,6 +3,7 @@
 // the system's own message and a non-zero exit status.
 #include "cli/devicesession.h"
 #include "cli/verb.h"
+#include "core/values/localeformat.h"
 
 #include <algorithm>
 #include <charconv>
@@ -241,6 +242,8 @@ void PrintHelp(std::ostream& out)
 
 int main(int argc, char** argv)
 {
+    // Numbers and dates in the user's regional forms; the texts keep --language.
+    vro::SetDvxFormatSettings(vro::FormatSettingsFromLocale(vro::CLibraryLocaleFacts()));
     std::vector<std::string> words(argv + 1, argv + argc);
     if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
         PrintHelp(words.empty() ? std::cerr : std::cout);

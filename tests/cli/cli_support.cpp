@@ -38,7 +38,8 @@ TRunResult RunVro(const std::vector<std::string>& words)
                              ("vro-cli-io-" + std::to_string(::getpid()) + "-" + std::to_string(++counter)))
                                 .string();
     std::filesystem::create_directories(dir);
-    std::string cmd = Quote(std::string(VRO_BINARY_DIR) + "/src/cli/vro");
+    // The C locale's number and date forms, whatever the caller's locale.
+    std::string cmd = "LC_ALL=C.UTF-8 " + Quote(std::string(VRO_BINARY_DIR) + "/src/cli/vro");
     for (const auto& w : words)
         cmd += " " + Quote(w);
     cmd += " >" + Quote(dir + "/out") + " 2>" + Quote(dir + "/err");

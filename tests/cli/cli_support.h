@@ -12,7 +12,7 @@ struct TRunResult {
     std::string Err;
 };
 
-// vro with the given words (each passed as one argument).
+// vro with the given words (each passed as one argument), under LC_ALL=C.UTF-8.
 TRunResult RunVro(const std::vector<std::string>& words);
 
 // A fresh empty folder for the current test.

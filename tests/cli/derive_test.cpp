@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -88,6 +90,20 @@ TEST(VroExport, DefaultFormatWritesTabsAndAGivenDelimiterStays)
     text = vro::ReadWholeFile(dir + "/semi.txt");
     EXPECT_EQ(text.find('\t'), std::string::npos);
     EXPECT_NE(text.find(';'), std::string::npos);
+    fs::remove_all(dir);
+}
+
+// RunVro runs vro under LC_ALL=C.UTF-8: the text export writes decimal
+// points, not the German comma.
+TEST(VroExport, DecimalPointUnderTheCLocale)
+{
+    const std::string dir = vro::test::CliTempFolder();
+    const std::string in = Generated(dir, 2, 10);
+    auto r = RunVro({"export", in, dir + "/c.txt"});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    const std::string text = vro::ReadWholeFile(dir + "/c.txt");
+    EXPECT_TRUE(std::regex_search(text, std::regex("[0-9]\\.[0-9]"))) << text;
+    EXPECT_FALSE(std::regex_search(text, std::regex("[0-9],[0-9]"))) << text;
     fs::remove_all(dir);
 }
 

@@ -1,5 +1,7 @@
 // The vro program run as a user runs it, for the tests of its verbs:
 // `vro simulate` in a child process, and one-shot verbs with their output.
+// Both run under LC_ALL=C.UTF-8, which every machine has, so that numbers and
+// dates come in the C locale's forms whatever the caller's locale.
 #pragma once
 
 #include <signal.h>
@@ -7,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,6 +34,7 @@ struct TSimulateProcess {
         argv.push_back(nullptr);
         pid = ::fork();
         if (pid == 0) {
+            ::setenv("LC_ALL", "C.UTF-8", 1);
             ::dup2(out[1], 1);
             ::close(out[0]);
             ::close(out[1]);
@@ -60,7 +64,7 @@ struct TSimulateProcess {
 inline std::pair<std::string, int> RunVro(const std::string& args, bool withErrors = false)
 {
     std::string out;
-    FILE* p = ::popen((kVro + " " + args + (withErrors ? " 2>&1" : " 2>/dev/null")).c_str(), "r");
+    FILE* p = ::popen(("LC_ALL=C.UTF-8 " + kVro + " " + args + (withErrors ? " 2>&1" : " 2>/dev/null")).c_str(), "r");
     if (!p)
         return {"", -1};
     char buf[4096];

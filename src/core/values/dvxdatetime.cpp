@@ -1,4 +1,5 @@
 #include "core/values/dvxdatetime.h"
+#include "core/values/localeformat.h"
 
 #include "core/util/text.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 TDvxFormatSettings& GlobalSettings()
 {
-    static TDvxFormatSettings settings = TDvxFormatSettings::German();
+    static TDvxFormatSettings settings = FormatSettingsFromLocale(TLocaleFacts::C());
     return settings;
 }
 

@@ -308,7 +308,7 @@ int ReadHeader(TArgs& args)
                   {"TriggerEvents", triggers},
                   {"TriggerCombination", h.TriggerCombination},
                   {"TriggerTime", h.TriggerTime},
-                  {"TriggerState", h.TriggerStatus},
+                  {"TriggerState", h.TriggerState},
                   {"PreTriggerCount", h.PreTriggerCount},
                   {"Comment", h.Comment}};
         if (s.json) {

@@ -1,8 +1,10 @@
 // vro device download: reads recordings out of the recorder (or `vro
 // simulate`) and saves them as recording files, the way the device window
 // does: directory, header check, samples in 240-byte packets on the
-// connector's worker, then the recording built from the download
-// (FillFromDevice), its time stamps checked, and the file written.
+// connector's worker, then the download taken as a recording (TakeDownload:
+// filled, its time stamps checked and repaired, named by the one name rule)
+// and the file written. A name that cannot be made safe skips that recording
+// with a message and makes the exit status 1.
 //   --index N OUT.vxrf           one recording (N as listed by `vro device list`)
 //   --all DIR [--template T]     every recording into a folder; file names from
 //                                the template, else "name-00012.vxrf"
@@ -11,16 +13,14 @@
 #include "cli/verb.h"
 #include "device/manager/vro8manager.h"
 
-#include "core/construct/construct.h"
 #include "core/recording/recording.h"
 #include "core/template/filenameparser.h"
-#include "core/values/vro8utils.h"
+#include "core/template/safefilename.h"
+#include "device/manager/takedownload.h"
 #include "device/vro8device.h"
 #include "core/text/texts.h"
 #include "link/dvxv24connector.h"
 
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -33,50 +33,29 @@ namespace {
 struct TDownloadSession : TDeviceSession {
     TDownloadSession(const std::string& port, std::int32_t baud) : TDeviceSession(port, baud) { Connect(); }
 
-    // Downloads directory entry `index` and builds the recording.
-    void Download(int index, TRecording& r, bool autoName, const std::string& fileName,
-                  const std::filesystem::path& folder)
+    // Downloads directory entry `index` and takes it (fill, time stamps
+    // checked and repaired, the name by the one rule); the repair is said.
+    std::unique_ptr<TRecording> Download(int index, const TTakeNaming& naming)
     {
         auto& rec = Device().Recording;
-        rec.StartLoad(index);
-        const auto start = std::chrono::steady_clock::now();
-        bool shown = false;
-        while (!Connector().WaitAsyncEnded(200)) {
-            if (std::chrono::steady_clock::now() - start > std::chrono::seconds(1)) {
-                const auto total = Connector().GetProgressTotal();
-                const auto done = Connector().GetProgressDone();
-                if (total > 0) {
-                    std::fprintf(stderr, "\r%s: %3lld%%", rec.Header().Name.c_str(),
-                                 static_cast<long long>(done * 100 / total));
-                    shown = true;
-                }
+        {
+            TProgress progress(Connector());
+            rec.StartLoad(index);
+            while (!Connector().WaitAsyncEnded(200)) {
             }
         }
-        if (shown)
-            std::fprintf(stderr, "\r%40s\r", "");
         if (Connector().IsCancelled())
             throw std::runtime_error("cancelled");
         if (rec.LoadState() != TVro8Recording::kLoaded)
             throw std::runtime_error("download of recording " + std::to_string(index) +
                                      " failed: " + Connector().LastError());
-        FillFromDevice(r, DeviceRecordingData(rec), autoName, fileName, folder);
-        if (const int fault = CheckTimeStamps(r); fault != 0) {
-            std::cerr << r.DeviceRecordingName << ": " << (fault == 1 ? "faulty data" : "faulty time stamps")
-                      << " from sample " << r.TimeStampFaultIndex << ", repaired\n";
-            RepairTimeStamps(r);
-        }
+        TTakeReport report;
+        auto r = TakeDownload(DeviceRecordingData(rec), naming, report);
+        if (!report.Message.empty())
+            std::cerr << report.Message << "\n";
+        return r;
     }
 };
-
-std::string TemplateName(const std::string& pattern, const TVro8Entry& e)
-{
-    TFilenameParser p;
-    p.SetTemplate(pattern);
-    p.SetName(e.Name);
-    p.SetNumber(static_cast<std::int32_t>(e.Number));
-    p.SetDateTime(StampToDateTime(e.Date));
-    return p.Generate();
-}
 
 int Run(TArgs& args)
 {
@@ -102,10 +81,9 @@ int Run(TArgs& args)
         if (index >= s.Device().Directory.Count())
             throw std::runtime_error("the recorder holds " + std::to_string(s.Device().Directory.Count()) +
                                      " recordings, no index " + std::to_string(index));
-        TRecording r;
-        s.Download(index, r, false, out, {});
-        r.SaveToFile();
-        std::cerr << out << ": " << r.ChannelCount << " channels, " << r.RecordCount << " samples\n";
+        const auto r = s.Download(index, TTakeNaming::InFile(out));
+        r->SaveToFile();
+        std::cerr << out << ": " << r->ChannelCount << " channels, " << r->RecordCount << " samples\n";
         return 0;
     }
     if (args.Positionals().size() > 0)
@@ -113,25 +91,28 @@ int Run(TArgs& args)
     const std::filesystem::path dir(*all);
     std::filesystem::create_directories(dir);
     const int count = s.Device().Directory.Count();
-    for (int i = 0; i < count; ++i) {
-        TRecording r;
-        const TVro8Entry& e = s.Device().Directory.Entry(i);
-        if (templ) {
-            std::string name = TemplateName(*templ, e);
-            if (name.empty())
-                throw EUsage("--template gives an empty file name");
-            std::filesystem::path p = dir / (name + ".vxrf");
-            for (int k = 1; std::filesystem::exists(p); ++k)
-                p = dir / (name + "-" + std::to_string(k) + ".vxrf");
-            s.Download(i, r, false, p.string(), {});
-        } else {
-            s.Download(i, r, true, "", dir);
-        }
-        r.SaveToFile();
-        std::cout << r.FileName << "\n";
+    TTakeNaming naming = TTakeNaming::AutomaticIn(dir);
+    if (templ) {
+        TFilenameParser p;
+        p.SetTemplate(*templ);
+        naming = TTakeNaming::TemplateIn(dir, p.GetPattern());
     }
-    std::cerr << count << " recordings copied to " << dir.string() << "\n";
-    return 0;
+    int copied = 0;
+    for (int i = 0; i < count; ++i) {
+        std::unique_ptr<TRecording> r;
+        try {
+            r = s.Download(i, naming);
+        } catch (const EUnsafeFileName& x) {
+            // One refused name does not stop the others.
+            std::cerr << "vro: recording " << i << " not copied: " << x.what() << "\n";
+            continue;
+        }
+        r->SaveToFile();
+        std::cout << r->FileName << "\n";
+        ++copied;
+    }
+    std::cerr << copied << " recordings copied to " << dir.string() << "\n";
+    return copied == count ? 0 : 1;
 }
 
 } // namespace

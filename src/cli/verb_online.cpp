@@ -17,6 +17,7 @@
 #include "core/values/vro8utils.h"
 #include "device/live/onlinedraw.h"
 #include "device/live/onlinerun.h"
+#include "device/manager/takedownload.h"
 #include "device/manager/vro8manager.h"
 #include "device/vro8device.h"
 #include "device/vro8online.h"
@@ -270,17 +271,13 @@ int RunOnline(TArgs& args)
     const std::int32_t count = o.HandOverCount();
     std::string file;
     if (count > 0) {
-        TRecording r;
-        FillFromOnline(r, OnlineRecordingData(run.Online(), device.Measurement), count);
-        r.Comment = c.Comment;
-        if (const int fault = CheckTimeStamps(r); fault != 0) {
-            std::cerr << out << ": " << (fault == 1 ? "faulty data" : "faulty time stamps") << " from sample "
-                      << r.TimeStampFaultIndex << ", repaired\n";
-            RepairTimeStamps(r);
-        }
-        r.FileName = out;
-        r.NameConfirmed = true;
-        r.SaveToFile();
+        TTakeReport report;
+        const auto r =
+            TakeOnline(OnlineRecordingData(run.Online(), device.Measurement), count, TTakeNaming::InFile(out), report);
+        if (!report.Message.empty())
+            std::cerr << report.Message << "\n";
+        r->Comment = c.Comment;
+        r->SaveToFile();
         file = out;
     }
     if (asJson) {

@@ -151,9 +151,12 @@ struct TPageRun {
         s.Download = [this, &dev](bool saveToFile) {
             const std::string name = saveToFile ? TRecordingManager::SeriesName(base, number++) : out;
             TProgress progress(dev.Connector());
-            auto r = Vro8ReadRemoteRecording(dev, 20000, name);
+            TTakeReport report;
+            auto r =
+                Vro8ReadRemoteRecording(dev, 20000, name.empty() ? TTakeNaming{} : TTakeNaming::InFile(name), report);
+            if (!report.Message.empty())
+                std::cerr << report.Message << "\n";
             r->Comment = comment;
-            r->NameConfirmed = true;
             if (name.empty())
                 return std::string{};
             try {
@@ -342,8 +345,10 @@ int RunDownload(TArgs& args)
     try {
         s.Connect();
         TProgress progress(s.Connector());
-        auto r = Vro8ReadRemoteRecording(s.Device(), 20000, out);
-        r->NameConfirmed = true;
+        TTakeReport report;
+        auto r = Vro8ReadRemoteRecording(s.Device(), 20000, TTakeNaming::InFile(out), report);
+        if (!report.Message.empty())
+            std::cerr << report.Message << "\n";
         r->SaveToFile();
         std::cerr << out << ": " << r->ChannelCount << " channels, " << r->RecordCount << " samples\n";
         return 0;

@@ -303,7 +303,7 @@ TVro8Header DecodeHeader(const TVro8HeaderBytes& h)
         r.Triggers[i] = DecodeTriggerEvent(b.subspan(vro8hdr::Triggers + i * kVro8TriggerEventSize, 32));
     r.TriggerCombination = GetI32(b, vro8hdr::Combination);
     r.TriggerTime = GetU32(b, vro8hdr::TriggerTime);
-    r.TriggerStatus = GetI32(b, vro8hdr::TriggerState);
+    r.TriggerState = GetI32(b, vro8hdr::TriggerState);
     r.PreTriggerCount = GetI32(b, vro8hdr::PreTriggerCount);
     r.Comment = Vro8Text(b.subspan(vro8hdr::Comment, vro8hdr::CommentSize), vro8hdr::CommentSize);
     return r;

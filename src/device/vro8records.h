@@ -10,6 +10,7 @@
 // EBufferRange instead of reading past a buffer.
 #pragma once
 
+#include "core/construct/devicerecording.h"
 #include "device/vro8error.h"
 
 #include <array>
@@ -148,31 +149,17 @@ using TVro8HeaderBytes = std::array<std::uint8_t, kVro8HeaderSize>;
 // Trigger slots that a layout does not have are left zero.
 TVro8HeaderBytes ConvertHeader(int comVersion, TBytes in);
 
-struct TVro8Header {
-    std::string Name;
-    std::uint32_t Number = 0;
-    std::uint32_t StartTime = 0;
+// The decoded header: core's description of a recording's header (name,
+// number, times, type, sample rate, record count, trigger, comment) and what
+// only the download needs.
+struct TVro8Header : TDeviceRecordingHeader {
     std::int32_t DataSize = 0;
-    std::uint32_t RecordCount = 0;
-    std::uint32_t Type = 0;
-    std::int32_t SimpleCurveMode = 0;
-    std::int32_t SampleRate = 0;
     std::int32_t ChannelCount = 0;
     std::uint32_t ValueCount = 0;
     std::int32_t RecordSize = 0;
-    std::uint32_t StopTime = 0;
     std::vector<TVro8ChannelDescription> Channels; // ChannelCount entries (at most 32)
     std::array<TVro8TriggerEvent, kVro8HeaderTriggers> Triggers{};
     std::int32_t TriggerCombination = 0;
-    std::uint32_t TriggerTime = 0;
-    std::int32_t TriggerStatus = 0;
-    std::int32_t PreTriggerCount = 0;
-    std::string Comment;
-
-    int RecordingType() const { return static_cast<int>(Type & 0x0F); }
-    bool HasMinMax() const { return Type == 2 || (Type & 0x20) != 0; }
-    bool HasStates() const { return Type == 2 || (Type & 0x40) != 0; }
-    bool HasTimeStamps() const { return Type == 2 || (Type & 0x80) != 0; }
 };
 
 // Named fields of a common-layout header. Channels beyond a ChannelCount

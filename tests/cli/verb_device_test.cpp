@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "core/construct/loadrecordingfile.h"
+#include "core/recording/recording.h"
 #include "support/vroprocess.h"
 
 #include <fcntl.h>
@@ -154,4 +156,46 @@ TEST(VroDevice, SimulatedFaultsFromTheCommandLine)
     }
     EXPECT_NE(RunVro("simulate --faults R20:loud:1").second, 0);
     EXPECT_NE(RunVro("simulate --link-faults 2").second, 0);
+}
+
+// A recorder entry named "../../evil" is copied into the chosen folder,
+// with a template and with the automatic name, and nothing lands above it.
+TEST(VroDevice, DownloadKeepsHostileNamesInTheFolder)
+{
+    namespace fs = std::filesystem;
+    if (!fs::exists(kVro))
+        GTEST_SKIP() << "the vro program is not built: " << kVro;
+    const fs::path root = fs::temp_directory_path() / ("vro-evil-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    const fs::path recordings = root / "recordings";
+    const fs::path out = root / "a" / "b" / "out";
+    fs::create_directories(recordings);
+    const fs::path source = recordings / "one.vxrf";
+    ASSERT_EQ(RunVro("generate " + source.string() + " --channels 2 --samples 50").second, 0);
+    {
+        vro::TRecording r;
+        vro::LoadRecordingFile(source, r);
+        r.DeviceRecordingName = "../../evil";
+        r.FileName = source.string();
+        r.SaveToFile();
+    }
+    TSimulateProcess sim({"--recordings", recordings.string()});
+    ASSERT_FALSE(sim.port.empty());
+    const std::string port = " --port " + sim.port;
+
+    auto [named, rc] = RunVro("device download --all " + out.string() + " --template %Name" + port, true);
+    ASSERT_EQ(rc, 0) << named;
+    EXPECT_TRUE(fs::exists(out / ".._.._evil.vxrf")) << named;
+    auto [automatic, rc2] = RunVro("device download --all " + out.string() + port, true);
+    ASSERT_EQ(rc2, 0) << automatic;
+
+    int inside = 0;
+    for (const auto& f : fs::recursive_directory_iterator(root)) {
+        if (!f.is_regular_file() || f.path().parent_path() == recordings)
+            continue;
+        EXPECT_EQ(f.path().parent_path(), out) << f.path();
+        ++inside;
+    }
+    EXPECT_EQ(inside, 2);
+    fs::remove_all(root);
 }

@@ -288,7 +288,7 @@ TEST(Vro8Records, HeadersOfEveryLayoutMoveToTheCommonPlaces)
         EXPECT_EQ(h.Channels[0].SubChannel, 0);
         EXPECT_EQ(h.TriggerCombination, 3);
         EXPECT_EQ(h.TriggerTime, 1500u);
-        EXPECT_EQ(h.TriggerStatus, 5);
+        EXPECT_EQ(h.TriggerState, 5);
         EXPECT_EQ(h.PreTriggerCount, 4);
         EXPECT_EQ(h.Comment, "A comment");
         EXPECT_EQ(GetU16(common, vro8hdr::DisplayValues), 0x1234);

@@ -576,7 +576,7 @@ void TVroRecordFileManagerFrame::Transfer(bool openMode)
     hooks.pump = [] { QApplication::processEvents(QEventLoop::AllEvents, 20); };
     hooks.aborted = [&p] { return p.IsAborted(); };
     if (openMode)
-        hooks.deliver = [this](std::unique_ptr<vro::TRecording> r) { Form().ReceiveRecording(std::move(r)); };
+        hooks.deliver = [this](const vro::TDeviceRecordingData& d) { Form().ReceiveRecording(d); };
     const vro::TVroTransferReport report =
         vro::RecordingsToFolder(Form().Manager().Device(), entries, Folder().toStdString(), naming, transferUi, hooks);
     if (report.Result == vro::TVroTransferResult::Aborted) {

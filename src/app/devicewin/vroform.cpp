@@ -12,6 +12,7 @@
 #include "app/main/placement.h"
 #include "core/recording/recording.h"
 #include "device/dvxerrorhandler.h"
+#include "device/manager/takedownload.h"
 #include "device/manager/vro8manager.h"
 #include "link/connection/dvxconnection.h"
 
@@ -270,14 +271,14 @@ void TVroForm::StartFirmwareUpdate()
     command(*this);
 }
 
-void TVroForm::ReceiveRecording(std::unique_ptr<vro::TRecording> recording)
+void TVroForm::ReceiveRecording(const vro::TDeviceRecordingData& download)
 {
     if (!ctx_.documents)
         return;
     vro::TRecordingManager& m = ctx_.documents->Manager();
-    vro::TRecording& r = m.AddRecording(std::move(recording));
-    if (m.UseReferenceReceive)
-        m.ApplyReference(m.IndexOf(&r));
+    vro::TTakeReport report;
+    auto r = vro::TakeDownload(download, {}, report, vro::AskThroughDocuments(m));
+    vro::AddToDocuments(m, std::move(r), m.UseReferenceReceive);
 }
 
 void TVroForm::CancelRemoteRecording()

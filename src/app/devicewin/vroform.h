@@ -38,6 +38,7 @@ class TApplicationConfig;
 class TDvxConnection;
 class TDvxErrorHandler;
 class TRecording;
+struct TDeviceRecordingData;
 class TVro8Manager;
 } // namespace vro
 
@@ -91,7 +92,9 @@ public:
     void StartFirmwareUpdate();
     // The recordings page's hand-off: the recording joins the documents and,
     // with UseReferenceReceive, gets the reference applied.
-    void ReceiveRecording(std::unique_ptr<vro::TRecording> recording);
+    // Takes a download into the documents (the repair question, the
+    // reference with UseReferenceReceive); EConstruct passes.
+    void ReceiveRecording(const vro::TDeviceRecordingData& download);
     void CancelRemoteRecording();
 
     // The refresh timer's work (the timer calls it; tests too). True when it pinged.

@@ -5,6 +5,7 @@
 #include <numeric>
 #include <type_traits>
 
+#include "core/template/safefilename.h"
 #include "core/text/texts.h"
 #include "core/util/atomicfile.h"
 #include "core/values/vro8utils.h"
@@ -54,14 +55,6 @@ void CheckCounts(std::int64_t channels, std::int64_t records)
         throw EConstruct("Illegal RecordCount " + std::to_string(records));
 }
 
-std::string SanitiseFileName(std::string s)
-{
-    for (char& c : s)
-        if (c == '/' || c == '\0')
-            c = '_';
-    return s;
-}
-
 } // namespace
 
 // ---- recorder ---------------------------------------------------------------
@@ -76,13 +69,14 @@ std::int64_t TDeviceRecordingData::RecordWords() const
 
 std::string DeviceFileName(const std::filesystem::path& folder, const std::string& name, std::int32_t number)
 {
-    const std::string base = SanitiseFileName(name);
     char buf[64];
     std::snprintf(buf, sizeof buf, "-%5.5d", number);
-    std::filesystem::path p = folder / (base + buf + ".vxrf");
+    // The number makes the component neither "." nor "..".
+    const std::string base = SafeFileName(name + buf);
+    std::filesystem::path p = FileInFolder(folder, base + ".vxrf");
     std::error_code ec;
     for (int k = 1; std::filesystem::exists(p, ec); ++k)
-        p = folder / (base + buf + "-" + std::to_string(k) + ".vxrf");
+        p = FileInFolder(folder, base + "-" + std::to_string(k) + ".vxrf");
     return p.string();
 }
 
@@ -90,17 +84,17 @@ void FillFromDevice(TRecording& r, const TDeviceRecordingData& s, bool autoName,
                     const std::filesystem::path& folder)
 {
     const std::int64_t channels = static_cast<std::int64_t>(s.Channels.size());
-    CheckCounts(channels, s.RecordCount);
-    const std::int64_t words = s.RecordWords() * s.RecordCount;
+    CheckCounts(channels, static_cast<std::int64_t>(s.RecordCount));
+    const std::int64_t words = s.RecordWords() * static_cast<std::int64_t>(s.RecordCount);
     if (static_cast<std::int64_t>(s.Samples.size()) < words)
         throw EConstruct("Illegal Size Received: " + std::to_string(s.Samples.size()) + " sample words, " +
                          std::to_string(words) + " expected");
 
     r.RecordingSource = 0;
     r.DeviceRecordingName = s.Name;
-    r.DeviceRecordingNumber = s.Number;
+    r.DeviceRecordingNumber = static_cast<std::int32_t>(s.Number);
     if (autoName) {
-        r.FileName = DeviceFileName(folder, s.Name, s.Number);
+        r.FileName = DeviceFileName(folder, s.Name, static_cast<std::int32_t>(s.Number));
         r.NameConfirmed = true;
     } else {
         r.FileName = fileName;
@@ -110,10 +104,10 @@ void FillFromDevice(TRecording& r, const TDeviceRecordingData& s, bool autoName,
     r.StartTime = StampToDateTime(s.StartTime);
     r.StopTime = StampToDateTime(s.StopTime);
     r.RecordingType = static_cast<std::uint8_t>(type);
-    r.SimpleCurvMode = s.SimpleCurvMode;
+    r.SimpleCurvMode = s.SimpleCurveMode;
     r.SampleRate = s.SampleRate;
     r.ChannelCount = static_cast<std::int32_t>(channels);
-    r.RecordCount = s.RecordCount;
+    r.RecordCount = static_cast<std::int32_t>(s.RecordCount);
     if (type != 0) {
         r.PreTriggerCount = s.PreTriggerCount;
         r.TriggerTime = StampToDateTime(s.TriggerTime);

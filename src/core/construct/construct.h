@@ -25,53 +25,12 @@
 #include <utility>
 #include <vector>
 
+#include "core/construct/devicerecording.h"
 #include "core/legacy/legacyrecording.h"
 #include "core/recording/recording.h"
 #include "core/textimport/textfilehandler.h"
 
 namespace vro {
-
-// One channel as the recorder describes it.
-struct TDeviceChannelInfo {
-    int Input = 0;      // 0..11: "Channel A".."Channel L"
-    int SubChannel = 0; // 0: none
-    std::string Name;   // the sensor's name
-    std::string Unit;
-    int Decimals = 0;
-    std::int32_t LoRange = 0;
-    std::int32_t HiRange = 0;
-    int DataType = 0; // 4: the values are 32-bit
-};
-
-// A recording read out of the recorder: the header fields and the sample
-// words exactly as the download delivered them.
-struct TDeviceRecordingData {
-    std::string Name;
-    std::int32_t Number = 0;
-    std::uint32_t StartTime = 0; // seconds since 2000-01-01
-    std::uint32_t StopTime = 0;
-    std::uint32_t Type = 0; // the type byte: low 4 bits type, bit 5 min/max, bit 6 states, bit 7 stamps
-    std::int32_t SimpleCurvMode = 0;
-    std::int32_t SampleRate = 0; // row of the sample-interval table
-    std::int32_t RecordCount = 0;
-    std::int32_t PreTriggerCount = 0;
-    std::uint32_t TriggerTime = 0;
-    std::int32_t TriggerState = 0;
-    std::string Comment;
-    std::vector<TDeviceChannelInfo> Channels;
-    std::array<std::string, 4> TriggerTexts; // the recorder's description of triggers 1..4
-    std::string CombinationText;             // ... and of their combination
-    std::int32_t LeftYAxis = 1;              // the recorder's display settings
-    std::int32_t XAxisIndex = -1;
-    std::vector<std::uint16_t> Samples; // record after record
-
-    int RecordingType() const { return static_cast<int>(Type & 0x0F); }
-    bool HasMinMax() const { return Type == 2 || (Type & 0x20) != 0; }
-    bool HasStates() const { return Type == 2 || (Type & 0x40) != 0; }
-    bool HasTimeStamps() const { return Type == 2 || (Type & 0x80) != 0; }
-    // 16-bit words per record.
-    std::int64_t RecordWords() const;
-};
 
 // The state of an online measurement after its run: the settings and the
 // ring buffers of the stream.
@@ -105,7 +64,8 @@ public:
 };
 
 // The file name FillFromDevice gives with the auto-name flag:
-// folder + "name-00012.vxrf", or "name-00012-1.vxrf", ... when taken.
+// folder + "name-00012.vxrf", or "name-00012-1.vxrf", ... when taken; the
+// name passes SafeFileName and the path FileInFolder (core/template/safefilename.h).
 std::string DeviceFileName(const std::filesystem::path& folder, const std::string& name, std::int32_t number);
 
 void FillFromDevice(TRecording& r, const TDeviceRecordingData& source, bool autoName, const std::string& fileName,

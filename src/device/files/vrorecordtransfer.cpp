@@ -1,6 +1,7 @@
 #include "device/files/vrorecordtransfer.h"
 
 #include "core/construct/construct.h"
+#include "device/manager/takedownload.h"
 #include "core/recording/recording.h"
 #include "core/text/textformat.h"
 #include "core/text/texts.h"
@@ -64,27 +65,25 @@ TVroTransferReport RecordingsToFolder(TVro8Device& device, const std::vector<int
         if (rec.LoadState() != TVro8Recording::kLoaded)
             return fail();
         if (hooks.deliver) {
-            // Open mode: the device window's hand-off (text 482 when the
-            // recording cannot be built).
-            auto r = std::make_unique<TRecording>();
+            // Open mode: the device window's hand-off takes the download
+            // into the documents (text 482 when it cannot be built).
             try {
-                FillFromDevice(*r, DeviceRecordingData(rec), false, {}, {});
+                hooks.deliver(DeviceRecordingData(rec));
             } catch (const std::exception&) {
                 ui.ShowError(text(482));
                 report.Result = TVroTransferResult::Failed;
                 return report;
             }
-            hooks.deliver(std::move(r));
             continue;
         }
         try {
-            auto r = std::make_unique<TRecording>();
-            {
-                const std::filesystem::path path = EntryFilePath(folder, naming, e.Name, e.Number, e.Date, "vxrf");
-                FillFromDevice(*r, DeviceRecordingData(rec), false, path.string(), folder);
-                r->SaveToFile();
-                report.Written.push_back(path);
-            }
+            const std::filesystem::path path = EntryFilePath(folder, naming, e.Name, e.Number, e.Date, "vxrf");
+            TTakeReport taken;
+            const auto r = TakeDownload(DeviceRecordingData(rec), TTakeNaming::InFile(path.string()), taken);
+            r->SaveToFile();
+            report.Written.push_back(path);
+            if (!taken.Message.empty())
+                ui.ShowInformation(taken.Message);
         } catch (const std::exception&) {
             return fail();
         }

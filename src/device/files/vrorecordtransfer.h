@@ -1,9 +1,10 @@
 // The recordings page's transfer loop, shared by the page and `vro device
 // copy`: each selected recorder entry is read out (header, then the samples
-// on the connector's worker), built into a recording (FillFromDevice) and
-// either written into the folder under the option's name (written to a
-// temporary file and renamed into place) or handed to the caller (open
-// mode). The first failure shows text 553 with the entry's name and ends
+// on the connector's worker) and either taken as a recording (TakeDownload,
+// device/manager/takedownload.h: time stamps checked and repaired, the repair
+// shown as information) and written into the folder under the option's name
+// (to a temporary file renamed into place), or handed to the caller to take
+// (open mode). The first failure shows text 553 with the entry's name and ends
 // the loop; an abort cancels the connection's transfer and ends it without
 // a message, leaving the recorder usable.
 //
@@ -22,6 +23,7 @@ namespace vro {
 
 class TRecording;
 class TVro8Device;
+struct TDeviceRecordingData;
 
 struct TVroRecordingHooks {
     // Before each entry: position from 1, count, and the line "%s-%5.5d".
@@ -31,8 +33,9 @@ struct TVroRecordingHooks {
     std::function<bool()> aborted;
     // Runs while the samples arrive (about every 50 ms).
     std::function<void()> pump;
-    // Open mode: receives each recording; copy mode when empty.
-    std::function<void(std::unique_ptr<TRecording>)> deliver;
+    // Open mode: receives each download (to take it, takedownload.h; the
+    // samples are valid during the call); copy mode when empty.
+    std::function<void(const TDeviceRecordingData&)> deliver;
 };
 
 TVroTransferReport RecordingsToFolder(TVro8Device& device, const std::vector<int>& indexes,

@@ -4,6 +4,7 @@
 #include "core/manager/recordingmanager.h"
 #include "core/recording/recording.h"
 #include "core/text/texts.h"
+#include "device/manager/takedownload.h"
 #include "device/vro8online.h"
 #include "link/connection/dvxconnection.h"
 #include "link/dvxv24connector.h"
@@ -35,18 +36,7 @@ TDeviceRecordingData DeviceRecordingData(const TVro8Recording& recording)
 {
     const TVro8Header& h = recording.Header();
     TDeviceRecordingData d;
-    d.Name = h.Name;
-    d.Number = static_cast<std::int32_t>(h.Number);
-    d.StartTime = h.StartTime;
-    d.StopTime = h.StopTime;
-    d.Type = h.Type;
-    d.SimpleCurvMode = h.SimpleCurveMode;
-    d.SampleRate = h.SampleRate;
-    d.RecordCount = static_cast<std::int32_t>(h.RecordCount);
-    d.PreTriggerCount = h.PreTriggerCount;
-    d.TriggerTime = h.TriggerTime;
-    d.TriggerState = h.TriggerStatus;
-    d.Comment = h.Comment;
+    static_cast<TDeviceRecordingHeader&>(d) = h;
     d.Channels.reserve(h.Channels.size());
     for (const TVro8ChannelDescription& c : h.Channels)
         d.Channels.push_back(ChannelInfo(c));
@@ -197,31 +187,39 @@ bool TVro8Manager::Ping()
 
 void TVro8Manager::ReadChannels() { device_->Measurement.ReadChannels(); }
 
-std::string TVro8Manager::Finish(std::unique_ptr<TRecording> recording, bool saveToFile)
+std::string TVro8Manager::Finish(const TTake& take, const std::string& fileName)
 {
-    recording->Comment = RecordingComment;
-    if (saveToFile) {
-        const std::string name = recording->FileName;
-        try {
-            recording->SaveToFile();
-        } catch (const std::exception& e) {
-            // The measurement stays: it joins the documents unsaved.
-            if (recordings_) {
-                recording->NameConfirmed = false;
-                recordings_->AddRecording(std::move(recording));
-            }
-            throw EVro8SaveFailed(name, e.what());
-        }
-        return name;
-    }
-    if (!recordings_)
+    const bool saveToFile = !fileName.empty();
+    if (!saveToFile && !recordings_)
         throw std::logic_error("No recording manager to take the recording");
-    recordings_->AddRecording(std::move(recording));
-    return {};
+    lastTake_ = {};
+    if (!saveToFile) {
+        auto recording = take(TTakeNaming{}, lastTake_, AskThroughDocuments(*recordings_));
+        recording->Comment = RecordingComment;
+        AddToDocuments(*recordings_, std::move(recording), false);
+        return {};
+    }
+    // A file: faulty time stamps are repaired without a question, and said.
+    auto recording = take(TTakeNaming::InFile(fileName), lastTake_, {});
+    recording->Comment = RecordingComment;
+    if (!lastTake_.Message.empty() && recordings_)
+        recordings_->ShowWarning(lastTake_.Message);
+    try {
+        recording->SaveToFile();
+    } catch (const std::exception& e) {
+        // The measurement stays: it joins the documents unsaved.
+        if (recordings_) {
+            recording->NameConfirmed = false;
+            recordings_->AddRecording(std::move(recording), true);
+        }
+        throw EVro8SaveFailed(fileName, e.what());
+    }
+    return fileName;
 }
 
 std::unique_ptr<TRecording> Vro8ReadRemoteRecording(TVro8Device& device, std::uint32_t storeWaitMs,
-                                                    const std::string& fileName)
+                                                    const TTakeNaming& naming, TTakeReport& report,
+                                                    const TRepairQuestion& repair)
 {
     // The recorder answers again only once it has stored the recording. The
     // four data bytes make R 210 a ping; without them it would stop a recording.
@@ -234,10 +232,7 @@ std::unique_ptr<TRecording> Vro8ReadRemoteRecording(TVro8Device& device, std::ui
     }
     c.RestoreByteTimeout();
     device.RemoteRecording.LoadSynchronous();
-    const TDeviceRecordingData data = DeviceRecordingData(device.Recording);
-    auto recording = std::make_unique<TRecording>();
-    FillFromDevice(*recording, data, false, fileName, {});
-    return recording;
+    return TakeDownload(DeviceRecordingData(device.Recording), naming, report, repair);
 }
 
 std::string TVro8Manager::DownloadRemoteRecording(bool saveToFile)
@@ -247,20 +242,31 @@ std::string TVro8Manager::DownloadRemoteRecording(bool saveToFile)
         name = TRecordingManager::SeriesName(SeriesBaseName, SeriesNumber);
         ++SeriesNumber;
     }
-    return Finish(Vro8ReadRemoteRecording(*device_, StoreWaitMs, name), saveToFile);
+    return Finish(
+        [this](const TTakeNaming& naming, TTakeReport& report, const TRepairQuestion& repair) {
+            return Vro8ReadRemoteRecording(*device_, StoreWaitMs, naming, report, repair);
+        },
+        name);
 }
 
 std::string TVro8Manager::BuildOnlineRecording(bool saveToFile, std::int32_t count)
 {
     const TOnlineRecordingData data = OnlineRecordingData(device_->OnlineRecording(), device_->Measurement);
-    auto recording = std::make_unique<TRecording>();
-    FillFromOnline(*recording, data, count);
+    std::string name;
     if (saveToFile) {
-        recording->FileName = TRecordingManager::SeriesName(SeriesBaseName, SeriesNumber);
+        name = TRecordingManager::SeriesName(SeriesBaseName, SeriesNumber);
         ++SeriesNumber;
-        recording->NameConfirmed = true;
     }
-    return Finish(std::move(recording), saveToFile);
+    return Finish([&](const TTakeNaming& naming, TTakeReport& report,
+                      const TRepairQuestion& repair) { return TakeOnline(data, count, naming, report, repair); },
+                  name);
+}
+
+std::string TVro8Manager::TakeDownloaded(const TDeviceRecordingData& data, const std::string& fileName)
+{
+    return Finish([&](const TTakeNaming& naming, TTakeReport& report,
+                      const TRepairQuestion& repair) { return TakeDownload(data, naming, report, repair); },
+                  fileName);
 }
 
 } // namespace vro

@@ -16,10 +16,12 @@
 // never raise; their failure shows in IsConnected or their result.
 #pragma once
 
+#include "device/manager/takedownload.h"
 #include "device/vro8connect.h"
 #include "device/vro8device.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -98,14 +100,23 @@ public:
     // storing, downloads the recording and makes it a document, or with
     // saveToFile the next file of the series. Errors of the download pass to
     // the caller; a file that cannot be written raises EVro8SaveFailed.
-    // Returns the file written (empty for a document).
+    // Returns the file written (empty for a document). Both go through the
+    // take-a-download step (takedownload.h): a document asks before its time
+    // stamps are repaired, a file is repaired and the repair reported (through
+    // the recording manager's messages when there is one, and LastTake).
     std::string DownloadRemoteRecording(bool saveToFile);
     // After an online measurement: the last `count` samples of the stream
     // as a document, or with saveToFile the next file of the series.
     std::string BuildOnlineRecording(bool saveToFile, std::int32_t count);
+    // A download as a document (empty fileName) or as that file, as above.
+    std::string TakeDownloaded(const TDeviceRecordingData& data, const std::string& fileName);
+    // What the last take found in the time stamps.
+    const TTakeReport& LastTake() const { return lastTake_; }
 
 private:
-    std::string Finish(std::unique_ptr<TRecording> recording, bool saveToFile);
+    using TTake = std::function<std::unique_ptr<TRecording>(const TTakeNaming&, TTakeReport&, const TRepairQuestion&)>;
+    // A document without fileName, else that file.
+    std::string Finish(const TTake& take, const std::string& fileName);
 
     TDvxConnection& connection_;
     TDvxV24Connector& connector_;
@@ -116,16 +127,20 @@ private:
     bool connecting_ = false;
     bool autoConnectTried_ = false;
     TVro8ConnectResult lastConnect_;
+    TTakeReport lastTake_;
 };
 
 // The remote recording the recorder has just made, as a recording: waits
 // (storeWaitMs per byte) until the recorder answers a ping again, which it
-// does once it has stored the recording, downloads it and builds it under
-// `fileName` (empty: no file name yet). Errors of the download pass.
+// does once it has stored the recording, downloads it and takes it
+// (TakeDownload) with that naming. Errors of the download pass.
 std::unique_ptr<TRecording> Vro8ReadRemoteRecording(TVro8Device& device, std::uint32_t storeWaitMs,
-                                                    const std::string& fileName);
+                                                    const TTakeNaming& naming, TTakeReport& report,
+                                                    const TRepairQuestion& repair = {});
 
-// The recorder's download as the construction of recordings reads it.
+// The recorder's download as the construction of recordings reads it: the
+// header as decoded, the channels, the trigger texts and a span over the
+// recording's samples (valid while `recording` is neither reloaded nor gone).
 TDeviceRecordingData DeviceRecordingData(const TVro8Recording& recording);
 // The state of the online stream after a run, with the recorder's current
 // sensors (Measurement) as its channels.

@@ -265,7 +265,7 @@ TDeviceRecordingData DeviceRecording()
     d.StartTime = 86400;
     d.StopTime = 86400 + 100;
     d.Type = 2; // event log: stamps, states, min/max
-    d.SimpleCurvMode = 3;
+    d.SimpleCurveMode = 3;
     d.SampleRate = 12;
     d.RecordCount = 2;
     d.PreTriggerCount = 1;
@@ -279,8 +279,10 @@ TDeviceRecordingData DeviceRecording()
     d.LeftYAxis = 3;
     d.XAxisIndex = -1;
     // Record: stamp (2 words), state, ch0 value/min/max (1 word each), ch1 value/min/max (2 words each).
-    d.Samples = {10, 0, 5, 100,    0x8000, 200, 0x86A0, 0x0001, 0, 0, 0xFFFF, 0xFFFF,
-                 20, 0, 6, 0xFFFF, 0xFFFE, 1,   7,      0,      7, 0, 7,      0};
+    static const std::vector<std::uint16_t> kSamples = {10,     0, 5,      100,    0x8000, 200, 0x86A0, 0x0001,
+                                                        0,      0, 0xFFFF, 0xFFFF, 20,     0,   6,      0xFFFF,
+                                                        0xFFFE, 1, 7,      0,      7,      0,   7,      0};
+    d.Samples = kSamples;
     return d;
 }
 
@@ -340,7 +342,7 @@ TEST(FillFromDevice, AutoNameAndShortData)
     EXPECT_TRUE(r.NameConfirmed);
 
     auto d = DeviceRecording();
-    d.Samples.pop_back();
+    d.Samples = d.Samples.first(d.Samples.size() - 1);
     TRecording s;
     EXPECT_THROW(FillFromDevice(s, d, false, "", {}), EConstruct);
     EXPECT_EQ(s.ChannelCount, 0);

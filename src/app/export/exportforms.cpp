@@ -262,7 +262,10 @@ void RunExport(TRecording& recording, TExportParameter& parameter, QWidget* pare
         return;
     QString folder = QString::fromStdString(parameter.FilePath);
     if (folder.isEmpty()) {
-        folder = QDir::currentPath();
+        // The recording's own folder (the working folder does not follow the
+        // files opened); a recording not yet saved: the working folder.
+        const QFileInfo file(QString::fromStdString(recording.FileName));
+        folder = file.isAbsolute() ? file.absolutePath() : QDir::currentPath();
         parameter.FilePath = folder.toStdString();
     }
     const std::string ext = parameter.Extension();

@@ -520,7 +520,7 @@ void TMainForm::RefreshPropertiesPane()
 QString TMainForm::DocumentEntryText(int i) const
 {
     vro::TRecording* r = documents_->Item(i);
-    const QString name = QString::fromStdString(r->GetRelativeFileName());
+    const QString name = QString::fromStdString(documents_->Manager().RelativeName(*r));
     QString text = QStringLiteral("%1.  %2").arg(i + 1).arg(name);
     if (!r->Saved)
         text += QStringLiteral("  *");
@@ -570,7 +570,8 @@ void TMainForm::RefreshMenuState()
 void TMainForm::FillRecentFiles()
 {
     const QStringList recent = documents_->RecentFiles();
-    const QDir current = QDir::current();
+    // Relative to the documents' folder, as the document list names them.
+    const QDir current(QString::fromStdString(documents_->Manager().CurrentFolder()));
     for (int i = 0; i < static_cast<int>(menu_.recentFiles.size()); ++i) {
         QAction* a = menu_.recentFiles[static_cast<std::size_t>(i)];
         if (i < recent.size()) {

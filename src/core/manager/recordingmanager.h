@@ -30,6 +30,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/manager/reference.h"
 #include "core/recording/recording.h"
 
 namespace vro {
@@ -70,23 +71,6 @@ public:
                                        const textimport::TTextImportSettings& analysed) = 0;
 };
 
-// The choices of section ReferenceSettings that say what a reference applies.
-struct TReferenceSettings {
-    bool TimeSettings = false;
-    bool AxisSettings = false;
-    bool CustomName = false;
-    bool FullRange = false;
-    bool CurrentRange = false;
-    bool ShowMeasurement = false;
-    bool ColorAndLines = false;
-    bool Comment = false;
-
-    // applyDefaults: the defaults of applying (axis, names, ranges,
-    // visibility, colours true); otherwise the dialog's (all false).
-    static TReferenceSettings Read(const TIniList& list, bool applyDefaults);
-    void Write(TIniList& list) const;
-};
-
 class TRecordingManager : public TRecordingHost {
 public:
     TRecordingManager(TIniList& config, IRecordingManagerUi& ui);
@@ -100,9 +84,13 @@ public:
     bool UseReferenceWhileOpening = false;
     bool UseReferenceReceive = false;
 
-    // Takes the recording on: time-stamp check (with the repair question),
-    // sequence number, untitled name, activation. Returns it.
-    TRecording& AddRecording(std::unique_ptr<TRecording> recording);
+    // Takes the recording on: time-stamp check (with the repair question;
+    // not again with stampsChecked, for a download taken with the question
+    // already asked), sequence number, untitled name, activation. Returns it.
+    TRecording& AddRecording(std::unique_ptr<TRecording> recording, bool stampsChecked = false);
+    // The repair question of a time-stamp fault (1: text 22, 2: text 23);
+    // true when the user agrees.
+    bool AskRepairTimeStamps(int fault);
     // An open recording of that name is activated; otherwise the file is
     // loaded (text 7 on failure). Returns the recording, null on failure.
     TRecording* OpenFile(const std::string& name);
@@ -160,9 +148,14 @@ public:
     int IndexOf(const TRecording* recording) const;
     // The document list entry's text (the FileName as of the last Refresh).
     const std::string& EntryText(int i) const { return docs_.at(static_cast<std::size_t>(i)).text; }
-    // The relative file names with their recordings.
+    // A recording's file name relative to CurrentFolder (the name itself
+    // without a folder yet), as the document list and recent files show it.
+    std::string RelativeName(const TRecording& recording) const;
+    // The file names relative to CurrentFolder with their recordings.
     std::vector<std::pair<std::string, TRecording*>> GetNames() const;
-    // The folder of the last opened file.
+    // The folder of the last opened file: where the open and import dialogs
+    // start, and what GetNames' names are relative to. The process's working
+    // folder is left alone.
     const std::string& CurrentFolder() const { return currentFolder_; }
     // The reason of the last load or import failure (text 7 names the file only).
     const std::string& LastError() const { return lastError_; }
@@ -172,6 +165,7 @@ public:
     std::optional<std::string> AskSaveName(const std::string& current) override;
     bool IsNameFree(const std::string& name) override;
     void ShowError(const std::string& message) override;
+    void ShowWarning(const std::string& message) { ui_.ShowMessage(message, TMsgIcon::Warning); }
 
     // File names compared as the recordings' file systems may compare
     // them: lexically normalised and without regard to (ASCII) case.
@@ -205,35 +199,6 @@ private:
     std::vector<std::string> recent_;
     std::string currentFolder_;
     std::string lastError_;
-};
-
-// The logic of the reference dialog (TReferenzForm): the stored reference
-// file, the eight choices, the two automatic uses, and the links with their
-// enable rules. The choices are read with the dialog's defaults.
-class TReferenzForm {
-public:
-    TReferenzForm(TRecordingManager& manager, TIniList& config);
-
-    const std::string& ReferenceFileName() const { return fileName_; }
-    TReferenceSettings Settings;
-    bool UseReferenceReceive = false;
-    bool UseReferenceWhileOpening = false;
-
-    bool CanMakeReference() const;
-    bool CanApplyToCurrent() const;
-    bool CanApplyToAll() const;
-
-    // The links; each stores the choices first.
-    void MakeCurrentReference();
-    void ApplyToCurrent();
-    void ApplyToAll();
-    // OK: stores all keys and the file name.
-    void Store();
-
-private:
-    TRecordingManager& manager_;
-    TIniList& config_;
-    std::string fileName_;
 };
 
 } // namespace vro

@@ -3,11 +3,14 @@
 #include "core/config/applicationconfig.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
 #include <QFile>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QPointer>
 
 #include <memory>
 
@@ -19,22 +22,73 @@ int gAnswered = 0;
 
 int AnsweredCount() { return gAnswered; }
 
+namespace {
+
+// Rejects (or closes) the modal dialogs still open, innermost first.
+void CloseOpenModals()
+{
+    for (int guard = 0; guard < 16; ++guard) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (QApplication::activeModalWidget() == modal)
+            modal->hide();
+    }
+}
+
+// The test function that is running, so that a helper of an earlier one
+// stops instead of answering a later test's dialog.
+QString CurrentTest() { return QString::fromLatin1(QTest::currentTestFunction()); }
+
+} // namespace
+
 void AnswerNextModal(std::function<void(QWidget*)> act, int timeoutMs)
 {
     auto* timer = new QTimer(qApp);
-    auto remaining = std::make_shared<int>(timeoutMs / 10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, remaining, act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            ++gAnswered;
-            act(modal);
+    auto deadline = std::make_shared<QDeadlineTimer>(timeoutMs);
+    auto answered = std::make_shared<QPointer<QWidget>>();
+    auto acted = std::make_shared<bool>(false);
+    const QString test = CurrentTest();
+    const auto finish = [timer] {
+        timer->stop();
+        timer->deleteLater();
+    };
+    QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        if (CurrentTest() != test) {
+            finish();
             return;
         }
-        if (--*remaining <= 0) {
-            timer->stop();
-            timer->deleteLater();
+        if (!*acted) {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal && modal->isVisible()) {
+                *acted = true;
+                *answered = modal;
+                deadline->setRemainingTime(timeoutMs);
+                ++gAnswered;
+                act(modal);
+                return;
+            }
+            if (deadline->hasExpired()) {
+                finish();
+                QTest::qFail("no modal dialog appeared in time", __FILE__, __LINE__);
+                CloseOpenModals();
+            }
+            return;
+        }
+        // Answered: the dialog must go away.
+        if (answered->isNull() || !(*answered)->isVisible()) {
+            finish();
+            return;
+        }
+        if (deadline->hasExpired()) {
+            finish();
+            QTest::qFail(("the answered dialog " + (*answered)->objectName().toStdString() + " is still open").c_str(),
+                         __FILE__, __LINE__);
+            CloseOpenModals();
         }
     });
     timer->start(10);

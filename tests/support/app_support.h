@@ -10,9 +10,13 @@
 namespace vro::apptest {
 
 // Once a modal dialog is shown, calls `act` with it (from the dialog's event
-// loop). Polls every 10 ms and gives up after `timeoutMs`; returns a counter
-// that tells the test whether the answer happened.
+// loop), then waits for that dialog to close. When no dialog appears within
+// `timeoutMs`, or the answered one is still open `timeoutMs` after `act`, the
+// current test fails (QTest::qFail) and every modal dialog still open is
+// closed, so that a test that waits in a dialog ends instead of hanging.
+// A helper left from an earlier test never acts in a later one.
 void AnswerNextModal(std::function<void(QWidget*)> act, int timeoutMs = 5000);
+// How many dialogs the helpers have answered.
 int AnsweredCount();
 
 // Clicks the clickable label (or button) with this object name inside `w`.

@@ -175,6 +175,39 @@ public:
 
     // Changed set and the recording unsaved (after any change of what is shown).
     void MarkChanged();
+
+    // Remarks (core/graph/remarks.cpp): remark i is entry i of the
+    // recording's Remarks; positions are plot pixels.
+    int RemarkCount() const;
+    // Index -1 appends a copy, otherwise the copy replaces remark index; the
+    // recording becomes unsaved.
+    void StoreRemark(const TRemarkData& remark, int index);
+    void DeleteRemark(int index);
+    // The anchor point (NoValue when the remark has none).
+    std::int32_t AnchorX(const TRemarkData& remark) const;
+    std::int32_t AnchorY(const TRemarkData& remark) const;
+    // Position point (x, y) into XPosition/YPosition (an offset from the
+    // anchor point when anchored); halves round to even.
+    void SetRemarkPosition(TRemarkData& remark, double x, double y) const;
+    // Moves remark i's anchor to the sample under x; the box keeps its place.
+    void MoveRemarkAnchor(int index, int x);
+    // BoxWidth = x - BoxRect.Left.
+    void SetRemarkRight(int index, int x);
+    void SetRemarkRect(int index, const TRect& rect);
+    TRect GetRemarkRect(int index) const;
+    bool RemarkBoxHit(int index, int x, int y) const;
+    bool RemarkAnchorHit(int index, int x, int y) const;
+    bool RemarkGripHit(int index, int x, int y) const;
+    // The resize strip at the frame's right edge.
+    bool RemarkResizeHit(int index, int x, int y) const;
+    // The remark under (x, y): per remark the anchor first, then the box;
+    // -1 for none.
+    int RemarkHitTest(int x, int y, bool& onAnchor) const;
+    // The sample under plot x (RelativeToIndex(x / W)).
+    std::int32_t SampleAtX(int x) const;
+    // The curve point of the anchor channel at the sample under x lies
+    // strictly inside the plot.
+    bool ValidAnchorTarget(const TRemarkData& remark, int x) const;
 };
 
 class TPrinterView : public TCommonView {

@@ -79,7 +79,21 @@ struct TRemarkData {
     std::int32_t AnchorChannel = 0; // may name no channel when read from a file: never index with it unchecked
     std::int32_t BoxWidth = 50;
 
-    bool operator==(const TRemarkData&) const = default;
+    // Where the graph drew the remark's frame last, in pixels of the graph
+    // control; the mouse's hit tests use it. Run-time only: not in the file
+    // and not compared.
+    struct TBox {
+        std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+    } BoxRect;
+
+    bool operator==(const TRemarkData& o) const
+    {
+        return RemarkId == o.RemarkId && Visible == o.Visible && XAxisIndex == o.XAxisIndex &&
+               XPosition == o.XPosition && YPosition == o.YPosition && Comment == o.Comment &&
+               FontColor == o.FontColor && FontSize == o.FontSize && IsBold == o.IsBold && IsItalic == o.IsItalic &&
+               IsUnderlined == o.IsUnderlined && IsAnchored == o.IsAnchored && AnchorIndex == o.AnchorIndex &&
+               AnchorChannel == o.AnchorChannel && BoxWidth == o.BoxWidth;
+    }
 };
 
 // One stored view: a view state text with a name.
@@ -437,7 +451,9 @@ public:
 
     // Bytes of sample data (sub-times not counted), 64-bit.
     std::int64_t DataSize() const;
-    std::int32_t NewRemarkId() { return ++LastRemarkId; }
+    // The next free id: LastRemarkId + 1; once LastRemarkId has reached the
+    // largest id, the smallest positive id no remark uses.
+    std::int32_t NewRemarkId();
     int FindRemark(std::int32_t remarkId) const;
     void DeleteRemark(int index);
     std::int32_t GetRemarkIndex(const TRemarkData& remark) const;

@@ -21,6 +21,10 @@ constexpr const char* kPortJson = " --port PATH [--baud B] [--json]";
 constexpr const char* kRecordChoices =
     " [--save pc|vro] [--type 0..3] [--rate R] [--time T] [--mode end|continuous]"
     " [--trigger-position 0..10] [--automatic] [--name TEXT] [--comment TEXT] [--language de|en|fr]";
+// The editor's options of vro remarks add and edit.
+constexpr const char* kRemarkEdits =
+    " [--extent W,H] [--text T] [--anchor K | --no-anchor] [--size S] [--color V] [--bold] [--italic]"
+    " [--underline] [--hidden] [--json]";
 } // namespace
 
 // Every verb of the vro command: name, usage line, summary, entry function.
@@ -116,6 +120,20 @@ const std::vector<TVerb>& Verbs()
          VerbDeviceRecordStop},
         {"device record download", "device record download --port PATH [--baud B] OUT.vxrf",
          "read out the recording the recorder has just made", VerbDeviceRecordDownload},
+        {"remarks list", "remarks list FILE [--extent W,H] [--json]",
+         "the remark list's rows; with --extent (the plot's W,H) also where each remark is drawn and its text",
+         VerbRemarksList},
+        {"remarks add", std::string("remarks add FILE [OUT] [--at X,Y]") + kRemarkEdits,
+         "a new remark through the remark editor at the position point X,Y (default the plot centre)", VerbRemarksAdd},
+        {"remarks edit",
+         std::string("remarks edit FILE INDEX [OUT] [--at X,Y]") + kRemarkEdits +
+             " [--no-bold] [--no-italic] [--no-underline] [--shown]",
+         "remark INDEX through the remark editor (position kept, or --at as from the grip)", VerbRemarksEdit},
+        {"remarks delete", "remarks delete FILE INDEX [OUT]", "delete remark INDEX", VerbRemarksDelete},
+        {"remarks move", "remarks move FILE INDEX --to X,Y [--extent W,H] [OUT]",
+         "a released move of remark INDEX: its new position point", VerbRemarksMove},
+        {"remarks reanchor", "remarks reanchor FILE INDEX --to-x X [--extent W,H] [OUT]",
+         "a released anchor drag of remark INDEX to the sample under plot x X", VerbRemarksReanchor},
         {"setup show", "setup show FILE.vxsf [--json]", "the descriptive texts of a setup file", VerbSetupShow},
         {"device setup get", "device setup get --port PATH [--baud B] OUT.vxsf",
          "read the recorder's setup into a setup file", VerbDeviceSetupGet},

@@ -110,6 +110,14 @@ int VerbDeviceRecordState(TArgs& args);
 int VerbDeviceRecordStop(TArgs& args);
 int VerbDeviceRecordDownload(TArgs& args);
 
+// verb_remarks.cpp
+int VerbRemarksList(TArgs& args);
+int VerbRemarksAdd(TArgs& args);
+int VerbRemarksEdit(TArgs& args);
+int VerbRemarksDelete(TArgs& args);
+int VerbRemarksMove(TArgs& args);
+int VerbRemarksReanchor(TArgs& args);
+
 // verb_setup.cpp
 int VerbSetupShow(TArgs& args);
 int VerbDeviceSetupGet(TArgs& args);

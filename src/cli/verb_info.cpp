@@ -13,9 +13,31 @@
 
 namespace vro::cli {
 
-namespace {
-
 using TJson = nlohmann::ordered_json;
+
+// The 15 stored fields of a remark (vro remarks prints them too).
+TJson RemarkJson(const TRemarkData& m)
+{
+    TJson j;
+    j["RemarkId"] = m.RemarkId;
+    j["Visible"] = m.Visible;
+    j["XAxisIndex"] = m.XAxisIndex;
+    j["XPosition"] = m.XPosition;
+    j["YPosition"] = m.YPosition;
+    j["Comment"] = m.Comment;
+    j["FontColor"] = m.FontColor;
+    j["FontSize"] = m.FontSize;
+    j["IsBold"] = m.IsBold;
+    j["IsItalic"] = m.IsItalic;
+    j["IsUnderlined"] = m.IsUnderlined;
+    j["IsAnchored"] = m.IsAnchored;
+    j["AnchorIndex"] = m.AnchorIndex;
+    j["AnchorChannel"] = m.AnchorChannel;
+    j["BoxWidth"] = m.BoxWidth;
+    return j;
+}
+
+namespace {
 
 TJson ChannelJson(const TRecording& r, const TRecordingSensorWrapper& c, bool values)
 {
@@ -79,6 +101,11 @@ TJson RecordingJson(const TRecording& r, bool values)
     j["XAxisIndex"] = r.XAxisIndex;
     j["ShowTableMinMax"] = r.ShowTableMinMax;
     j["RemarkCount"] = r.Remarks.size();
+    j["LastRemarkId"] = r.LastRemarkId;
+    TJson remarks = TJson::array();
+    for (const TRemarkData& m : r.Remarks)
+        remarks.push_back(RemarkJson(m));
+    j["Remarks"] = std::move(remarks);
     j["SnapshotCount"] = r.SnapshotCamera.Count();
     j["LoRange"] = r.Time ? r.Time->LoRange : 0;
     j["HiRange"] = r.Time ? r.Time->HiRange : 0;
@@ -139,8 +166,21 @@ void PrintSummary(const TRecording& r, std::ostream& out)
         << "Min/max values:  " << (r.HasMinMaxValues ? "yes" : "no") << "\n"
         << "States:          " << (r.HasStates ? "yes" : "no") << "\n"
         << "Time stamps:     " << (r.HasTimeStamps ? (r.HasSubTimes ? "yes, with sub-times" : "yes") : "no") << "\n"
-        << "Remarks:         " << r.Remarks.size() << "\n"
-        << "Snapshots:       " << r.SnapshotCamera.Count() << "\n";
+        << "Remarks:         " << r.Remarks.size() << "\n";
+    for (std::size_t i = 0; i < r.Remarks.size(); ++i) {
+        const TRemarkData& m = r.Remarks[i];
+        std::string comment;
+        for (const char c : m.Comment)
+            comment += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
+        out << "  " << i << ": id " << m.RemarkId << (m.Visible ? "" : ", hidden") << ", X axis " << m.XAxisIndex
+            << ", position " << m.XPosition << "," << m.YPosition << ", size " << m.FontSize << ", colour "
+            << m.FontColor << (m.IsBold ? ", bold" : "") << (m.IsItalic ? ", italic" : "")
+            << (m.IsUnderlined ? ", underlined" : "");
+        if (m.IsAnchored)
+            out << ", anchored to channel " << m.AnchorChannel << " sample " << m.AnchorIndex;
+        out << ", width " << m.BoxWidth << ": \"" << comment << "\"\n";
+    }
+    out << "Snapshots:       " << r.SnapshotCamera.Count() << "\n";
     if (!r.Comment.empty())
         out << "Comment:         " << r.Comment << "\n";
     out << "Channels:        " << r.ChannelCount << "\n";

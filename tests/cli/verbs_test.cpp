@@ -50,6 +50,8 @@ const std::set<std::string> kRecordingKeys = {"RecordingSource",
                                               "XAxisIndex",
                                               "ShowTableMinMax",
                                               "RemarkCount",
+                                              "Remarks",
+                                              "LastRemarkId",
                                               "SnapshotCount",
                                               "LoRange",
                                               "HiRange",
@@ -112,6 +114,9 @@ TEST(VroInfo, JsonCarriesExactlyTheModelsFieldNames)
     ASSERT_EQ(j["Channels"].size(), 2u);
     EXPECT_EQ(Keys(j["Channels"][0]), kChannelKeys);
     EXPECT_EQ(j["RemarkCount"], 1);
+    ASSERT_EQ(j["Remarks"].size(), 1u);
+    EXPECT_EQ(j["Remarks"][0].size(), 15u); // the stored fields of a remark
+    EXPECT_EQ(j["LastRemarkId"], j["Remarks"][0]["RemarkId"]);
     EXPECT_EQ(j["SnapshotCount"], 1);
     EXPECT_EQ(j["InfoStrings"], nlohmann::json::array({"Line|1"}));
     EXPECT_TRUE(j["StartTime"].is_number());

@@ -22,8 +22,8 @@ namespace {
 
 const TTextLanguage kLanguages[] = {TTextLanguage::German, TTextLanguage::English, TTextLanguage::French};
 
-const std::set<int> kFree = {0,   3,   24,  41,  42,  43,  57,  58,  66,  70,  85, 95,
-                             114, 120, 147, 156, 261, 274, 281, 282, 284, 289, 452};
+const std::set<int> kFree = {0,  3,   24,  41,  42,  43,  57,  58,  66,  70,  85,
+                             95, 114, 120, 147, 156, 274, 281, 282, 284, 289, 452};
 
 std::set<int> EmptySlots()
 {

@@ -112,6 +112,13 @@ struct TSimProfile {
     std::optional<std::uint32_t> RemoteRecords;
     std::uint32_t RemoteMaxRecords = 5000;
     bool AlterArea1OnReadBack = false; // bytes 20..23 of area 1 differ on read-back
+    // Smart sensors plugged into the inputs with smart-sensor flags (A..D,
+    // A..C on layout 5): the sub-channel count of each (0: an ordinary
+    // sensor). Empty: the default, input B with one sub-channel.
+    std::optional<std::vector<int>> SmartSubChannels;
+    // Layout 4: the input (0..3) whose smart sensor is the CAN bus (R 52
+    // answers "CAN-Bus"; its channels are the active CAN messages); -1: none.
+    int CanBusInput = -1;
     TSimOnlineConfig Online;
 };
 
@@ -142,7 +149,10 @@ public:
     void SetIdentText(const std::string& t);
     void SetOnline(const TSimOnlineConfig& c);
     void SetPieceSize(std::size_t n);
+    // A fixed channel list: from here on the list no longer follows the
+    // sensor block.
     void SetChannels(std::vector<TSimChannel> channels, bool minMax);
+    void SetMinMax(bool minMax);
     std::vector<TSimChannel> Channels() const;
     // Adds a recording (samples generated when Words is empty); returns its handle.
     std::uint16_t AddRecording(TSimRecording rec);
@@ -264,6 +274,10 @@ private:
     TByteString HeaderOf(const TSimRecording& r) const;
     TSimRecording* FindRecording(std::uint16_t handle);
     void InitBlocks();
+    // The channel list (R 10, R 11, R 12) from the sensor block, the smart
+    // sensors and, for the CAN-bus input, the CAN block; called after every
+    // change of those blocks while the list follows them.
+    void FollowSensorBlock();
     void AdvanceRemote(TClock::time_point now);
     void FinishRemoteRun();
     std::uint16_t NextHandle() { return nextHandle_++; }
@@ -277,6 +291,8 @@ private:
     mutable std::mutex mutex_;
     TSimProfile profile_;
     std::vector<TSimChannel> channels_;
+    bool followSensors_ = true;      // false once a fixed list was set
+    TByteString defaultSensorBlock_; // the block InitBlocks made: the default list
     bool minMax_ = false;
     struct TExtremes {
         std::int16_t Min = 0, Max = 0;

@@ -27,6 +27,15 @@ void TSimRecorder::SetChannels(std::vector<TSimChannel> channels, bool minMax)
     TLock l(mutex_);
     channels_ = std::move(channels);
     minMax_ = minMax;
+    followSensors_ = false;
+    extremes_.clear();
+}
+
+void TSimRecorder::SetMinMax(bool minMax)
+{
+    TLock l(mutex_);
+    minMax_ = minMax;
+    extremes_.clear();
 }
 
 std::vector<TSimChannel> TSimRecorder::Channels() const

@@ -50,12 +50,12 @@ void TSimRecorder::FinishRemoteRun()
             r.Name = name;
         r.Number = GetU32(rb, 0);
         r.SimpleCurveMode = GetU16(rb, 10);
-        if (type == 2) {
+        if (type == 2)
             r.Type = 2; // event log: min/max, states and time stamps
-        } else if (rate < 18) {
+        else if (rate < 18)
             r.Type = type & 0x0F;
+        if (rate < 18)
             r.SampleRate = rate;
-        }
         if (!profile_.RemoteRecords && rate < 18 && duration < 16)
             r.RecordCount =
                 std::clamp<std::uint32_t>(kTimes[duration] / kIntervals[rate], 1, profile_.RemoteMaxRecords);

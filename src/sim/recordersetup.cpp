@@ -100,8 +100,115 @@ void TSimRecorder::InitBlocks()
     } else {
         blocks_.erase(107);
     }
+    // R 50: the sub-channel count of the smart sensor on each input with a flag.
     smartFlags_ = TByteString(v == 5 ? 3 : 4, 0);
-    smartFlags_[1] = 1;
+    if (profile_.SmartSubChannels) {
+        for (std::size_t i = 0; i < smartFlags_.size() && i < profile_.SmartSubChannels->size(); ++i)
+            smartFlags_[i] = static_cast<std::uint8_t>(std::clamp((*profile_.SmartSubChannels)[i], 0, 32));
+    } else {
+        smartFlags_[1] = 1;
+    }
+    if (v == 4 && profile_.CanBusInput >= 0 && profile_.CanBusInput < 4) {
+        const auto in = static_cast<std::size_t>(profile_.CanBusInput);
+        smartFlags_[in] = 1;
+        // The CAN-bus input carries no name of its own, so that its summary
+        // is the sensor's text alone; messages 1 and 2 are on the bus.
+        PutText(blocks_[100], in * 60 + 20, 32, "");
+        TByteString& can = blocks_[107];
+        for (std::size_t m = 0; m < 2; ++m) {
+            PutLE<std::uint16_t>(can, m * 68 + 20, 1);    // Active
+            PutLE<std::uint16_t>(can, m * 68 + 24, 1000); // HiRange
+            PutLE<std::uint16_t>(can, m * 68 + 26, 1);    // Decimals
+            PutText(can, m * 68 + 60, 7, "bar");
+        }
+    }
+    defaultSensorBlock_ = blocks_[100];
+    FollowSensorBlock();
+}
+
+namespace {
+
+// The sensors the recorder finds on its inputs: the first four as the
+// default list has them, the others a plain pressure sensor each.
+TSimChannel SensorOnInput(std::size_t input, const std::vector<TSimChannel>& known)
+{
+    if (input < 4)
+        return known[input];
+    const char letter = static_cast<char>('A' + input);
+    return {-100, 6000, 1, static_cast<std::uint8_t>(input), 0, 0, std::string("Pressure ") + letter, "bar"};
+}
+
+std::string TextAt(const TByteString& b, std::size_t at, std::size_t width)
+{
+    std::string t(reinterpret_cast<const char*>(b.data() + at), width);
+    t.resize(std::min(t.find('\0'), t.size()));
+    return t;
+}
+
+} // namespace
+
+void TSimRecorder::FollowSensorBlock()
+{
+    if (!followSensors_)
+        return;
+    const TByteString& block = blocks_[100];
+    if (block == defaultSensorBlock_ && !profile_.SmartSubChannels && profile_.CanBusInput < 0) {
+        channels_ = DefaultChannels();
+        extremes_.clear();
+        return;
+    }
+    const std::vector<TSimChannel> known = DefaultChannels();
+    const int v = profile_.ComVersion;
+    const std::size_t records = std::min<std::size_t>(v == 5 ? 5 : 12, block.size() / 60);
+    const std::size_t counterFirst = v == 5 ? 3 : 8, counterLast = v == 5 ? 3 : 9;
+    const std::size_t calculatedFirst = v == 5 ? 4 : 10;
+    // Field positions of the recorder's record: layout 1 has no sub-channel mask.
+    const std::size_t activeAt = v == 1 ? 4 : 8, modeAt = v == 1 ? 6 : 10, loAt = v == 1 ? 12 : 14;
+    std::vector<TSimChannel> out;
+    for (std::size_t i = 0; i < records; ++i) {
+        const std::size_t o = i * 60;
+        if (GetU16(block, o + activeAt) == 0)
+            continue;
+        const auto input = static_cast<std::uint8_t>(i);
+        const std::uint8_t subs = v > 1 && i < smartFlags_.size() ? smartFlags_[i] : 0;
+        if (v == 4 && static_cast<int>(i) == profile_.CanBusInput) {
+            // The CAN bus: one channel per active message, as the message describes it.
+            const TByteString& can = blocks_[107];
+            for (std::size_t m = 0; m < 32 && (m + 1) * 68 <= can.size(); ++m) {
+                const std::size_t c = m * 68;
+                if (GetU16(can, c + 20) == 0)
+                    continue;
+                out.push_back({static_cast<std::int16_t>(GetU16(can, c + 22)),
+                               static_cast<std::int16_t>(GetU16(can, c + 24)), GetU16(can, c + 26), input,
+                               static_cast<std::uint8_t>(m + 1), 0, TextAt(can, c + 28, 32), TextAt(can, c + 60, 7)});
+            }
+            continue;
+        }
+        if (subs > 0) {
+            // A smart sensor: its sub-channels that the mask leaves on.
+            const std::uint32_t mask = GetU32(block, o + 4);
+            for (std::uint8_t j = 0; j < subs; ++j)
+                if (j >= 32 || !((mask >> j) & 1u))
+                    out.push_back(
+                        {-1, 250, 0, input, static_cast<std::uint8_t>(j + 1), 0,
+                         "Smart " + std::string(1, static_cast<char>('A' + i)) + " sub " + std::to_string(j + 1),
+                         "bar"});
+            continue;
+        }
+        const bool counter = i >= counterFirst && i <= counterLast;
+        const bool calculated = i >= calculatedFirst;
+        if (GetU16(block, o + modeAt) == 1 || counter || calculated) {
+            // The record's own range, decimals, unit and name.
+            out.push_back({static_cast<std::int16_t>(GetU16(block, o + loAt)),
+                           static_cast<std::int16_t>(GetU16(block, o + loAt + 2)), GetU16(block, o + loAt + 4), input,
+                           0, static_cast<std::int16_t>(counter ? 4 : 0), TextAt(block, o + 20, 32),
+                           TextAt(block, o + 52, 8)});
+            continue;
+        }
+        out.push_back(SensorOnInput(i, known));
+    }
+    channels_ = std::move(out);
+    extremes_.clear();
 }
 
 TRecorderAnswer TSimRecorder::AnswerLoadSetup(const TCall& c)
@@ -113,6 +220,7 @@ TRecorderAnswer TSimRecorder::AnswerLoadSetup(const TCall& c)
         if (s.Handle == h) {
             for (const auto& [k, b] : s.Blocks)
                 blocks_[k] = b;
+            FollowSensorBlock();
             return Status2(0);
         }
     return Status2(3);
@@ -162,7 +270,10 @@ TRecorderAnswer TSimRecorder::AnswerSmartSensorText(const TCall& c)
     if (c.Data.size() != 1)
         return {};
     TByteString b(16, 0);
-    PutText(b, 0, 14, "DVX-P " + std::string(1, static_cast<char>('A' + c.Data[0] % 26)) + " 600bar");
+    if (profile_.ComVersion == 4 && c.Data[0] == profile_.CanBusInput)
+        PutText(b, 0, 14, "CAN-Bus");
+    else
+        PutText(b, 0, 14, "DVX-P " + std::string(1, static_cast<char>('A' + c.Data[0] % 26)) + " 600bar");
     return Data(std::move(b));
 }
 
@@ -182,8 +293,11 @@ TRecorderAnswer TSimRecorder::AnswerWriteBlock(const TCall& c)
 {
     if (c.Number == vro8::kCanBlock && profile_.ComVersion != 4)
         return Silence();
-    if (c.Number == vro8::kSensorBlock || c.Number == vro8::kCanBlock)
-        return WritePiece(blocks_[c.Number], c.Data);
+    if (c.Number == vro8::kSensorBlock || c.Number == vro8::kCanBlock) {
+        TRecorderAnswer answer = WritePiece(blocks_[c.Number], c.Data);
+        FollowSensorBlock();
+        return answer;
+    }
     TByteString& block = blocks_[c.Number];
     if (c.Data.size() != block.size())
         return Status1(1);

@@ -3,6 +3,7 @@
 #include "sim/recorderfiles.h"
 #include "sim/simchannels.h"
 
+#include <algorithm>
 #include <ctime>
 #include <stdexcept>
 
@@ -74,6 +75,30 @@ std::vector<TSimEntryArg> ParseEntryList(const std::string& option, const std::s
     return out;
 }
 
+// --smart: "A:3,B:1" or "none".
+std::vector<int> ParseSmart(const std::string& text)
+{
+    std::vector<int> counts(4, 0);
+    if (text == "none")
+        return counts;
+    std::size_t from = 0;
+    while (from <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', from), text.size());
+        const std::string item = text.substr(from, comma - from);
+        from = comma + 1;
+        if (item.empty())
+            continue;
+        const bool letter = item.size() >= 3 && item[0] >= 'A' && item[0] <= 'D' && item[1] == ':';
+        const std::string digits = letter ? item.substr(2) : std::string{};
+        if (!letter || digits.empty() || digits.size() > 2 ||
+            digits.find_first_not_of("0123456789") != std::string::npos || std::stoi(digits) > 32)
+            throw std::invalid_argument("--smart: \"" + item +
+                                        "\": expected INPUT:COUNT with INPUT A..D and COUNT 0..32, or none");
+        counts[static_cast<std::size_t>(item[0] - 'A')] = std::stoi(digits);
+    }
+    return counts;
+}
+
 } // namespace
 
 const std::vector<TSimOption>& SimRecorderOptions()
@@ -124,7 +149,15 @@ const std::vector<TSimOption>& SimRecorderOptions()
         {"--fw-activate-ms", "MS  silence while new firmware is activated (default 2000)", false},
         {"--channels", "N  N active channels (0..70) from a fixed list of varied sensors instead of the six defaults",
          false},
-        {"--minmax", "  the recorder supplies min/max values (R 10 mode 1, R 12 value triples)", true}};
+        {"--minmax", "  the recorder supplies min/max values (R 10 mode 1, R 12 value triples)", true},
+        {"--smart",
+         "A:3,B:1|none  smart sensors with that many sub-channels on inputs A..D (A..C on layout 5; default B:1); "
+         "the channel list follows the sensor block",
+         false},
+        {"--can-bus-input",
+         "LETTER  layout 4: the CAN bus on input A..D (R 52 \"CAN-Bus\", its channels the active "
+         "CAN messages)",
+         false}};
     return options;
 }
 
@@ -161,6 +194,21 @@ std::shared_ptr<TSimRecorder> MakeSimRecorder(const TSimOptionValues& values)
     if (auto it = values.find("--fw-power-loss"); it != values.end())
         profile.Firmware.PowerLoss = ParsePowerLoss(it->second);
     profile.Firmware.ActivateTime = std::chrono::milliseconds(IntOption(values, "--fw-activate-ms", 2000, 0, 600000));
+    if (auto it = values.find("--smart"); it != values.end()) {
+        profile.SmartSubChannels = ParseSmart(it->second);
+        if (profile.ComVersion == 1)
+            throw std::invalid_argument("--smart: layout 1 has no smart sensors");
+        if (profile.ComVersion == 5 && (*profile.SmartSubChannels)[3] != 0)
+            throw std::invalid_argument("--smart: layout 5 has smart sensors on A..C only");
+    }
+    if (auto it = values.find("--can-bus-input"); it != values.end()) {
+        const std::string& l = it->second;
+        if (l.size() != 1 || l[0] < 'A' || l[0] > 'D')
+            throw std::invalid_argument("--can-bus-input: \"" + l + "\" is not an input A..D");
+        if (profile.ComVersion != 4)
+            throw std::invalid_argument("--can-bus-input needs --com-version 4 (the CAN layout)");
+        profile.CanBusInput = l[0] - 'A';
+    }
     auto recorder = std::make_shared<TSimRecorder>(profile);
     if (auto it = values.find("--recordings"); it != values.end()) {
         auto recordings = LoadSimRecordings(it->second, profile.ComVersion);
@@ -207,11 +255,11 @@ std::shared_ptr<TSimRecorder> MakeSimRecorder(const TSimOptionValues& values)
         for (const TSimEntryArg& e : setups)
             recorder->AddSetup(e.Name, e.Number, e.Stamp);
     }
-    if (values.count("--channels") || values.count("--minmax"))
-        recorder->SetChannels(values.count("--channels")
-                                  ? SimChannelList(IntOption(values, "--channels", 6, 0, kMaxSimChannels))
-                                  : recorder->Channels(),
+    if (values.count("--channels"))
+        recorder->SetChannels(SimChannelList(IntOption(values, "--channels", 6, 0, kMaxSimChannels)),
                               values.count("--minmax") > 0);
+    else if (values.count("--minmax"))
+        recorder->SetMinMax(true); // the list keeps following the sensor block
     if (auto it = values.find("--faults"); it != values.end())
         for (const auto& f : ParseRecorderFaults(it->second))
             recorder->SetFault(f.Address, f.Number, f.Fault);

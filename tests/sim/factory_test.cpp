@@ -46,7 +46,9 @@ TEST(MakeSimRecorder, RefusalsNameTheOption)
 {
     const std::pair<std::string, std::string> bad[] = {
         {"--com-version", "6"},    {"--com-version", "3x"},   {"--remote-ms", "0"}, {"--recording-entries", "x"},
-        {"--setup-entries", ":1"}, {"--faults", "R20:bogus"}, {"--channels", "71"}, {"--fw-bad-byte", "nonsense"}};
+        {"--setup-entries", ":1"}, {"--faults", "R20:bogus"}, {"--channels", "71"}, {"--fw-bad-byte", "nonsense"},
+        {"--smart", "E:1"},        {"--smart", "A:33"},       {"--smart", "A3"},    {"--can-bus-input", "B"},
+        {"--can-bus-input", "E"}};
     for (const auto& [name, value] : bad) {
         try {
             MakeSimRecorder({{name, value}});
@@ -55,6 +57,8 @@ TEST(MakeSimRecorder, RefusalsNameTheOption)
             EXPECT_NE(std::string(e.what()).find(name.substr(2, 3)), std::string::npos) << e.what();
         }
     }
+    EXPECT_THROW(MakeSimRecorder({{"--com-version", "5"}, {"--smart", "D:1"}}), std::invalid_argument);
+    EXPECT_NO_THROW(MakeSimRecorder({{"--com-version", "4"}, {"--smart", "none"}, {"--can-bus-input", "D"}}));
     EXPECT_THROW(MakeSimRecorder({{"--online-interval-ms", "5"}, {"--online-interval-us", "500"}}),
                  std::invalid_argument);
     EXPECT_THROW(MakeSimRecorder({{"--recordings", "/nonexistent"}, {"--recording-entries", "A:1"}}), std::exception);

@@ -9,7 +9,7 @@ namespace vro::test {
 
 // A rig whose recorder is connected and identified.
 struct TSetupRig : TRecorderRig {
-    explicit TSetupRig(int comVersion) : TRecorderRig(comVersion)
+    explicit TSetupRig(int comVersion, sim::TSimProfile profile = {}) : TRecorderRig(comVersion, std::move(profile))
     {
         const TVro8ConnectResult r = Vro8Connect(*device);
         EXPECT_TRUE(r.Connected) << r.Error;

@@ -125,6 +125,95 @@ TEST_P(SimByLayout, RecorderToFileToRecorder)
 INSTANTIATE_TEST_SUITE_P(AllLayouts, SimByLayout, ::testing::Values(1, 2, 3, 4, 5));
 
 // A read that fails part way raises and leaves every block as it was.
+// The recorder's channel list follows its sensor block as the device layer
+// writes it: smart sensors by their sub-channel mask, the record's own
+// range in mode 1, the CAN bus by its active messages; a fixed list stays.
+TEST(SimSensors, ChannelListFollowsTheSensorBlock)
+{
+    sim::TSimProfile profile;
+    profile.SmartSubChannels = std::vector<int>{3, 0, 0, 0};
+    profile.CanBusInput = 2;
+    TSetupRig rig(4, profile);
+    TVro8Setup setup(*rig.device);
+    setup.ReadAll();
+    TVro8Measurement& m = rig.device->Measurement;
+    const auto inputs = [&] {
+        m.ReadChannels();
+        std::vector<std::pair<int, int>> out;
+        for (int c = 0; c < m.ChannelCount(); ++c)
+            out.emplace_back(m.Channel(c).Input, m.Channel(c).SubChannel);
+        return out;
+    };
+    using P = std::vector<std::pair<int, int>>;
+    // A with three sub-channels, B, CAN messages 1 and 2 on C, D.
+    EXPECT_EQ(inputs(), (P{{0, 1}, {0, 2}, {0, 3}, {1, 0}, {2, 1}, {2, 2}, {3, 0}}));
+    EXPECT_EQ(setup.Data.Sensors.SmartFlag(0), 3);
+    EXPECT_EQ(setup.SensorDescription(2), "CAN-Bus");
+
+    // Sub-channel 2 of A off, record E on in mode 1, CAN message 5 on.
+    setup.Data.Sensors.Sensor(0).SetSubChannelMask(0x2);
+    auto e = setup.Data.Sensors.Sensor(4);
+    e.SetActiveState(true);
+    e.SetMode(1);
+    e.SetLoRange(-50);
+    e.SetHiRange(450);
+    e.SetDecimals(2);
+    e.SetName("Own E");
+    e.SetMUnit("mbar");
+    setup.WriteBlock(EVro8Block::Sensor);
+    EXPECT_EQ(inputs(), (P{{0, 1}, {0, 3}, {1, 0}, {2, 1}, {2, 2}, {3, 0}, {4, 0}}));
+    const TVro8ChannelDescription& own = m.Channel(6);
+    EXPECT_EQ(own.LoRange, -50);
+    EXPECT_EQ(own.HiRange, 450);
+    EXPECT_EQ(own.Decimals, 2);
+    EXPECT_EQ(own.Name, "Own E");
+    EXPECT_EQ(own.Unit, "mbar");
+    auto msg = setup.Data.Can.Message(4);
+    msg.SetActive(true);
+    setup.WriteBlock(EVro8Block::Can);
+    EXPECT_EQ(inputs(), (P{{0, 1}, {0, 3}, {1, 0}, {2, 1}, {2, 2}, {2, 5}, {3, 0}, {4, 0}}));
+    EXPECT_EQ(m.Channel(5).Name, "CAN 5");
+    EXPECT_EQ(m.Channel(3).Unit, "bar");
+
+    // A stored setup loaded (R 24) brings its own sensor block along.
+    rig.recorder->ClearMemory();
+    const std::uint16_t handle = rig.recorder->AddSetup("Snapshot", 1);
+    (void)handle;
+    setup.Data.Sensors.Sensor(4).SetActiveState(false);
+    setup.WriteBlock(EVro8Block::Sensor);
+    EXPECT_EQ(inputs().size(), 7u);
+    rig.device->Directory.RefreshSetups();
+    setup.LoadFromDirectory(0);
+    EXPECT_EQ(inputs().size(), 8u) << "the snapshot had record E on";
+
+    // A fixed list (a rig's own channels) no longer follows.
+    rig.recorder->SetChannels({{0, 100, 0, 0, 0, 0, "Fixed", "V"}}, false);
+    setup.WriteBlock(EVro8Block::Sensor);
+    EXPECT_EQ(inputs(), (P{{0, 0}}));
+}
+
+// Without smart or CAN options the untouched default block keeps the
+// default channel list; the first change makes the list follow the block.
+TEST(SimSensors, DefaultBlockKeepsTheDefaultList)
+{
+    TSetupRig rig(3);
+    TVro8Setup setup(*rig.device);
+    setup.ReadAll();
+    rig.device->Measurement.ReadChannels();
+    EXPECT_EQ(rig.device->Measurement.ChannelCount(), 6);
+    setup.WriteAll();
+    rig.device->Measurement.ReadChannels();
+    EXPECT_EQ(rig.device->Measurement.ChannelCount(), 6) << "the same block written back";
+    setup.Data.Sensors.Sensor(0).SetActiveState(false);
+    setup.WriteBlock(EVro8Block::Sensor);
+    rig.device->Measurement.ReadChannels();
+    // B carries the default smart sensor with one sub-channel; C and D plain.
+    ASSERT_EQ(rig.device->Measurement.ChannelCount(), 3);
+    EXPECT_EQ(rig.device->Measurement.Channel(0).Input, 1);
+    EXPECT_EQ(rig.device->Measurement.Channel(0).SubChannel, 1);
+    EXPECT_EQ(rig.device->Measurement.Channel(1).Name, "Temperature");
+}
+
 TEST(SimFaults, FailedReadsKeepThePreviousContents)
 {
     struct TCase {

@@ -19,6 +19,7 @@
 #include "core/text/texts.h"
 #include "core/values/dvxdatautils.h"
 #include "core/values/vro8utils.h"
+#include "device/live/onlinerun.h"
 #include "device/manager/vro8manager.h"
 #include "device/setup/vro8setup.h"
 #include "device/setupedit/vro8startrecording.h"
@@ -224,7 +225,7 @@ int RunStart(TArgs& args)
     if (!c.SaveToVro && !wait)
         throw EUsage("--save pc takes --wait OUT.vxrf");
 
-    std::string rate, seconds;
+    std::vector<std::string> online{"--port", *port, "--baud", std::to_string(baud)};
     {
         TPageRun run(*port, baud, c);
         run.out = wait.value_or("");
@@ -292,13 +293,27 @@ int RunStart(TArgs& args)
         } catch (const std::exception& e) {
             return Failed(e);
         }
-        // "Save to PC": the online measurement with the page's choices, once the
-        // page's session has let the port go.
-        rate = std::to_string(run.choices.RateRow());
-        seconds = std::to_string(std::max<std::int64_t>(1, TVro8RecordingTimes::Time(run.choices.TimeIndex) / 10000));
+        // "Save to PC": the online measurement with what the page hands the
+        // real-time frame, once the page's session has let the port go. The
+        // recording time also ends a continuous run here, where no End
+        // button is.
+        const TOnlineChoices oc = OnlineChoicesFromStart(run.choices);
+        const std::int64_t seconds = std::max<std::int64_t>(1, TVro8RecordingTimes::Time(oc.DurationIndex) / 10000);
+        online.insert(online.end(),
+                      {"--type", std::to_string(oc.RecordingType), "--rate", std::to_string(oc.SampleRate),
+                       "--duration", std::to_string(oc.DurationIndex), "--seconds", std::to_string(seconds),
+                       "--trigger-position", std::to_string(oc.TriggerPosition), "--language",
+                       std::string(LanguageCode(TextLanguage()))});
+        if (oc.RecordingType == 0)
+            online.insert(online.end(), {"--mode", oc.SimpleCurvMode ? "continuous" : "end"});
+        if (!oc.Comment.empty())
+            online.insert(online.end(), {"--comment", oc.Comment});
+        if (asJson)
+            online.push_back("--json");
     }
-    TArgs online({"--port", *port, "--baud", std::to_string(baud), "--rate", rate, "--seconds", seconds, *wait});
-    return VerbDeviceOnline(online);
+    online.push_back(*wait);
+    TArgs onlineArgs(online);
+    return VerbDeviceOnline(onlineArgs);
 }
 
 int RunState(TArgs& args)

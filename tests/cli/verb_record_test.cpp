@@ -78,6 +78,42 @@ TEST(VroDeviceEdit, ViewsActionsAndRefusals)
     EXPECT_EQ(nlohmann::json::parse(out)["MessageId"], "7FF");
 }
 
+// Edits through `vro device edit` show in `vro device channels`: the
+// simulated recorder's list follows the sensor block, with a smart sensor's
+// sub-channels and the CAN bus's messages.
+TEST(VroDeviceEdit, EditsShowInTheChannelList)
+{
+    if (!std::filesystem::exists(kVro))
+        GTEST_SKIP() << "the vro program is not built: " << kVro;
+    TSimulateProcess sim({"--com-version", "4", "--smart", "A:2", "--can-bus-input", "C"});
+    ASSERT_FALSE(sim.port.empty());
+    const std::string port = " --port " + sim.port;
+    const auto inputs = [&] {
+        auto [out, rc] = RunVro("device channels --json" + port);
+        EXPECT_EQ(rc, 0);
+        std::vector<std::pair<int, int>> list;
+        const auto parsed = nlohmann::json::parse(out);
+        for (const auto& c : parsed["Channels"])
+            list.emplace_back(c["Input"].get<int>(), c["SubChannel"].get<int>());
+        return list;
+    };
+    using P = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(inputs(), (P{{0, 1}, {0, 2}, {1, 0}, {2, 1}, {2, 2}, {3, 0}}));
+    auto [out, rc] = RunVro("device edit sensor --json" + port);
+    ASSERT_EQ(rc, 0);
+    auto j = nlohmann::json::parse(out);
+    EXPECT_EQ(j["Channels"][2]["Summary"], "CAN-Bus");
+    EXPECT_EQ(j["Channels"][2]["Clickable"], 0);
+    EXPECT_EQ(j["Channels"][0]["SubChannels"].size(), 2u);
+    EXPECT_EQ(RunVro("device edit sensor --channel A --sub 2 --active 0" + port).second, 0);
+    EXPECT_EQ(RunVro("device edit sensor --channel D --active 0" + port).second, 0);
+    EXPECT_EQ(RunVro("device edit can --message 3 --active 1" + port).second, 0);
+    EXPECT_EQ(inputs(), (P{{0, 1}, {1, 0}, {2, 1}, {2, 2}, {2, 3}}));
+    // Usage faults of the simulator's options.
+    EXPECT_NE(RunVro("simulate --smart E:1").second, 0);
+    EXPECT_NE(RunVro("simulate --can-bus-input C").second, 0) << "the CAN bus needs layout 4";
+}
+
 TEST(VroDeviceRecord, ChecksRunsAndSeries)
 {
     if (!std::filesystem::exists(kVro))
@@ -135,4 +171,40 @@ TEST(VroDeviceRecord, ChecksRunsAndSeries)
     EXPECT_EQ(rc, 1);
     EXPECT_NE(out.find("could not be started"), std::string::npos) << out;
     EXPECT_EQ(RunVro("device record stop" + r.port).second, 0);
+}
+
+// A type-2 remote run (event log) read out through the verb, and "Save to
+// PC" handing the online run every choice the page hands the real-time frame.
+TEST(VroDeviceRecord, EventLogRunAndSaveToPcWithThePageChoices)
+{
+    if (!std::filesystem::exists(kVro))
+        GTEST_SKIP() << "the vro program is not built: " << kVro;
+    TSimRig r;
+    ASSERT_FALSE(r.sim.port.empty());
+    const std::string events = (r.dir / "events.vxrf").string();
+    auto [out, rc] =
+        RunVro("device record start --save vro --type 2 --name Ev --time 2s --rate 100ms --wait " + events + r.port);
+    ASSERT_EQ(rc, 0) << out;
+    std::tie(out, rc) = RunVro("info --json " + events);
+    ASSERT_EQ(rc, 0);
+    auto j = nlohmann::json::parse(out);
+    EXPECT_EQ(j["RecordingType"], 2);
+    EXPECT_EQ(j["HasMinMaxValues"], true);
+    EXPECT_EQ(j["HasStates"], true);
+    EXPECT_EQ(j["HasTimeStamps"], true);
+    EXPECT_EQ(j["RecordCount"], 20) << "2 s at 100 ms";
+    EXPECT_EQ(j["SampleRate"], 9);
+    EXPECT_EQ(j["DeviceRecordingName"], "Ev");
+
+    const std::string pc = (r.dir / "pc.vxrf").string();
+    std::tie(out, rc) = RunVro(
+        "device record start --save pc --rate 10ms --time 5s --mode end --comment Hello --wait " + pc + r.port, true);
+    ASSERT_EQ(rc, 0) << out;
+    std::tie(out, rc) = RunVro("info --json " + pc);
+    ASSERT_EQ(rc, 0);
+    j = nlohmann::json::parse(out);
+    EXPECT_EQ(j["RecordingType"], 0);
+    EXPECT_EQ(j["SampleRate"], 6) << "the 10 ms row";
+    EXPECT_EQ(j["RecordCount"], 500) << "the ring of 5 s at 10 ms, ended by itself";
+    EXPECT_EQ(j["Comment"], "Hello");
 }

@@ -123,6 +123,18 @@ TOnlineRun::~TOnlineRun()
     Join();
 }
 
+TOnlineChoices OnlineChoicesFromStart(const TVro8StartChoices& start)
+{
+    TOnlineChoices c;
+    c.RecordingType = start.RecordingType;
+    c.SampleRate = start.RateRow();
+    c.DurationIndex = start.TimeIndex;
+    c.SimpleCurvMode = start.RecordingOption;
+    c.TriggerPosition = start.PreTrigger;
+    c.Comment = start.Comment;
+    return c;
+}
+
 void TOnlineRun::Configure(const TOnlineChoices& choices, std::int32_t displayWidth,
                            const std::optional<TOnlineDisplaySettings>& previous)
 {

@@ -18,6 +18,7 @@
 // draw curves only then.
 #pragma once
 
+#include "device/setupedit/vro8startrecording.h"
 #include "device/vro8device.h"
 #include "device/vro8online.h"
 
@@ -47,6 +48,11 @@ struct TOnlineChoices {
     // Configure reads the recorder's trigger block to find out.
     std::int32_t HandTriggers = -1;
 };
+
+// What the start page's "Save to PC" hands the real-time frame: the type,
+// the rate's row of the sample-interval table, the recording-time index,
+// the recording option, the pre-trigger share and the comment.
+TOnlineChoices OnlineChoicesFromStart(const TVro8StartChoices& start);
 
 // The display settings of the real-time frame (kept between runs).
 struct TOnlineDisplaySettings {

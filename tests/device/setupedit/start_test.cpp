@@ -1,6 +1,7 @@
 // The start-recording page: the checks in their order at both sides of each
 // limit, and the supervision of a remote recording over an injected state
 // source and clock.
+#include "core/recording/recording.h"
 #include "core/text/texts.h"
 #include "core/values/dvxdatetime.h"
 #include "core/values/vro8utils.h"
@@ -11,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <deque>
+#include <thread>
 
 namespace vro {
 namespace {
@@ -502,6 +505,72 @@ TEST(StartPhases, StateLineTexts)
     EXPECT_EQ(TVro8StartRecording::PhaseText(3), "... " + t + " ...");
     EXPECT_EQ(TVro8StartRecording::PhaseText(4), ".. " + t + " ..");
     EXPECT_EQ(TVro8StartRecording::PhaseText(5), ". " + t + " .");
+}
+
+
+// A type-2 run (event log) started from the page, watched and read out
+// against the simulated recorder through the device layer: the recording
+// carries min/max values, states and time stamps, the recording block's
+// name and rate row, and time / interval records.
+TEST(RemoteRun, EventLogIsStartedWatchedAndReadOut)
+{
+    test::TRecorderRig rig{4};
+    rig.Connect();
+    TVro8Device& dev = *rig.device;
+    TVro8Setup setup(dev);
+    TVro8StartChoices choices;
+    choices.SaveToVro = true;
+    choices.RecordingType = 2;
+    choices.Name = "Events";
+    choices.TimeIndex = 1;    // 2 s
+    choices.VroRateIndex = 9; // row 9: 100 ms
+    std::unique_ptr<TRecording> read;
+    std::vector<std::pair<bool, bool>> busy;
+    TVro8StartServices s;
+    s.StartRemote = [&dev](bool repeat) { return dev.RemoteRecording.StartRemoteRecording(repeat) == 1; };
+    s.GetRecorderState = [&dev] { return dev.RemoteRecording.GetRecorderState(); };
+    s.StopRemote = [&dev] { dev.RemoteRecording.StopRemoteRecording(); };
+    s.ReadChannels = [&dev] {
+        dev.Measurement.ReadChannels();
+        std::vector<TVro8ChannelDescription> list;
+        for (int i = 0; i < dev.Measurement.ChannelCount(); ++i)
+            list.push_back(dev.Measurement.Channel(i));
+        return list;
+    };
+    s.BaudRate = [] { return 460800; };
+    s.NowMs = [] {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    };
+    s.Now = [] { return DvxNow(); };
+    s.SetBusy = [&busy](bool b, bool remote) { busy.emplace_back(b, remote); };
+    s.Download = [&](bool) {
+        read = Vro8ReadRemoteRecording(dev, 20000, "");
+        return std::string{};
+    };
+    TVro8StartRecording page(setup, std::move(s), choices);
+    page.Open();
+    const auto notice = page.Start();
+    ASSERT_FALSE(notice) << notice->Message;
+    EXPECT_EQ(setup.Data.Recording.RecordingType(), 2);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (page.State() != TVro8StartRecording::EState::Editing && std::chrono::steady_clock::now() < deadline) {
+        const auto n = page.PeriodicUpdate();
+        ASSERT_FALSE(n) << n->Message;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_TRUE(read) << "the run was read out";
+    EXPECT_EQ(read->RecordingType, 2);
+    EXPECT_TRUE(read->HasMinMaxValues);
+    EXPECT_TRUE(read->HasStates);
+    EXPECT_TRUE(read->HasTimeStamps);
+    EXPECT_EQ(read->RecordCount, 20) << "2 s at 100 ms";
+    EXPECT_EQ(read->SampleRate, 9);
+    EXPECT_EQ(read->DeviceRecordingName, "Events");
+    EXPECT_EQ(static_cast<std::size_t>(read->ChannelCount), rig.recorder->Channels().size());
+    ASSERT_FALSE(busy.empty());
+    EXPECT_EQ(busy.front(), std::make_pair(true, true));
+    EXPECT_FALSE(busy.back().first);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // the system's own message and a non-zero exit status.
 #include "cli/devicesession.h"
 #include "cli/verb.h"
+#include "core/text/texts.h"
 #include "core/values/localeformat.h"
 
 #include <algorithm>
@@ -98,15 +99,32 @@ const std::vector<TVerb>& Verbs()
         {"device firmware verify", std::string("device firmware verify FILE.vxupd [--load-wait MS]") + kPortJson,
          "load a firmware file and compare it with the recorder's areas, without writing; exit 4 when unequal",
          VerbDeviceFirmwareVerify},
-        {"generate", "generate OUT.vxrf [--channels N] [--samples M] [--minmax] [--32bit] [--timestamps]",
-         "write a synthetic recording (smooth curves with noise)", VerbGenerate},
+        {"generate",
+         "generate OUT.vxrf [--channels N] [--samples M] [--minmax] [--32bit] [--timestamps] [--type 0..3] "
+         "[--start YYYY-MM-DDTHH:MM:SS] [--step S] [--trigger-state N] [--trigger-time YYYY-MM-DDTHH:MM:SS] "
+         "[--info LINE ...] [--sensor-id ID]",
+         "write a synthetic recording (smooth curves with noise); type 2 has stamps, min/max and states, type 1 "
+         "a pretrigger of half the samples; --step: seconds between time stamps",
+         VerbGenerate},
         {"import",
          "import IN OUT.vxrf [--delimiter C|tab|fixed] [--header-line N] [--time-column N] [--interval S] "
          "[--show-guess [--json]]",
          "make a recording file of a legacy recording or a text file (N = 0: none; --show-guess: what the "
          "analysis found)",
          VerbImport},
+        {"merge", "merge (IN.vxrf... | --folder DIR) OUT.vxrf [--partial] [--language de|en|fr] [--json]",
+         "merge recording files into one ordered by time (a folder: its *.vxrf then *.vrf by name); OUT is written "
+         "for code 0, with --partial also for codes 1..5; exit 1 when not all merged, 130 on Ctrl-C",
+         VerbMerge},
         {"info", "info FILE [--json] [--values]", "describe a recording file (--json: its fields as JSON)", VerbInfo},
+        {"options",
+         "options [--config FILE] [--language NAME] [--working-folder DIR] [--create yes|no|cancel] [--json]",
+         "the options dialog's OK on an existing configuration (language English, Deutsch or Francaise; the "
+         "working folder checked, --create answering whether to create it); without settings the two rows",
+         VerbOptions},
+        {"properties", "properties FILE [--language de|en|fr] [--json]",
+         "the properties sheet of a recording (headings and label-value rows; --json with each entry's top y)",
+         VerbProperties},
         {"device record check", std::string("device record check --port PATH [--baud B] [--json]") + kRecordChoices,
          "the start-recording checks on what the recorder holds (writes nothing)", VerbDeviceRecordCheck},
         {"device record start",
@@ -234,6 +252,15 @@ std::string TArgs::Positional(std::size_t i, const std::string& what) const
     if (i >= p.size())
         throw EUsage("missing " + what);
     return p[i];
+}
+
+std::string LanguageCodeOption(TArgs& args)
+{
+    const std::string code = args.Option("--language").value_or("en");
+    if (code != "de" && code != "en" && code != "fr")
+        throw EUsage("--language must be de, en or fr, not \"" + code + "\"");
+    SelectTextLanguage(code);
+    return code;
 }
 
 void TArgs::CheckAllUsed(std::size_t maxPositionals) const

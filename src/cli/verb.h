@@ -43,6 +43,10 @@ private:
     std::vector<bool> used_ = std::vector<bool>(words_.size(), false);
 };
 
+// The --language option: "de", "en" (the default) or "fr"; also selects
+// that text table.
+std::string LanguageCodeOption(TArgs& args);
+
 struct TVerb {
     std::string name;    // "info", "device identify"
     std::string usage;   // "info FILE [--json] [--values]"
@@ -102,6 +106,15 @@ int VerbImport(TArgs& args);
 
 // verb_info.cpp
 int VerbInfo(TArgs& args);
+
+// verb_merge.cpp
+int VerbMerge(TArgs& args);
+
+// verb_options.cpp
+int VerbOptions(TArgs& args);
+
+// verb_properties.cpp
+int VerbProperties(TArgs& args);
 
 // verb_record.cpp
 int VerbDeviceRecordCheck(TArgs& args);

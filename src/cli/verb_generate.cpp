@@ -8,6 +8,7 @@
 #include "core/values/vro8utils.h"
 
 #include <cmath>
+#include <optional>
 #include <iostream>
 #include <random>
 
@@ -35,20 +36,43 @@ constexpr TQuantity kQuantities[] = {
     {"Current", "mA", 4.0, 20.0},
 };
 
+// A date-time option in the form YYYY-MM-DDTHH:MM:SS.
+std::optional<double> DateOption(TArgs& args, const std::string& name)
+{
+    const auto value = args.Option(name);
+    if (!value)
+        return std::nullopt;
+    const auto d = DvxTextToDateTime(*value, TDvxFormatSettings::Iso());
+    if (!d || value->size() != 19 || (*value)[10] != 'T')
+        throw EUsage(name + " must be YYYY-MM-DDTHH:MM:SS, not \"" + *value + "\"");
+    return *d;
+}
+
 int Run(TArgs& args)
 {
     const int channels = static_cast<int>(args.IntOption("--channels", 4, 1, TRecording::MaxChannels));
     const auto samples = static_cast<std::int32_t>(args.IntOption("--samples", 10000, 1, 100000000));
-    const bool minmax = args.Flag("--minmax");
+    const bool minmaxFlag = args.Flag("--minmax");
     const bool wide = args.Flag("--32bit");
-    const bool stamps = args.Flag("--timestamps");
+    const auto type = static_cast<std::uint8_t>(args.IntOption("--type", 0, 0, 3));
+    // Type 2, the event log, always carries stamps, min/max and states.
+    const bool stamps = args.Flag("--timestamps") || type == 2;
+    const bool minmax = minmaxFlag || type == 2;
+    const bool states = type == 2;
+    const auto startOption = DateOption(args, "--start");
+    const auto step = static_cast<std::int32_t>(args.IntOption("--step", 1, 1, 86400 * 365));
+    const auto triggerState = static_cast<std::int32_t>(args.IntOption("--trigger-state", 0, 0, 65535));
+    const auto triggerTime = DateOption(args, "--trigger-time");
+    const auto info = args.Options("--info");
+    const auto sensorId = args.Option("--sensor-id");
     args.CheckAllUsed(1);
     const std::string out = args.Positional(0, "OUT.vxrf");
 
     TRecording r;
     r.FileName = out;
     r.RecordingSource = 0;
-    r.RecordingType = 0;
+    r.RecordingType = type;
+    r.SensorId = sensorId.value_or("");
     r.DeviceRecordingName = "Demo";
     r.DeviceRecordingNumber = 1;
     r.Comment = "Synthetic recording made by vro generate";
@@ -56,13 +80,23 @@ int Run(TArgs& args)
     r.RecordCount = samples;
     r.HasMinMaxValues = minmax;
     r.HasTimeStamps = stamps;
+    r.HasStates = states;
     // 1 s with time stamps (row 12), else 100 ms (row 9).
     r.SampleRate = stamps ? 12 : 9;
-    const double interval = stamps ? 1.0 : 0.1;
+    const double interval = stamps ? step : 0.1;
     const TDvxDateParts start{2024, 3, 1, 8, 0, 0, 0};
-    r.StartTime = EncodeDvxDateTime(start).value_or(DvxDate2000);
+    r.StartTime = startOption.value_or(EncodeDvxDateTime(start).value_or(DvxDate2000));
     r.StopTime = r.StartTime + (samples - 1) * interval / 86400.0;
+    if (type != 0) {
+        r.TriggerState = triggerState;
+        // Without --trigger-time: the recorder's "never triggered" stamp.
+        r.TriggerTime = triggerTime.value_or(StampToDateTime(4294967295u));
+        if (type == 1)
+            r.PreTriggerCount = samples / 2;
+    }
     r.InfoStrings = {"@Generator", "Program|vro generate", "Channels|" + std::to_string(channels)};
+    if (!info.empty())
+        r.InfoStrings = info;
     r.CreateChannelObjects();
 
     std::mt19937 rng(20240301);
@@ -109,8 +143,12 @@ int Run(TArgs& args)
     if (stamps) {
         const std::int32_t first = DateTimeToStamp(r.StartTime);
         for (std::int32_t i = 0; i < samples; ++i)
-            r.Time->TimeStamps[static_cast<std::size_t>(i)] = first + i;
+            r.Time->TimeStamps[static_cast<std::size_t>(i)] = first + i * step;
     }
+    if (states)
+        for (std::int32_t i = 0; i < samples; ++i)
+            r.State->States[static_cast<std::size_t>(i)] =
+                static_cast<std::uint16_t>(i % 97 == 0 ? 1u << (i / 97 % 8) : 0u);
     r.LeftYAxis = static_cast<std::int32_t>(channels >= 32 ? 0xFFFFFFFFu : ((1u << channels) - 1u));
     r.XAxisIndex = -1;
     r.ShowTableMinMax = 2;

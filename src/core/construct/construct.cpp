@@ -528,6 +528,142 @@ struct TKey {
     bool operator<=(const TKey& k) const { return !(k < *this); }
 };
 
+// Room for `total` elements, grown by half at least, so that appending block
+// after block to a growing result costs in proportion to what is appended.
+template <class V>
+void Reserve(V& v, std::size_t total)
+{
+    if (v.capacity() < total)
+        v.reserve(std::max(total, v.capacity() + v.capacity() / 2));
+}
+
+// Inserts n elements at pos, element j being value(j); the room was
+// reserved, so nothing here allocates.
+template <class V, class F>
+void InsertAt(V& v, std::size_t used, std::size_t pos, std::size_t n, F value)
+{
+    v.resize(used); // a time-stamp repair may have left it longer
+    v.insert(v.begin() + static_cast<std::ptrdiff_t>(pos), n, typename V::value_type{});
+    for (std::size_t j = 0; j < n; ++j)
+        v[pos + j] = value(static_cast<std::int32_t>(j));
+}
+
+// The other's samples as one block at position `at`, in place: every array
+// is reserved first (the only step that can fail, and it changes no content),
+// then the later samples move up and the block fills the gap.
+void AppendBlock(TRecording& r, const TRecording& o, std::int32_t at, bool subs, bool otherSubs)
+{
+    const auto n1 = static_cast<std::size_t>(r.RecordCount);
+    const auto n2 = static_cast<std::size_t>(o.RecordCount);
+    const auto pos = static_cast<std::size_t>(at);
+    const std::size_t total = n1 + n2;
+    Reserve(r.Time->TimeStamps, total);
+    if (subs)
+        Reserve(r.Time->SubTimes->Values, total);
+    if (r.HasStates)
+        Reserve(r.State->States, total);
+    for (int c = 0; c < r.ChannelCount; ++c) {
+        auto& ch = r.Channel(c);
+        Reserve(ch.Values, total);
+        if (r.HasMinMaxValues) {
+            Reserve(ch.MinValues, total);
+            Reserve(ch.MaxValues, total);
+        }
+    }
+
+    // Nothing below can fail.
+    InsertAt(r.Time->TimeStamps, n1, pos, n2,
+             [&](std::int32_t j) { return o.Time->TimeStamps[static_cast<std::size_t>(j)]; });
+    if (subs)
+        InsertAt(r.Time->SubTimes->Values, n1, pos, n2,
+                 [&](std::int32_t j) { return otherSubs ? o.Time->SubTimes->Values[static_cast<std::size_t>(j)] : 0; });
+    if (r.HasStates)
+        InsertAt(r.State->States, n1, pos, n2,
+                 [&](std::int32_t j) { return o.State->States[static_cast<std::size_t>(j)]; });
+    for (int c = 0; c < r.ChannelCount; ++c) {
+        auto& ch = r.Channel(c);
+        const auto& theirs = o.Channel(c);
+        InsertAt(ch.Values, n1, pos, n2, [&](std::int32_t j) { return theirs.GetValue(j); });
+        if (r.HasMinMaxValues) {
+            InsertAt(ch.MinValues, n1, pos, n2, [&](std::int32_t j) { return theirs.GetMinValue(j); });
+            InsertAt(ch.MaxValues, n1, pos, n2, [&](std::int32_t j) { return theirs.GetMaxValue(j); });
+        }
+        ch.Has32BitSize = ch.Has32BitSize || theirs.Has32BitSize;
+    }
+    // A remark points at a sample by its index: it follows its sample.
+    for (auto& remark : r.Remarks)
+        if (remark.AnchorIndex >= at && remark.AnchorIndex < r.RecordCount)
+            remark.AnchorIndex += o.RecordCount;
+}
+
+// Sample by sample by the plan: for each result position the source sample,
+// >= 0 this recording's index, < 0 the other's index j as -1 - j. Every new
+// array is built first; only then are the old ones replaced.
+void Interleave(TRecording& r, const TRecording& o, const std::vector<std::int32_t>& plan, bool subs, bool otherSubs)
+{
+    const std::size_t total = plan.size();
+    auto build = [&](const auto& mine, auto theirs) {
+        std::remove_cvref_t<decltype(mine)> out(total);
+        for (std::size_t k = 0; k < total; ++k) {
+            const std::int32_t p = plan[k];
+            out[k] = p >= 0 ? mine[static_cast<std::size_t>(p)] : theirs(-1 - p);
+        }
+        return out;
+    };
+    TTimeValues stamps =
+        build(r.Time->TimeStamps, [&](std::int32_t j) { return o.Time->TimeStamps[static_cast<std::size_t>(j)]; });
+    TSensorValues subTimes;
+    if (subs)
+        subTimes = build(r.Time->SubTimes->Values, [&](std::int32_t j) {
+            return otherSubs ? o.Time->SubTimes->Values[static_cast<std::size_t>(j)] : 0;
+        });
+    TStateValues states;
+    if (r.HasStates)
+        states = build(r.State->States, [&](std::int32_t j) { return o.State->States[static_cast<std::size_t>(j)]; });
+    struct TChannelArrays {
+        TSensorValues Values, Min, Max;
+    };
+    std::vector<TChannelArrays> channels(static_cast<std::size_t>(r.ChannelCount));
+    for (int c = 0; c < r.ChannelCount; ++c) {
+        const auto& mine = r.Channel(c);
+        const auto& theirs = o.Channel(c);
+        auto& out = channels[static_cast<std::size_t>(c)];
+        out.Values = build(mine.Values, [&](std::int32_t j) { return theirs.GetValue(j); });
+        if (r.HasMinMaxValues) {
+            out.Min = build(mine.MinValues, [&](std::int32_t j) { return theirs.GetMinValue(j); });
+            out.Max = build(mine.MaxValues, [&](std::int32_t j) { return theirs.GetMaxValue(j); });
+        }
+    }
+    // Where each of this recording's samples goes, for the remarks.
+    std::vector<std::int32_t> moved;
+    if (!r.Remarks.empty()) {
+        moved.resize(static_cast<std::size_t>(r.RecordCount));
+        for (std::size_t k = 0; k < total; ++k)
+            if (plan[k] >= 0)
+                moved[static_cast<std::size_t>(plan[k])] = static_cast<std::int32_t>(k);
+    }
+
+    // Nothing below can fail.
+    r.Time->TimeStamps = std::move(stamps);
+    if (subs)
+        r.Time->SubTimes->Values = std::move(subTimes);
+    if (r.HasStates)
+        r.State->States = std::move(states);
+    for (int c = 0; c < r.ChannelCount; ++c) {
+        auto& ch = r.Channel(c);
+        auto& in = channels[static_cast<std::size_t>(c)];
+        ch.Values = std::move(in.Values);
+        if (r.HasMinMaxValues) {
+            ch.MinValues = std::move(in.Min);
+            ch.MaxValues = std::move(in.Max);
+        }
+        ch.Has32BitSize = ch.Has32BitSize || o.Channel(c).Has32BitSize;
+    }
+    for (auto& remark : r.Remarks)
+        if (remark.AnchorIndex >= 0 && remark.AnchorIndex < r.RecordCount)
+            remark.AnchorIndex = moved[static_cast<std::size_t>(remark.AnchorIndex)];
+}
+
 } // namespace
 
 int CheckAppend(const TRecording& r, const TRecording& o)
@@ -568,18 +704,6 @@ int AppendRecording(TRecording& r, const TRecording& o)
                     subs && otherSubs ? o.Time->SubTimes->Values[static_cast<std::size_t>(j)] : 0};
     };
 
-    // The merge plan: for each result position the source sample, >= 0 this
-    // recording's index, < 0 the other's index j as -1 - j.
-    std::vector<std::int32_t> plan;
-    plan.reserve(static_cast<std::size_t>(n1) + static_cast<std::size_t>(n2));
-    auto block = [&](std::int32_t pos) {
-        for (std::int32_t i = 0; i < pos; ++i)
-            plan.push_back(i);
-        for (std::int32_t j = 0; j < n2; ++j)
-            plan.push_back(-1 - j);
-        for (std::int32_t i = pos; i < n1; ++i)
-            plan.push_back(i);
-    };
     std::int32_t blockAt = -1;
     if (n1 >= 2) {
         const TKey t0 = keyT(0), tl = keyT(n1 - 1), o0 = keyO(0), ol = keyO(n2 - 1);
@@ -598,7 +722,7 @@ int AppendRecording(TRecording& r, const TRecording& o)
         }
     }
     if (blockAt >= 0) {
-        block(blockAt);
+        AppendBlock(r, o, blockAt, subs, otherSubs);
     } else {
         // Sample by sample: each of the other's samples (in time order, its own
         // order kept at equal times) goes before the first sample here that is
@@ -607,6 +731,8 @@ int AppendRecording(TRecording& r, const TRecording& o)
         std::iota(others.begin(), others.end(), 0);
         std::stable_sort(others.begin(), others.end(),
                          [&](std::int32_t a, std::int32_t b) { return keyO(a) < keyO(b); });
+        std::vector<std::int32_t> plan;
+        plan.reserve(static_cast<std::size_t>(n1) + static_cast<std::size_t>(n2));
         std::int32_t i = 0;
         for (std::int32_t j : others) {
             const TKey k = keyO(j);
@@ -616,60 +742,9 @@ int AppendRecording(TRecording& r, const TRecording& o)
         }
         while (i < n1)
             plan.push_back(i++);
+        Interleave(r, o, plan, subs, otherSubs);
     }
-
-    // Build every new array first; only then replace the old ones.
-    const std::size_t total = plan.size();
-    auto build = [&](const auto& mine, auto theirs) {
-        std::remove_cvref_t<decltype(mine)> out(total);
-        for (std::size_t k = 0; k < total; ++k) {
-            const std::int32_t p = plan[k];
-            out[k] = p >= 0 ? mine[static_cast<std::size_t>(p)] : theirs(-1 - p);
-        }
-        return out;
-    };
-    TTimeValues stamps =
-        build(r.Time->TimeStamps, [&](std::int32_t j) { return o.Time->TimeStamps[static_cast<std::size_t>(j)]; });
-    TSensorValues subTimes;
-    if (subs)
-        subTimes = build(r.Time->SubTimes->Values, [&](std::int32_t j) {
-            return otherSubs ? o.Time->SubTimes->Values[static_cast<std::size_t>(j)] : 0;
-        });
-    TStateValues states;
-    if (r.HasStates)
-        states = build(r.State->States, [&](std::int32_t j) { return o.State->States[static_cast<std::size_t>(j)]; });
-    struct TChannelArrays {
-        TSensorValues Values, Min, Max;
-    };
-    std::vector<TChannelArrays> channels(static_cast<std::size_t>(r.ChannelCount));
-    for (int c = 0; c < r.ChannelCount; ++c) {
-        const auto& mine = r.Channel(c);
-        const auto& theirs = o.Channel(c);
-        auto& out = channels[static_cast<std::size_t>(c)];
-        out.Values = build(mine.Values, [&](std::int32_t j) { return theirs.GetValue(j); });
-        if (r.HasMinMaxValues) {
-            out.Min = build(mine.MinValues, [&](std::int32_t j) { return theirs.GetMinValue(j); });
-            out.Max = build(mine.MaxValues, [&](std::int32_t j) { return theirs.GetMaxValue(j); });
-        }
-    }
-
-    // Nothing below can fail.
-    r.Time->TimeStamps = std::move(stamps);
-    if (subs)
-        r.Time->SubTimes->Values = std::move(subTimes);
-    if (r.HasStates)
-        r.State->States = std::move(states);
-    for (int c = 0; c < r.ChannelCount; ++c) {
-        auto& ch = r.Channel(c);
-        auto& in = channels[static_cast<std::size_t>(c)];
-        ch.Values = std::move(in.Values);
-        if (r.HasMinMaxValues) {
-            ch.MinValues = std::move(in.Min);
-            ch.MaxValues = std::move(in.Max);
-        }
-        ch.Has32BitSize = ch.Has32BitSize || o.Channel(c).Has32BitSize;
-    }
-    r.RecordCount = static_cast<std::int32_t>(total);
+    r.RecordCount = n1 + n2;
     if (o.StartTime != 0 && (r.StartTime == 0 || o.StartTime < r.StartTime))
         r.StartTime = o.StartTime;
     r.StopTime = std::max(r.StopTime, o.StopTime);

@@ -585,3 +585,48 @@ TEST(Merge, OtherValuesAreReadTimeShifted)
     EXPECT_EQ(AppendRecording(*r, *o), 0);
     EXPECT_EQ(r->Channel(0).Values, (TSensorValues{10, 20, NoValue, 50, 60}));
 }
+
+TEST(Merge, RemarksFollowTheirSamples)
+{
+    auto anchored = [](std::int32_t index) {
+        TRemarkData m;
+        m.IsAnchored = true;
+        m.AnchorIndex = index;
+        return m;
+    };
+    // Block in front: every sample here moves up by the other's count.
+    auto r = Stamped({10, 20, 30});
+    r->Remarks = {anchored(0), anchored(2)};
+    EXPECT_EQ(AppendRecording(*r, *Stamped({1, 2})), 0);
+    EXPECT_EQ(r->Remarks[0].AnchorIndex, 2);
+    EXPECT_EQ(r->Remarks[1].AnchorIndex, 4);
+    EXPECT_EQ(r->Time->TimeStamps[static_cast<std::size_t>(r->Remarks[1].AnchorIndex)], 30);
+
+    // Block at the end: nothing moves.
+    r = Stamped({10, 20, 30});
+    r->Remarks = {anchored(1)};
+    EXPECT_EQ(AppendRecording(*r, *Stamped({40})), 0);
+    EXPECT_EQ(r->Remarks[0].AnchorIndex, 1);
+
+    // Interleaved: each remark keeps pointing at the sample it was placed on.
+    r = Stamped({10, 20, 30});
+    r->Remarks = {anchored(0), anchored(1), anchored(2)};
+    EXPECT_EQ(AppendRecording(*r, *Stamped({5, 15, 25, 35})), 0);
+    for (std::size_t k = 0; k < 3; ++k)
+        EXPECT_EQ(r->Channel(0).Values[static_cast<std::size_t>(r->Remarks[k].AnchorIndex)],
+                  static_cast<std::int32_t>(100 * (k + 1)));
+}
+
+TEST(Merge, BlockAfterARepairKeepsOnlyTheUsedSamples)
+{
+    // A repair cut the stamps; the channel arrays are still longer.
+    auto r = Stamped({400000, 400001, 10}, 1, true);
+    EXPECT_EQ(CheckTimeStamps(*r), 1);
+    RepairTimeStamps(*r);
+    r->Channel(0).Values.push_back(99); // longer than RecordCount
+    EXPECT_EQ(AppendRecording(*r, *Stamped({400002}, 1, true)), 0);
+    EXPECT_EQ(r->RecordCount, 3);
+    EXPECT_EQ(Stamps(*r), (std::vector<std::int32_t>{400000, 400001, 400002}));
+    EXPECT_EQ(r->Channel(0).Values, (TSensorValues{4000000, 4000010, 4000020}));
+    EXPECT_EQ(r->State->States.size(), 3u);
+}

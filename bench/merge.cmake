@@ -1,0 +1,1 @@
+vro_bench(merge DEPS core_construct)

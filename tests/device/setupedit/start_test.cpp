@@ -545,7 +545,8 @@ TEST(RemoteRun, EventLogIsStartedWatchedAndReadOut)
     s.Now = [] { return DvxNow(); };
     s.SetBusy = [&busy](bool b, bool remote) { busy.emplace_back(b, remote); };
     s.Download = [&](bool) {
-        read = Vro8ReadRemoteRecording(dev, 20000, "");
+        TTakeReport report;
+        read = Vro8ReadRemoteRecording(dev, 20000, TTakeNaming{}, report);
         return std::string{};
     };
     TVro8StartRecording page(setup, std::move(s), choices);

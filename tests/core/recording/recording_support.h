@@ -10,7 +10,7 @@
 
 namespace vro::test {
 
-struct TRecordingSpec {
+struct TRecordingShape {
     int Channels = 2;
     std::int32_t Records = 10;
     bool MinMax = false;
@@ -23,7 +23,10 @@ struct TRecordingSpec {
 // A recording with deterministic samples (value k of channel c = c*1000 + k,
 // min = value - 1, max = value + 1), ascending stamps from 100000, states k % 16,
 // sub-times (k * 37) % 10000; the window reset.
-std::unique_ptr<TRecording> MakeRecording(const TRecordingSpec& spec);
+std::unique_ptr<TRecording> MakeRecording(const TRecordingShape& shape);
+
+// MakeRecording with only the size given: plain values, nothing else.
+std::unique_ptr<TRecording> Plain(std::int32_t records, int channels = 2);
 
 // Replaces the first occurrence of `from` in `bytes` (which must exist).
 std::string ReplaceOnce(std::string bytes, const std::string& from, const std::string& to);

@@ -4,19 +4,8 @@
 
 using namespace vro;
 using vro::test::MakeRecording;
-using vro::test::TRecordingSpec;
-
-namespace {
-
-std::unique_ptr<TRecording> Plain(std::int32_t records, int channels = 2)
-{
-    TRecordingSpec s;
-    s.Records = records;
-    s.Channels = channels;
-    return MakeRecording(s);
-}
-
-} // namespace
+using vro::test::Plain;
+using vro::test::TRecordingShape;
 
 TEST(RecordingViewState, RemarksAndChannelsRoundTrip)
 {
@@ -171,7 +160,7 @@ TEST(RecordingRemarks, AnchorsThatNameNoChannelAreNeverUsed)
 
 TEST(RecordingSize, DataSizeIsSixtyFourBit)
 {
-    TRecordingSpec s;
+    TRecordingShape s;
     s.Channels = 32;
     s.Records = 1;
     s.MinMax = true;

@@ -6,19 +6,8 @@
 
 using namespace vro;
 using vro::test::MakeRecording;
-using vro::test::TRecordingSpec;
-
-namespace {
-
-std::unique_ptr<TRecording> Plain(std::int32_t records, int channels = 2)
-{
-    TRecordingSpec s;
-    s.Records = records;
-    s.Channels = channels;
-    return MakeRecording(s);
-}
-
-} // namespace
+using vro::test::Plain;
+using vro::test::TRecordingShape;
 
 TEST(RecordingRanges, SetCurrentRangeRules)
 {

@@ -13,7 +13,7 @@ using namespace vro;
 using vro::test::LoadBytes;
 using vro::test::MakeRecording;
 using vro::test::ReplaceOnce;
-using vro::test::TRecordingSpec;
+using vro::test::TRecordingShape;
 
 namespace {
 
@@ -126,7 +126,7 @@ void ExpectSameRecording(const TRecording& a, const TRecording& b)
 
 std::unique_ptr<TRecording> Rich(bool wide)
 {
-    TRecordingSpec s;
+    TRecordingShape s;
     s.Channels = 3;
     s.Records = 257;
     s.MinMax = true;
@@ -188,7 +188,7 @@ std::unique_ptr<TRecording> Rich(bool wide)
 
 TEST(RecordingFileLayout, HeaderWarningAndBlockOfTwoSixteenBitChannels)
 {
-    TRecordingSpec s;
+    TRecordingShape s;
     s.Records = 1000;
     auto r = MakeRecording(s);
     const std::string file = r->SaveToString();
@@ -205,7 +205,7 @@ TEST(RecordingFileLayout, HeaderWarningAndBlockOfTwoSixteenBitChannels)
 
 TEST(RecordingFileLayout, SixteenBitNoValueAndNegativeValues)
 {
-    TRecordingSpec s;
+    TRecordingShape s;
     s.Records = 2;
     s.Channels = 1;
     auto r = MakeRecording(s);
@@ -218,7 +218,7 @@ TEST(RecordingFileLayout, SixteenBitNoValueAndNegativeValues)
 
 TEST(RecordingFileLayout, BlockOrderWithEveryPart)
 {
-    TRecordingSpec s;
+    TRecordingShape s;
     s.Records = 2;
     s.Channels = 1;
     s.MinMax = true;
@@ -324,7 +324,7 @@ TEST(RecordingFileRoundTrip, DecimalsAndTheVisibleWindow)
 
 TEST(RecordingFileRoundTrip, WideSixteenBitChannelsArePromoted)
 {
-    TRecordingSpec s;
+    TRecordingShape s;
     s.Records = 3;
     s.MinMax = true;
     auto r = MakeRecording(s);
@@ -341,7 +341,7 @@ TEST(RecordingFileRoundTrip, WideSixteenBitChannelsArePromoted)
 
 TEST(RecordingFileRoundTrip, EmptySnapshotCameraAndSubTimes)
 {
-    TRecordingSpec s;
+    TRecordingShape s;
     s.Channels = 3;
     s.Records = 4;
     s.SubTimes = true;
@@ -378,7 +378,7 @@ TEST(RecordingFileRemarks, MoreThanAHundredRemarks)
 
 TEST(RecordingFileMalformed, CountsAreCheckedBeforeAnythingIsAllocated)
 {
-    TRecordingSpec s;
+    TRecordingShape s;
     s.Records = 20;
     auto r = MakeRecording(s);
     const std::string file = r->SaveToString();
@@ -400,7 +400,7 @@ TEST(RecordingFileMalformed, CountsAreCheckedBeforeAnythingIsAllocated)
 
 TEST(RecordingFileMalformed, ChannelCounts)
 {
-    TRecordingSpec s;
+    TRecordingShape s;
     s.Records = 2;
     auto r = MakeRecording(s);
     const std::string file = r->SaveToString();
@@ -411,7 +411,7 @@ TEST(RecordingFileMalformed, ChannelCounts)
     zero.replace(zero.find("%s"), 2, "memory.vxrf");
     EXPECT_EQ(MessageOf(ReplaceOnce(file, count, "ChannelCount=\"0\"")), zero);
     // With sub-times one more is allowed; a 33rd channel beside them is not.
-    TRecordingSpec st = s;
+    TRecordingShape st = s;
     st.SubTimes = true;
     st.Channels = 32;
     auto full = MakeRecording(st);
@@ -426,7 +426,7 @@ TEST(RecordingFileMalformed, ChannelCounts)
 
 TEST(RecordingFileMalformed, FlagsThatContradictTheContent)
 {
-    auto noStamps = MakeRecording(TRecordingSpec{2, 3});
+    auto noStamps = MakeRecording(TRecordingShape{2, 3});
     const std::string plain = noStamps->SaveToString();
     EXPECT_EQ(MessageOf(ReplaceOnce(plain, "HasSubTimes=\"0\"", "HasSubTimes=\"1\"")),
               "Illegal recording: HasSubTimes without HasTimeStamps");
@@ -457,7 +457,7 @@ TEST(RecordingFileMalformed, InfoStringCountsAndUnknownElements)
 
 TEST(RecordingFileMalformed, VersionsHeadersAndSeparators)
 {
-    auto r = MakeRecording(TRecordingSpec{});
+    auto r = MakeRecording(TRecordingShape{});
     const std::string file = r->SaveToString();
     EXPECT_EQ(MessageOf(ReplaceOnce(file, "VROWIN_V02_E01", "VROWIN_V09_E01")), text(12));
     EXPECT_EQ(MessageOf("plain text, no recording"), "Unknown File");
@@ -492,7 +492,7 @@ TEST(RecordingFileDisk, SaveAndLoadThroughFiles)
 TEST(RecordingFileDisk, FailedSavesAreReportedAndKeepTheOldFile)
 {
     const std::string dir = vro::test::TempFolder("fail");
-    auto r = MakeRecording(TRecordingSpec{});
+    auto r = MakeRecording(TRecordingShape{});
     r->FileName = dir + "/missing/a.vxrf";
     EXPECT_THROW(
         {
@@ -565,7 +565,7 @@ TEST(RecordingFileDisk, NameCheckBeforeTheFirstSave)
 {
     const std::string dir = vro::test::TempFolder("host");
     THostFake host;
-    auto r = MakeRecording(TRecordingSpec{});
+    auto r = MakeRecording(TRecordingShape{});
     r->Host = &host;
     r->NameConfirmed = false;
     r->FileName = dir + "/proposal.vxrf";
@@ -581,7 +581,7 @@ TEST(RecordingFileDisk, NameCheckBeforeTheFirstSave)
     EXPECT_EQ(host.beforeSave, 1);
     EXPECT_TRUE(std::filesystem::exists(dir + "/free.vxrf"));
     // Cancelling ends the save silently.
-    auto q = MakeRecording(TRecordingSpec{});
+    auto q = MakeRecording(TRecordingShape{});
     q->Host = &host;
     q->NameConfirmed = false;
     q->FileName = dir + "/never.vxrf";
@@ -611,10 +611,10 @@ std::string LoadFileMessage(const std::string& path, TRecording& into)
 TEST(RecordingFileDisk, FileAndMemoryLoadsAgreeForEveryKind)
 {
     const std::string dir = vro::test::TempFolder("kinds");
-    std::vector<TRecordingSpec> specs;
+    std::vector<TRecordingShape> specs;
     for (const bool wide : {false, true})
         for (const bool minMax : {false, true}) {
-            TRecordingSpec s;
+            TRecordingShape s;
             s.Wide = wide;
             s.MinMax = minMax;
             s.Records = 300;
@@ -626,7 +626,7 @@ TEST(RecordingFileDisk, FileAndMemoryLoadsAgreeForEveryKind)
         }
     // More than one conversion piece (2^20 samples) per 16-bit array, and a
     // last piece that is not full.
-    TRecordingSpec big;
+    TRecordingShape big;
     big.Channels = 1;
     big.Records = (1 << 20) + 4099;
     big.States = big.Stamps = big.SubTimes = true;

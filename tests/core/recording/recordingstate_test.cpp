@@ -4,11 +4,11 @@
 
 using namespace vro;
 using vro::test::MakeRecording;
-using vro::test::TRecordingSpec;
+using vro::test::TRecordingShape;
 
 TEST(RecordingStates, StateTexts)
 {
-    TRecordingSpec s;
+    TRecordingShape s;
     s.Records = 3;
     s.States = true;
     s.Stamps = true;

@@ -6,19 +6,8 @@
 
 using namespace vro;
 using vro::test::MakeRecording;
-using vro::test::TRecordingSpec;
-
-namespace {
-
-std::unique_ptr<TRecording> Plain(std::int32_t records, int channels = 2)
-{
-    TRecordingSpec s;
-    s.Records = records;
-    s.Channels = channels;
-    return MakeRecording(s);
-}
-
-} // namespace
+using vro::test::Plain;
+using vro::test::TRecordingShape;
 
 TEST(RecordingWindow, ResetRangeWithoutStamps)
 {
@@ -50,7 +39,7 @@ TEST(RecordingWindow, NarrowWindowsBecomeTenWideAndStayInside)
 
 TEST(RecordingWindow, StampSearchTakesInTheSampleBeyondAWindowEnd)
 {
-    TRecordingSpec s;
+    TRecordingShape s;
     s.Records = 6;
     s.Stamps = true;
     auto r = MakeRecording(s);
@@ -96,7 +85,7 @@ TEST(RecordingTime, IntervalTableAndUnknownIntervals)
 
 TEST(RecordingTime, SubTimesShowThreeDigitMilliseconds)
 {
-    TRecordingSpec s;
+    TRecordingShape s;
     s.Records = 4;
     s.SubTimes = true;
     auto r = MakeRecording(s);
